@@ -1,0 +1,25 @@
+// Resource and control identifiers shared by the .rc file and the code.
+#ifndef TOLVANE_RES_RESOURCE_H
+#define TOLVANE_RES_RESOURCE_H
+
+#define IDM_ABOUTBOX        0x0010
+#define IDD_ABOUTBOX        100
+#define IDS_ABOUTBOX        101
+#define IDD_SEARCH_DIALOG   102
+#define IDR_MAINFRAME       128
+#define IDB_FOLDER_CLOSED   130
+#define IDB_FOLDER_OPEN     131
+
+#define IDC_TREE            1000
+#define IDC_RESULTS         1001
+#define IDC_REFDIR          1003
+#define IDC_CASE_ON         1004
+#define IDC_CASE_OFF        1005
+#define IDC_HEADWORD        1006
+#define IDC_EXT             1007
+#define IDC_PROGRESS        1008
+#define IDC_SELECTED_ONLY   1009
+#define IDC_WEBSITE         1010
+#define IDC_SEARCH_TEXT     1012
+
+#endif
