@@ -1,0 +1,246 @@
+// Our own small versions of the class-library pieces the dialog code uses:
+// window and control wrappers (one line each over a control message), the
+// dialog base with its message map, the application object and the directory
+// finder. The Win32 side implements them over real windows; the stand-in side
+// keeps every control's state in memory, so the same dialog code runs in the
+// native unit tests.
+#ifndef TOLVANE_PLATFORM_AFX_H
+#define TOLVANE_PLATFORM_AFX_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/cstring.h"
+#include "platform/wintypes.h"
+
+class CWnd {
+public:
+    CWnd() : m_hWnd(nullptr) {}
+    explicit CWnd(HWND hWnd) : m_hWnd(hWnd) {}
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    int GetDlgCtrlID() const;
+    void SetWindowText(const char* text);
+    void GetWindowText(CString& text) const;
+    CString GetWindowText() const
+    {
+        CString text;
+        GetWindowText(text);
+        return text;
+    }
+    // Drawing of a control can be held back while many items are added.
+    void SetRedraw(BOOL bRedraw);
+    void RedrawNow();
+    static CWnd GetFocus();
+
+    HWND m_hWnd;
+};
+
+class CButton : public CWnd {
+public:
+    explicit CButton(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
+    int GetCheck() const;
+    void SetCheck(int nCheck);
+    // A mouse click with the control's own semantics (push, radio, check box).
+    void Click();
+};
+
+class CComboBox : public CWnd {
+public:
+    explicit CComboBox(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
+    int GetCount() const;
+    int InsertString(int nIndex, const char* text);
+    int DeleteString(int nIndex);
+    CString GetLBText(int nIndex) const;
+    // What choosing an entry of the drop-down list does for a user.
+    void PickEntry(int nIndex);
+};
+
+class CListCtrl : public CWnd {
+public:
+    explicit CListCtrl(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
+    int InsertColumn(int nCol, const char* heading, int nFormat, int nWidth);
+    int GetColumnCount() const;
+    BOOL GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth) const;
+    DWORD SetExtendedStyle(DWORD dwExStyle);
+    DWORD GetExtendedStyle() const;
+    int GetItemCount() const;
+    int InsertItem(int nItem, const char* text);
+    BOOL SetItemText(int nItem, int nSubItem, const char* text);
+    CString GetItemText(int nItem, int nSubItem) const;
+    BOOL DeleteAllItems();
+};
+
+class CProgressCtrl : public CWnd {
+public:
+    explicit CProgressCtrl(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
+    void SetRange(short nLower, short nUpper);
+    int SetPos(int nPos);
+    int StepIt();
+    int GetPos() const;
+};
+
+class CImageList {
+public:
+    CImageList();
+    ~CImageList();
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
+    // Loads a bitmap resource, adds it with the mask colour and frees the bitmap.
+    int AddBitmapResource(UINT nIDResource, COLORREF crMask);
+    int GetImageCount() const;
+    void* GetHandle() const { return m_hImageList; }
+
+private:
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+    void* m_hImageList;
+};
+
+class CTreeCtrl : public CWnd {
+public:
+    explicit CTreeCtrl(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
+    HTREEITEM InsertItem(const char* label, int nImage, int nSelectedImage, HTREEITEM hParent,
+                         HTREEITEM hInsertAfter);
+    void SetImageList(CImageList* pImageList, int nImageListType);
+    HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
+    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+    HTREEITEM GetParentItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PARENT); }
+    HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXT); }
+    HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    CString GetItemText(HTREEITEM hItem) const;
+    BOOL ItemHasChildren(HTREEITEM hItem) const;
+    BOOL IsExpanded(HTREEITEM hItem) const;
+    // Selection sends the tree's own selection-change notification.
+    BOOL SelectItem(HTREEITEM hItem);
+    // Expanding or collapsing as a user does with the mouse: the dialog hears of it.
+    BOOL ExpandAsUser(HTREEITEM hItem, UINT nCode);
+};
+
+class CDialog;
+
+// A message-map handler gets the dialog, the message parameters and the
+// place for its result.
+typedef void (*AFX_PMSG)(CDialog* pThis, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;
+    UINT nCode;  // notification code for WM_COMMAND and WM_NOTIFY, else 0
+    UINT nID;    // control id for WM_COMMAND and WM_NOTIFY, else 0
+    AFX_PMSG pfn;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* pBaseMap;
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+#define DECLARE_MESSAGE_MAP()                          \
+protected:                                             \
+    static const AFX_MSGMAP* GetThisMessageMap();      \
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                     \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                                \
+    {                                                                              \
+        typedef theClass ThisClass;                                                \
+        typedef baseClass TheBaseClass;                                            \
+        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
+
+#define END_MESSAGE_MAP()                                                            \
+    { 0, 0, 0, nullptr }                                                             \
+    }                                                                                \
+    ;                                                                                \
+    static const AFX_MSGMAP messageMap = {TheBaseClass::GetThisMessageMap(), _messageEntries}; \
+    return &messageMap;                                                              \
+    }
+
+#define ON_WM_SYSCOMMAND()                                                       \
+    {WM_SYSCOMMAND, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {         \
+         static_cast<ThisClass*>(p)->OnSysCommand((UINT)w, l);                   \
+     }},
+#define ON_WM_PAINT() \
+    {WM_PAINT, 0, 0, [](CDialog* p, WPARAM, LPARAM, LRESULT*) { static_cast<ThisClass*>(p)->OnPaint(); }},
+#define ON_WM_QUERYDRAGICON()                                                    \
+    {WM_QUERYDRAGICON, 0, 0, [](CDialog* p, WPARAM, LPARAM, LRESULT* r) {        \
+         *r = (LRESULT) static_cast<ThisClass*>(p)->OnQueryDragIcon();           \
+     }},
+#define ON_NOTIFY(code, id, memberFxn)                                           \
+    {WM_NOTIFY, (UINT)(code), (UINT)(id), [](CDialog* p, WPARAM, LPARAM l, LRESULT* r) { \
+         static_cast<ThisClass*>(p)->memberFxn((NMHDR*)l, r);                    \
+     }},
+#define ON_BN_CLICKED(id, memberFxn)                                             \
+    {WM_COMMAND, BN_CLICKED, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
+         static_cast<ThisClass*>(p)->memberFxn();                                \
+     }},
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    virtual ~CDialog();
+
+    INT_PTR DoModal();
+    // Modeless creation, for the probe and the tests: the window is built from
+    // its template and initialised exactly as DoModal does, then left open.
+    BOOL Create();
+    void DestroyWindow();
+    void EndDialog(int nResult);
+    // True once EndDialog has run on a window made by Create.
+    bool IsEnded() const { return m_bEnded; }
+
+    CWnd GetDlgItem(int nID) const;
+    int MessageBox(const char* text, const char* caption, UINT nType);
+    void SetIcon(HICON hIcon, BOOL bBigIcon);
+    CString GetCaption() const { return GetWindowText(); }
+
+    // Routes one message through the message map; FALSE when no entry took
+    // it or the handler asked for the default processing.
+    BOOL DispatchToMessageMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Sends a command as the dialog manager does for a button click.
+    void OnCommand(UINT nID, UINT nCode);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+protected:
+    virtual void DoDataExchange() {}
+    // The default window processing of the message being handled.
+    LRESULT Default();
+
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    bool m_bDefaultRequested;
+    bool m_bEnded;
+    bool m_bModal;
+    int m_nResult;
+};
+
+class CWinApp {
+public:
+    explicit CWinApp(const char* pszAppName = nullptr);
+    virtual ~CWinApp();
+    virtual BOOL InitInstance();
+    HICON LoadIcon(UINT nIDResource) const;
+    BOOL Enable3dControls();
+
+    CDialog* m_pMainWnd;
+};
+
+CWinApp* AfxGetApp();
+
+// Message boxes are reported to an observer before they are shown; the probe
+// prints them and, in the Windows build, a hook answers them.
+typedef void (*AFX_MSGBOX_OBSERVER)(const char* caption, const char* text, UINT nType);
+void AfxSetMessageBoxObserver(AFX_MSGBOX_OBSERVER pfn);
+
+// String resource, as the .rc file holds it (CP932).
+CString AfxLoadString(UINT nID);
+
+#endif

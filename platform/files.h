@@ -1,0 +1,74 @@
+// The file system as the product sees it: Windows paths in code page 932.
+// The Win32 side calls the ANSI API; the stand-in maps drive letters to host
+// folders and translates "\" separators without touching trail bytes.
+#ifndef TOLVANE_PLATFORM_FILES_H
+#define TOLVANE_PLATFORM_FILES_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/cstring.h"
+#include "platform/wintypes.h"
+
+// Directory listing over a pattern such as "C:\dir\*.*". Entries come in the
+// order the file system returns them, "." and ".." included. The usual loop:
+//   BOOL bWorking = finder.FindFile(pattern);
+//   while (bWorking) { bWorking = finder.FindNextFile(); ...current entry... }
+class CFileFind {
+public:
+    CFileFind();
+    ~CFileFind();
+    BOOL FindFile(const char* pattern);
+    BOOL FindNextFile();
+    BOOL IsDirectory() const;
+    BOOL IsDots() const;
+    CString GetFileName() const;
+    void Close();
+
+private:
+    CFileFind(const CFileFind&) = delete;
+    CFileFind& operator=(const CFileFind&) = delete;
+    struct Impl;
+    Impl* m_pImpl;
+};
+
+// What makes two paths the same folder: volume and file id on Windows,
+// device and inode on POSIX.
+struct FileIdentity {
+    uint64_t volume;
+    uint64_t index;
+    bool operator==(const FileIdentity& o) const { return volume == o.volume && index == o.index; }
+};
+bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId);
+
+// Unbuffered reading of a whole file in large blocks.
+class CRawFile {
+public:
+    CRawFile();
+    ~CRawFile();
+    bool Open(const char* path);
+    // Bytes read, 0 at the end of the file, -1 on a read error.
+    long Read(char* buffer, size_t nBytes);
+    void Close();
+
+private:
+    CRawFile(const CRawFile&) = delete;
+    CRawFile& operator=(const CRawFile&) = delete;
+    intptr_t m_handle;
+};
+
+// Writes a new file beside PATH and puts it in PATH's place in one step, so
+// at every instant PATH is the complete old file or the complete new one.
+bool WriteFileReplacing(const char* path, const char* data, size_t nBytes);
+
+// Full path of the running executable, in Windows form.
+CString GetModuleFilePath();
+
+// _chdrive(n) makes drive n (1 = A:) current and gives 0 when it exists.
+#ifdef _WIN32
+#include <direct.h>
+#else
+int _chdrive(int nDrive);
+#endif
+
+#endif

@@ -1,0 +1,18 @@
+// What the probe and the tests need from the platform beyond what the product
+// uses: a message loop to run between actions, output in binary mode, and in
+// the stand-in the drive table.
+#ifndef TOLVANE_PLATFORM_PROBE_SUPPORT_H
+#define TOLVANE_PLATFORM_PROBE_SUPPORT_H
+
+// Message boxes are closed with their default button as soon as they open.
+void ProbeAnswerMessageBoxes();
+// Handles whatever messages are waiting (nothing in the stand-in).
+void ProbePumpMessages();
+// stdout takes LF line ends and raw CP932 bytes.
+void ProbeBinaryStdout();
+// Native build: drive letter LETTER is the host folder; false where there is
+// no such thing (the Windows build has real drives only).
+bool ProbeMapDrive(char letter, const char* hostFolder);
+void ProbeClearDrives();
+
+#endif

@@ -1,0 +1,85 @@
+// The Win32 names the product code uses. The Windows build takes them from the
+// SDK headers; the native build (in-memory controls, POSIX files) defines the
+// same names with the same values so the product code compiles unchanged.
+#ifndef TOLVANE_PLATFORM_WINTYPES_H
+#define TOLVANE_PLATFORM_WINTYPES_H
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commctrl.h>
+#else
+#include <cstdint>
+
+typedef int BOOL;
+typedef unsigned int UINT;
+typedef uint32_t DWORD;
+typedef uint16_t WORD;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef uintptr_t WPARAM;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
+typedef DWORD COLORREF;
+typedef const char* LPCSTR;
+typedef struct HWND__* HWND;
+typedef struct HICON__* HICON;
+typedef HICON HCURSOR;
+typedef struct _TREEITEM* HTREEITEM;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+
+#define IDOK 1
+#define IDCANCEL 2
+
+#define WM_PAINT 0x000F
+#define WM_QUERYDRAGICON 0x0037
+#define WM_NOTIFY 0x004E
+#define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
+#define WM_ICONERASEBKGND 0x0027
+#define BN_CLICKED 0
+#define CBN_SELCHANGE 1
+
+#define MB_OK 0x00000000u
+#define MB_ICONHAND 0x00000010u
+
+#define SM_CXICON 11
+#define SM_CYICON 12
+
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+
+#define LVCFMT_LEFT 0
+#define LVS_EX_FULLROWSELECT 0x00000020
+
+#define TVN_SELCHANGEDA (0U - 400U - 2U)
+#define TVN_ITEMEXPANDEDA (0U - 400U - 6U)
+#define TVI_ROOT ((HTREEITEM)(intptr_t)-0x10000)
+#define TVI_FIRST ((HTREEITEM)(intptr_t)-0x0FFFF)
+#define TVI_LAST ((HTREEITEM)(intptr_t)-0x0FFFE)
+#define TVGN_ROOT 0x0000
+#define TVGN_NEXT 0x0001
+#define TVGN_PARENT 0x0003
+#define TVGN_CHILD 0x0004
+#define TVGN_FIRSTVISIBLE 0x0005
+#define TVGN_NEXTVISIBLE 0x0006
+#define TVGN_CARET 0x0009
+#define TVE_COLLAPSE 0x0001
+#define TVE_EXPAND 0x0002
+#define TVSIL_NORMAL 0
+#define ILC_MASK 0x0001
+
+#define RGB(r, g, b) ((COLORREF)(((uint8_t)(r) | ((uint16_t)((uint8_t)(g)) << 8)) | (((DWORD)(uint8_t)(b)) << 16)))
+#define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#endif
+
+#endif
