@@ -1,0 +1,75 @@
+// Program start and resource access on Windows.
+#include <mbctype.h>
+
+#include <vector>
+
+#include "platform/internal.h"
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+// Before any other static object is built: the runtime's _mbs functions
+// follow this code page, and the application object may already use them.
+__attribute__((constructor(101))) void SetRuntimeCodePage() { _setmbcp(_MB_CP_ANSI); }
+
+}  // namespace
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+}
+
+CString AfxLoadString(UINT nID)
+{
+    // LoadStringA cuts a text that does not fit, possibly before a double-byte
+    // character: only a result two bytes short of the buffer is surely whole.
+    for (int nSize = 256;; nSize *= 2) {
+        std::vector<char> buffer(nSize);
+        int nLength = ::LoadStringA(::GetModuleHandleA(nullptr), nID, buffer.data(), nSize);
+        if (nLength <= 0)
+            return CString();
+        if (nLength + 2 < nSize)
+            return CString(buffer.data(), nLength);
+    }
+}
+
+bool AfxGetResourceBytes(unsigned nType, unsigned nID, const void** ppData, size_t* pnSize)
+{
+    HMODULE hModule = ::GetModuleHandleA(nullptr);
+    HRSRC hInfo = ::FindResourceA(hModule, MAKEINTRESOURCEA(nID), MAKEINTRESOURCEA(nType));
+    if (!hInfo)
+        return false;
+    HGLOBAL hData = ::LoadResource(hModule, hInfo);
+    const void* pData = hData ? ::LockResource(hData) : nullptr;
+    if (!pData)
+        return false;
+    *ppData = pData;
+    *pnSize = ::SizeofResource(hModule, hInfo);
+    return true;
+}
+
+CString AfxUtf16ToAnsi(const uint16_t* text, size_t nChars)
+{
+    if (nChars == 0)
+        return CString();
+    const wchar_t* pWide = reinterpret_cast<const wchar_t*>(text);
+    int nWide = static_cast<int>(nChars);
+    int nBytes = ::WideCharToMultiByte(932, 0, pWide, nWide, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0)
+        return CString();
+    CString result;
+    char* p = result.GetBuffer(nBytes);
+    ::WideCharToMultiByte(932, 0, pWide, nWide, p, nBytes, nullptr, nullptr);
+    result.ReleaseBuffer(nBytes);
+    return result;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    // Probing an empty drive must fail quietly, not ask the user to insert a disk.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    Win32InitCommonControls();
+    if (CWinApp* pApp = AfxGetApp())
+        pApp->InitInstance();
+    return 0;
+}

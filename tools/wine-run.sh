@@ -1,0 +1,65 @@
+#!/bin/bash
+# Runs a Windows program under Wine the way the tests need it:
+#   tools/wine-run.sh PROGRAM.exe [args...]
+# Japanese locale (ANSI code page 932), a prefix of our own that is made once
+# and reused, and an X display (a private Xvfb when none is set). The
+# program's stdout and stderr come out on ours, and its exit code is ours.
+set -u
+
+if [ $# -lt 1 ]; then
+    echo "usage: $0 PROGRAM.exe [args...]" >&2
+    exit 2
+fi
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix}
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all
+# No offers to download Mono or Gecko, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+xvfb_pid=
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+    # Xvfb picks a free display number itself and writes it to the pipe.
+    mkfifo "$work/displayfd"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r -t 30 display_number <"$work/displayfd"
+    if [ -z "${display_number:-}" ]; then
+        echo "wine-run: Xvfb did not start" >&2
+        exit 125
+    fi
+    export DISPLAY=":$display_number"
+fi
+
+# Making a prefix takes seconds; a lock keeps two first runs from both doing it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+) 9>"$WINEPREFIX.lock"
+
+# Wine's pipes may stay open after the program ends, so the output goes to
+# files and is shown once the prefix's wineserver has finished.
+wine "$@" >"$work/out" 2>"$work/err" </dev/null
+rc=$?
+wineserver -w
+
+cat "$work/out"
+cat "$work/err" >&2
+exit $rc
