@@ -1,0 +1,70 @@
+// The main window: one modal dialog that holds the whole program.
+#ifndef TOLVANE_DIALOG_SEARCH_DLG_H
+#define TOLVANE_DIALOG_SEARCH_DLG_H
+
+#include <vector>
+
+#include "platform/afx.h"
+#include "platform/files.h"
+#include "resource.h"
+#include "search/scanner.h"
+
+class CSearchDlg : public CDialog {
+public:
+    explicit CSearchDlg(CWnd* pParent = nullptr);
+    ~CSearchDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    // Settings file beside the executable.
+    CString ReadSettingsLine(int nLine);
+    void SaveSettings();
+    void SaveHistory();
+
+    // Folder tree.
+    void PopulateFolder(CString strPath, HTREEITEM hParent);
+    CString ItemDirectory(HTREEITEM hItem);
+
+    // Search.
+    void SearchDirectory(CString strRefText);
+    void SearchSubdirectory(CString strSearch, CString strParentDir, CString strDirName, CString strHeadword,
+                            CString strExt, int nCase);
+    int SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
+                   CString strHeadword, int nCase);
+
+protected:
+    void DoDataExchange() override;
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnSelchangedTree(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemexpandedTree(NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+
+public:
+    int m_nHits;
+    CString m_strRelDir;
+    CImageList* m_pTreeImages;
+    HICON m_hIcon;
+
+private:
+    void LoadSettings();
+    void LoadHistory();
+    void BuildTree();
+    CString SettingsPath() const;
+    bool EnterFolder(const CString& strDir);
+    void StepProgress(uint64_t nLines, bool bFileEnd);
+
+    // The folders on the current walk path, so a link back to one of them is
+    // not followed again.
+    std::vector<FileIdentity> m_walkPath;
+    // The progress bar as if it were stepped once per line read; the control
+    // itself is told only now and then.
+    ProgressModel m_progress;
+    int m_nShownPos;
+    unsigned long long m_nLastShownMs;
+    ScanBuffers m_scanBuffers;
+};
+
+#endif

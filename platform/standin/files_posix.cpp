@@ -1,0 +1,301 @@
+// The file system of the native build: Windows paths in CP932 mapped onto
+// host folders. Drive letters are host folders given by the probe or the
+// tests; "\\host\..." names a host path as it is, which is how the running
+// executable's own folder is given.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/mbcs.h"
+#include "platform/probe_support.h"
+
+namespace {
+
+std::map<int, std::string> g_drives;  // 1 = A:
+int g_currentDrive = 0;
+
+const char kHostPrefix[] = "\\\\host\\";
+
+// "\" becomes "/", but never a 5C that is the second byte of a character.
+std::string Separators(const char* s, size_t n)
+{
+    std::string out;
+    out.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (IsLeadByte932(c) && i + 1 < n) {
+            out += s[i];
+            out += s[++i];
+        } else {
+            out += c == '\\' ? '/' : s[i];
+        }
+    }
+    return out;
+}
+
+bool DriveRoot(int drive, std::string* root)
+{
+    auto it = g_drives.find(drive);
+    if (it == g_drives.end())
+        return false;
+    *root = it->second;
+    return true;
+}
+
+// Host path of a Windows path; false when it names a drive that does not exist.
+bool HostPath(const char* path, std::string* out)
+{
+    size_t n = std::strlen(path);
+    if (std::strncmp(path, kHostPrefix, sizeof kHostPrefix - 1) == 0) {
+        *out = "/" + Separators(path + sizeof kHostPrefix - 1, n - (sizeof kHostPrefix - 1));
+        return true;
+    }
+    std::string root;
+    if (n >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        int drive = (path[0] | 0x20) - 'a' + 1;
+        if (!DriveRoot(drive, &root))
+            return false;
+        *out = root + "/" + Separators(path + 2, n - 2);
+        return true;
+    }
+    if (n >= 1 && path[0] == '\\') {
+        if (!DriveRoot(g_currentDrive, &root))
+            root.clear();
+        *out = root + Separators(path, n);
+        return true;
+    }
+    *out = Separators(path, n);
+    return true;
+}
+
+// Windows name matching for the patterns the program uses: "*" and "?",
+// and a final ".*" that also accepts a name without a dot.
+bool Matches(const char* pat, const char* name)
+{
+    if (*pat == 0)
+        return *name == 0;
+    if (std::strcmp(pat, ".*") == 0 && *name == 0)
+        return true;
+    if (*pat == '*') {
+        for (const char* p = name;; ++p) {
+            if (Matches(pat + 1, p))
+                return true;
+            if (*p == 0)
+                return false;
+        }
+    }
+    if (*name == 0)
+        return false;
+    if (*pat == '?' || *pat == *name)
+        return Matches(pat + 1, name + 1);
+    return false;
+}
+
+}  // namespace
+
+bool ProbeMapDrive(char letter, const char* hostFolder)
+{
+    int drive = (letter | 0x20) - 'a' + 1;
+    if (drive < 1 || drive > 26)
+        return false;
+    std::string root(hostFolder);
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    g_drives[drive] = root;
+    if (g_currentDrive == 0 || drive < g_currentDrive)
+        g_currentDrive = drive;
+    return true;
+}
+
+void ProbeClearDrives()
+{
+    g_drives.clear();
+    g_currentDrive = 0;
+}
+
+int _chdrive(int nDrive)
+{
+    if (g_drives.count(nDrive) == 0)
+        return -1;
+    g_currentDrive = nDrive;
+    return 0;
+}
+
+struct CFileFind::Impl {
+    struct Entry {
+        std::string name;
+        bool directory;
+    };
+    std::vector<Entry> entries;
+    size_t next = 0;       // the entry FindNextFile moves to
+    const Entry* current = nullptr;
+};
+
+CFileFind::CFileFind() : m_pImpl(nullptr) {}
+
+CFileFind::~CFileFind() { Close(); }
+
+BOOL CFileFind::FindFile(const char* pattern)
+{
+    Close();
+    CString pat(pattern);
+    int sep = pat.ReverseFind('\\');
+    CString dirPart = pat.Left(sep + 1);
+    CString namePart = pat.Mid(sep + 1);
+    if (sep < 0 && pat.GetLength() >= 2 && pat[1] == ':') {
+        dirPart = pat.Left(2) + "\\";
+        namePart = pat.Mid(2);
+    }
+    std::string hostDir;
+    if (!HostPath(dirPart.IsEmpty() ? "." : (const char*)dirPart, &hostDir))
+        return FALSE;
+    if (hostDir.empty())
+        hostDir = "/";
+    DIR* d = opendir(hostDir.c_str());
+    if (!d)
+        return FALSE;
+    auto impl = new Impl;
+    while (struct dirent* e = readdir(d)) {
+        const char* name = e->d_name;
+        if (!Matches(namePart, name))
+            continue;
+        bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+        struct stat st;
+        std::string full = hostDir + "/" + name;
+        if (!dots && stat(full.c_str(), &st) != 0)
+            continue;  // a dangling link names nothing that could be read
+        bool dir = dots || S_ISDIR(st.st_mode);
+        // Fifos, sockets and devices are no text files: opening a fifo would
+        // block the search forever.
+        if (!dir && !S_ISREG(st.st_mode))
+            continue;
+        impl->entries.push_back({name, dir});
+    }
+    closedir(d);
+    if (impl->entries.empty()) {
+        delete impl;
+        return FALSE;
+    }
+    m_pImpl = impl;
+    return TRUE;
+}
+
+BOOL CFileFind::FindNextFile()
+{
+    if (!m_pImpl || m_pImpl->next >= m_pImpl->entries.size())
+        return FALSE;
+    m_pImpl->current = &m_pImpl->entries[m_pImpl->next++];
+    return m_pImpl->next < m_pImpl->entries.size();
+}
+
+BOOL CFileFind::IsDirectory() const { return m_pImpl && m_pImpl->current && m_pImpl->current->directory; }
+
+BOOL CFileFind::IsDots() const
+{
+    if (!m_pImpl || !m_pImpl->current)
+        return FALSE;
+    const std::string& n = m_pImpl->current->name;
+    return n == "." || n == "..";
+}
+
+CString CFileFind::GetFileName() const
+{
+    return m_pImpl && m_pImpl->current ? CString(m_pImpl->current->name.c_str()) : CString();
+}
+
+void CFileFind::Close()
+{
+    delete m_pImpl;
+    m_pImpl = nullptr;
+}
+
+bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId)
+{
+    std::string host;
+    struct stat st;
+    if (!HostPath(dirText, &host) || stat(host.empty() ? "/" : host.c_str(), &st) != 0)
+        return false;
+    pId->volume = static_cast<uint64_t>(st.st_dev);
+    pId->index = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+CRawFile::CRawFile() : m_handle(-1) {}
+
+CRawFile::~CRawFile() { Close(); }
+
+bool CRawFile::Open(const char* path)
+{
+    Close();
+    std::string host;
+    if (!HostPath(path, &host))
+        return false;
+    m_handle = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    return m_handle >= 0;
+}
+
+long CRawFile::Read(char* buffer, size_t nBytes)
+{
+    if (m_handle < 0)
+        return -1;
+    for (;;) {
+        ssize_t n = ::read(static_cast<int>(m_handle), buffer, nBytes);
+        if (n >= 0 || errno != EINTR)
+            return static_cast<long>(n);
+    }
+}
+
+void CRawFile::Close()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+}
+
+bool WriteFileReplacing(const char* path, const char* data, size_t nBytes)
+{
+    std::string host;
+    if (!HostPath(path, &host))
+        return false;
+    std::string temp = host + ".new";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < nBytes;) {
+        ssize_t n = ::write(fd, data + done, nBytes - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), host.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+CString GetModuleFilePath()
+{
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return CString();
+    CString path(kHostPrefix);
+    for (ssize_t i = 1; i < n; ++i)
+        path += buf[i] == '/' ? '\\' : buf[i];
+    return path;
+}

@@ -1,0 +1,57 @@
+// The in-memory windows of the native build. Each control keeps the state the
+// dialog code relies on; the tests may look inside through these types.
+#ifndef TOLVANE_PLATFORM_STANDIN_H
+#define TOLVANE_PLATFORM_STANDIN_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/afx.h"
+
+struct _TREEITEM {
+    CString label;
+    int image = 0;
+    int selectedImage = 0;
+    _TREEITEM* parent = nullptr;
+    std::vector<_TREEITEM*> children;
+    bool expanded = false;
+};
+
+struct HWND__ {
+    CDialog* pDialog = nullptr;  // set on the dialog window itself
+    HWND__* parent = nullptr;
+    std::vector<std::unique_ptr<HWND__>> children;
+    int id = 0;
+    CString className;  // upper case, as the template gives it
+    DWORD style = 0;
+    CString text;
+    int check = 0;
+    // combo box list
+    std::vector<CString> items;
+    // list view
+    struct Column {
+        CString heading;
+        int format;
+        int width;
+    };
+    std::vector<Column> columns;
+    std::vector<std::vector<CString>> rows;
+    DWORD listExStyle = 0;
+    bool redraw = true;
+    int repaints = 0;
+    // progress bar
+    int rangeLow = 0, rangeHigh = 100, pos = 0, step = 10;
+    // tree view
+    std::vector<std::unique_ptr<_TREEITEM>> treeItems;
+    std::vector<_TREEITEM*> topItems;
+    _TREEITEM* selected = nullptr;
+    void* imageList = nullptr;
+    // icons set with SetIcon
+    HICON bigIcon = nullptr, smallIcon = nullptr;
+};
+
+// The window that has the keyboard focus.
+extern HWND g_standinFocus;
+
+#endif

@@ -1,0 +1,446 @@
+// Controls kept in memory, with the semantics the dialog code relies on: the
+// dialog is built from the same compiled template as on Windows.
+#include <algorithm>
+#include <cctype>
+
+#include "platform/internal.h"
+#include "platform/restemplate.h"
+#include "platform/standin/standin.h"
+
+HWND g_standinFocus = nullptr;
+
+namespace {
+
+const DWORD kWsTabStop = 0x00010000;
+const DWORD kWsGroup = 0x00020000;
+const DWORD kWsVisible = 0x10000000;
+const DWORD kWsDisabled = 0x08000000;
+const DWORD kBsTypeMask = 0x0F;
+const DWORD kBsAutoCheckBox = 3;
+const DWORD kBsAutoRadioButton = 9;
+const DWORD kBsGroupBox = 7;
+
+bool IsClass(HWND h, const char* name)
+{
+    if (!h)
+        return false;
+    std::string a(h->className), b(name);
+    auto up = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    return up(a) == up(b);
+}
+
+void Notify(HWND h, UINT code, _TREEITEM* item = nullptr)
+{
+    HWND dlg = h->parent;
+    if (!dlg || !dlg->pDialog)
+        return;
+    NMHDR hdr;
+    hdr.hwndFrom = h;
+    hdr.idFrom = static_cast<UINT_PTR>(h->id);
+    hdr.code = code;
+    (void)item;
+    LRESULT result = 0;
+    dlg->pDialog->DispatchToMessageMap(WM_NOTIFY, static_cast<WPARAM>(h->id), reinterpret_cast<LPARAM>(&hdr),
+                                       &result);
+}
+
+// Display order of the items whose ancestors are all expanded.
+void VisibleItems(const std::vector<_TREEITEM*>& level, std::vector<_TREEITEM*>* out)
+{
+    for (_TREEITEM* item : level) {
+        out->push_back(item);
+        if (item->expanded)
+            VisibleItems(item->children, out);
+    }
+}
+
+}  // namespace
+
+int CWnd::GetDlgCtrlID() const { return m_hWnd ? m_hWnd->id : 0; }
+
+void CWnd::SetWindowText(const char* text)
+{
+    if (m_hWnd)
+        m_hWnd->text = text;
+}
+
+void CWnd::GetWindowText(CString& text) const { text = m_hWnd ? m_hWnd->text : CString(); }
+
+void CWnd::SetRedraw(BOOL bRedraw)
+{
+    if (m_hWnd)
+        m_hWnd->redraw = bRedraw != FALSE;
+}
+
+void CWnd::RedrawNow()
+{
+    if (m_hWnd)
+        ++m_hWnd->repaints;
+}
+
+CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
+
+int CButton::GetCheck() const { return m_hWnd ? m_hWnd->check : 0; }
+
+void CButton::SetCheck(int nCheck)
+{
+    if (m_hWnd)
+        m_hWnd->check = nCheck;
+}
+
+void CButton::Click()
+{
+    HWND h = m_hWnd;
+    if (!h || !h->parent || (h->style & kWsDisabled))
+        return;
+    DWORD type = h->style & kBsTypeMask;
+    if (type == kBsAutoCheckBox) {
+        h->check = h->check ? 0 : 1;
+    } else if (type == kBsAutoRadioButton) {
+        // Checking one auto radio button unchecks the others of its group:
+        // the controls from the last WS_GROUP control up to the next one.
+        auto& siblings = h->parent->children;
+        size_t me = 0;
+        while (siblings[me].get() != h)
+            ++me;
+        size_t first = me;
+        while (first > 0 && !(siblings[first]->style & kWsGroup))
+            --first;
+        for (size_t i = first; i < siblings.size(); ++i) {
+            if (i > first && (siblings[i]->style & kWsGroup))
+                break;
+            HWND s = siblings[i].get();
+            if (IsClass(s, "BUTTON") && (s->style & kBsTypeMask) == kBsAutoRadioButton)
+                s->check = s == h ? 1 : 0;
+        }
+    }
+    if (type != kBsGroupBox)
+        h->parent->pDialog->OnCommand(static_cast<UINT>(h->id), BN_CLICKED);
+}
+
+int CComboBox::GetCount() const { return m_hWnd ? static_cast<int>(m_hWnd->items.size()) : 0; }
+
+int CComboBox::InsertString(int nIndex, const char* text)
+{
+    auto& items = m_hWnd->items;
+    if (nIndex < 0)
+        nIndex = static_cast<int>(items.size());
+    if (nIndex > static_cast<int>(items.size()))
+        return -1;  // CB_ERR
+    items.insert(items.begin() + nIndex, CString(text));
+    return nIndex;
+}
+
+int CComboBox::DeleteString(int nIndex)
+{
+    auto& items = m_hWnd->items;
+    if (nIndex < 0 || nIndex >= static_cast<int>(items.size()))
+        return -1;
+    items.erase(items.begin() + nIndex);
+    return static_cast<int>(items.size());
+}
+
+CString CComboBox::GetLBText(int nIndex) const
+{
+    const auto& items = m_hWnd->items;
+    if (nIndex < 0 || nIndex >= static_cast<int>(items.size()))
+        return CString();
+    return items[static_cast<size_t>(nIndex)];
+}
+
+void CComboBox::PickEntry(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= GetCount())
+        return;
+    m_hWnd->text = GetLBText(nIndex);
+    if (m_hWnd->parent && m_hWnd->parent->pDialog)
+        m_hWnd->parent->pDialog->OnCommand(static_cast<UINT>(m_hWnd->id), CBN_SELCHANGE);
+}
+
+int CListCtrl::InsertColumn(int nCol, const char* heading, int nFormat, int nWidth)
+{
+    auto& cols = m_hWnd->columns;
+    nCol = std::max(0, std::min(nCol, static_cast<int>(cols.size())));
+    cols.insert(cols.begin() + nCol, HWND__::Column{CString(heading), nFormat, nWidth});
+    for (auto& row : m_hWnd->rows)
+        row.resize(cols.size());
+    return nCol;
+}
+
+int CListCtrl::GetColumnCount() const { return static_cast<int>(m_hWnd->columns.size()); }
+
+BOOL CListCtrl::GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth) const
+{
+    if (nCol < 0 || nCol >= GetColumnCount())
+        return FALSE;
+    const auto& c = m_hWnd->columns[static_cast<size_t>(nCol)];
+    heading = c.heading;
+    nFormat = c.format;
+    nWidth = c.width;
+    return TRUE;
+}
+
+DWORD CListCtrl::SetExtendedStyle(DWORD dwExStyle)
+{
+    DWORD old = m_hWnd->listExStyle;
+    m_hWnd->listExStyle = dwExStyle;
+    return old;
+}
+
+DWORD CListCtrl::GetExtendedStyle() const { return m_hWnd->listExStyle; }
+
+int CListCtrl::GetItemCount() const { return static_cast<int>(m_hWnd->rows.size()); }
+
+int CListCtrl::InsertItem(int nItem, const char* text)
+{
+    auto& rows = m_hWnd->rows;
+    nItem = std::max(0, std::min(nItem, static_cast<int>(rows.size())));
+    std::vector<CString> row(std::max<size_t>(1, m_hWnd->columns.size()));
+    row[0] = text;
+    rows.insert(rows.begin() + nItem, row);
+    return nItem;
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text)
+{
+    auto& rows = m_hWnd->rows;
+    if (nItem < 0 || nItem >= static_cast<int>(rows.size()) || nSubItem < 0 ||
+        nSubItem >= static_cast<int>(rows[static_cast<size_t>(nItem)].size()))
+        return FALSE;
+    rows[static_cast<size_t>(nItem)][static_cast<size_t>(nSubItem)] = text;
+    return TRUE;
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    const auto& rows = m_hWnd->rows;
+    if (nItem < 0 || nItem >= static_cast<int>(rows.size()) || nSubItem < 0 ||
+        nSubItem >= static_cast<int>(rows[static_cast<size_t>(nItem)].size()))
+        return CString();
+    return rows[static_cast<size_t>(nItem)][static_cast<size_t>(nSubItem)];
+}
+
+BOOL CListCtrl::DeleteAllItems()
+{
+    m_hWnd->rows.clear();
+    return TRUE;
+}
+
+void CProgressCtrl::SetRange(short nLower, short nUpper)
+{
+    m_hWnd->rangeLow = nLower;
+    m_hWnd->rangeHigh = nUpper;
+    m_hWnd->pos = std::max<int>(nLower, std::min<int>(nUpper, m_hWnd->pos));
+}
+
+int CProgressCtrl::SetPos(int nPos)
+{
+    int old = m_hWnd->pos;
+    m_hWnd->pos = std::max(m_hWnd->rangeLow, std::min(m_hWnd->rangeHigh, nPos));
+    return old;
+}
+
+// The common control starts over from the bottom of its range once a step
+// takes the position past the top.
+int CProgressCtrl::StepIt()
+{
+    int old = m_hWnd->pos;
+    m_hWnd->pos += m_hWnd->step;
+    if (m_hWnd->pos > m_hWnd->rangeHigh)
+        m_hWnd->pos = m_hWnd->rangeLow + (m_hWnd->pos - m_hWnd->rangeHigh);
+    return old;
+}
+
+int CProgressCtrl::GetPos() const { return m_hWnd->pos; }
+
+CImageList::CImageList() : m_hImageList(nullptr) {}
+
+CImageList::~CImageList() { delete static_cast<int*>(m_hImageList); }
+
+BOOL CImageList::Create(int, int, UINT, int, int)
+{
+    if (!m_hImageList)
+        m_hImageList = new int(0);
+    return TRUE;
+}
+
+int CImageList::AddBitmapResource(UINT nIDResource, COLORREF)
+{
+    const void* p;
+    size_t n;
+    if (!m_hImageList || !AfxGetResourceBytes(2, nIDResource, &p, &n))
+        return -1;
+    return (*static_cast<int*>(m_hImageList))++;
+}
+
+int CImageList::GetImageCount() const { return m_hImageList ? *static_cast<int*>(m_hImageList) : 0; }
+
+HTREEITEM CTreeCtrl::InsertItem(const char* label, int nImage, int nSelectedImage, HTREEITEM hParent,
+                                HTREEITEM hInsertAfter)
+{
+    if (hParent == TVI_ROOT)
+        hParent = nullptr;
+    auto item = std::make_unique<_TREEITEM>();
+    item->label = label;
+    item->image = nImage;
+    item->selectedImage = nSelectedImage;
+    item->parent = hParent;
+    auto& level = hParent ? hParent->children : m_hWnd->topItems;
+    if (hInsertAfter == TVI_FIRST)
+        level.insert(level.begin(), item.get());
+    else
+        level.push_back(item.get());
+    HTREEITEM h = item.get();
+    m_hWnd->treeItems.push_back(std::move(item));
+    return h;
+}
+
+void CTreeCtrl::SetImageList(CImageList* pImageList, int)
+{
+    m_hWnd->imageList = pImageList ? pImageList->GetHandle() : nullptr;
+}
+
+HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const
+{
+    const auto& top = m_hWnd->topItems;
+    auto next_in = [](const std::vector<_TREEITEM*>& level, HTREEITEM h) -> HTREEITEM {
+        auto it = std::find(level.begin(), level.end(), h);
+        return (it == level.end() || it + 1 == level.end()) ? nullptr : *(it + 1);
+    };
+    switch (nCode) {
+    case TVGN_ROOT:
+    case TVGN_FIRSTVISIBLE:
+        return top.empty() ? nullptr : top.front();
+    case TVGN_CARET:
+        return m_hWnd->selected;
+    case TVGN_PARENT:
+        return hItem ? hItem->parent : nullptr;
+    case TVGN_CHILD:
+        if (!hItem)
+            return top.empty() ? nullptr : top.front();
+        return hItem->children.empty() ? nullptr : hItem->children.front();
+    case TVGN_NEXT:
+        return hItem ? next_in(hItem->parent ? hItem->parent->children : top, hItem) : nullptr;
+    case TVGN_NEXTVISIBLE: {
+        std::vector<_TREEITEM*> visible;
+        VisibleItems(top, &visible);
+        return next_in(visible, hItem);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+CString CTreeCtrl::GetItemText(HTREEITEM hItem) const { return hItem ? hItem->label : CString(); }
+
+BOOL CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const { return hItem && !hItem->children.empty(); }
+
+BOOL CTreeCtrl::IsExpanded(HTREEITEM hItem) const { return hItem && hItem->expanded; }
+
+BOOL CTreeCtrl::SelectItem(HTREEITEM hItem)
+{
+    if (m_hWnd->selected == hItem)
+        return TRUE;
+    m_hWnd->selected = hItem;
+    Notify(m_hWnd, TVN_SELCHANGEDA, hItem);
+    return TRUE;
+}
+
+BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
+{
+    if (!hItem || hItem->children.empty())
+        return FALSE;
+    bool expand = nCode == TVE_EXPAND;
+    if (hItem->expanded == expand)
+        return TRUE;
+    hItem->expanded = expand;
+    Notify(m_hWnd, TVN_ITEMEXPANDEDA, hItem);
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    // There is no message loop without a display: the window is built and
+    // initialised, and stays until EndDialog.
+    m_bModal = true;
+    return Create() ? m_nResult : -1;
+}
+
+BOOL CDialog::Create()
+{
+    DialogTemplate t;
+    if (!LoadDialogTemplate(m_nIDTemplate, &t))
+        return FALSE;
+    HWND dlg = new HWND__;
+    dlg->pDialog = this;
+    dlg->className = "#32770";
+    dlg->style = t.style;
+    dlg->text = t.caption;
+    for (const DialogItemTemplate& item : t.items) {
+        auto child = std::make_unique<HWND__>();
+        child->parent = dlg;
+        child->id = item.id;
+        child->className = item.className;
+        child->style = item.style;
+        child->text = item.text;
+        if (IsClass(child.get(), "EDIT") || IsClass(child.get(), "COMBOBOX"))
+            child->text = "";
+        dlg->children.push_back(std::move(child));
+    }
+    m_hWnd = dlg;
+    m_bEnded = false;
+    g_standinFocus = nullptr;
+    if (OnInitDialog()) {
+        // The dialog manager gives the focus to the first control that can take it.
+        for (auto& c : dlg->children) {
+            if ((c->style & kWsTabStop) && (c->style & kWsVisible) && !(c->style & kWsDisabled)) {
+                g_standinFocus = c.get();
+                break;
+            }
+        }
+    }
+    return TRUE;
+}
+
+void CDialog::DestroyWindow()
+{
+    if (g_standinFocus && g_standinFocus->parent == m_hWnd)
+        g_standinFocus = nullptr;
+    delete m_hWnd;
+    m_hWnd = nullptr;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nResult = nResult;
+    m_bEnded = true;
+    DestroyWindow();
+}
+
+CWnd CDialog::GetDlgItem(int nID) const
+{
+    if (!m_hWnd)
+        return CWnd();
+    for (auto& c : m_hWnd->children)
+        if (c->id == nID)
+            return CWnd(c.get());
+    return CWnd();
+}
+
+int CDialog::MessageBox(const char* text, const char* caption, UINT nType)
+{
+    if (AFX_MSGBOX_OBSERVER pfn = AfxGetMessageBoxObserver())
+        pfn(caption ? caption : "", text ? text : "", nType);
+    return IDOK;
+}
+
+void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)
+{
+    if (!m_hWnd)
+        return;
+    (bBigIcon ? m_hWnd->bigIcon : m_hWnd->smallIcon) = hIcon;
+}

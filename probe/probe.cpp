@@ -1,0 +1,274 @@
+#include "probe/probe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "dialog/search_dlg.h"
+#include "platform/probe_support.h"
+
+namespace {
+
+typedef std::vector<std::string> Fields;
+
+void Out(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
+
+std::string Escape(const char* p)
+{
+    std::string out;
+    for (; *p; ++p) {
+        switch (*p) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += *p;
+        }
+    }
+    return out;
+}
+
+void Event(std::initializer_list<std::string> fields)
+{
+    std::string line;
+    for (const std::string& f : fields) {
+        if (!line.empty())
+            line += '\t';
+        line += f;
+    }
+    Out(line + "\n");
+    std::fflush(stdout);
+}
+
+void OnMessageBox(const char* caption, const char* text, UINT nType)
+{
+    char style[16];
+    std::snprintf(style, sizeof style, "0x%x", nType);
+    Event({"msgbox", Escape(caption), Escape(text), style});
+}
+
+struct Control {
+    const char* name;
+    int id;
+};
+const Control kFields[] = {
+    {"refdir", IDC_REFDIR}, {"search", IDC_SEARCH_TEXT}, {"headword", IDC_HEADWORD}, {"ext", IDC_EXT}};
+const Control kChecks[] = {
+    {"case_on", IDC_CASE_ON}, {"case_off", IDC_CASE_OFF}, {"selected_only", IDC_SELECTED_ONLY}};
+const Control kClicks[] = {{"case_on", IDC_CASE_ON},
+                           {"case_off", IDC_CASE_OFF},
+                           {"selected_only", IDC_SELECTED_ONLY},
+                           {"search", IDOK},
+                           {"exit", IDCANCEL}};
+
+template <size_t N>
+const Control* Lookup(const Control (&table)[N], const std::string& name)
+{
+    for (const Control& c : table)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+Fields Split(const std::string& line)
+{
+    Fields f(1);
+    for (char c : line) {
+        if (c == '\t')
+            f.emplace_back();
+        else
+            f.back() += c;
+    }
+    return f;
+}
+
+bool IsNumber(const std::string& s)
+{
+    if (s.empty())
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// Checks one action's shape; the complaint, or "" when it is fine.
+std::string CheckAction(const Fields& f)
+{
+    const std::string& a = f[0];
+    if (a == "drive")
+        return f.size() == 3 && f[1].size() == 1 && ((f[1][0] | 0x20) >= 'a' && (f[1][0] | 0x20) <= 'z')
+                   ? ""
+                   : "drive needs a letter and a host folder";
+    if (a == "set")
+        return f.size() == 3 && Lookup(kFields, f[1]) ? "" : "set needs refdir|search|headword|ext and a text";
+    if (a == "click")
+        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|search|exit";
+    if (a == "pick")
+        return f.size() == 2 && IsNumber(f[1]) ? "" : "pick needs an index";
+    if (a == "select" || a == "expand" || a == "collapse")
+        return "";
+    if (a == "dump" || a == "restart")
+        return f.size() == 1 ? "" : a + " takes no fields";
+    return "unknown action '" + a + "'";
+}
+
+class Probe {
+public:
+    int Run(const std::vector<Fields>& actions)
+    {
+        Start();
+        for (const Fields& f : actions) {
+            if (f[0] == "drive")
+                continue;
+            if (!m_dlg && f[0] != "restart") {
+                std::fprintf(stderr, "tolvane-probe: '%s' after the window was closed\n", f[0].c_str());
+                return 2;
+            }
+            std::string complaint = Do(f);
+            if (!complaint.empty()) {
+                std::fprintf(stderr, "tolvane-probe: %s\n", complaint.c_str());
+                return 2;
+            }
+            ProbePumpMessages();
+            if (m_dlg && m_dlg->IsEnded())
+                m_dlg.reset();
+        }
+        if (m_dlg)
+            Close();
+        return 0;
+    }
+
+private:
+    void Start()
+    {
+        m_dlg.reset(new CSearchDlg);
+        m_dlg->Create();
+        ProbePumpMessages();
+    }
+
+    void Close()
+    {
+        if (!m_dlg->IsEnded())
+            CButton(m_dlg->GetDlgItem(IDCANCEL)).Click();
+        ProbePumpMessages();
+        m_dlg.reset();
+    }
+
+    std::string Do(const Fields& f)
+    {
+        const std::string& a = f[0];
+        if (a == "set") {
+            m_dlg->GetDlgItem(Lookup(kFields, f[1])->id).SetWindowText(f[2].c_str());
+        } else if (a == "click") {
+            CButton(m_dlg->GetDlgItem(Lookup(kClicks, f[1])->id)).Click();
+        } else if (a == "pick") {
+            CComboBox combo(m_dlg->GetDlgItem(IDC_SEARCH_TEXT));
+            int n = std::atoi(f[1].c_str());
+            if (n >= combo.GetCount())
+                return "pick: no entry " + f[1];
+            combo.PickEntry(n);
+        } else if (a == "select" || a == "expand" || a == "collapse") {
+            return Tree(f);
+        } else if (a == "dump") {
+            Dump();
+        } else if (a == "restart") {
+            if (m_dlg)
+                Close();
+            Start();
+        }
+        return "";
+    }
+
+    std::string Tree(const Fields& f)
+    {
+        CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
+        bool bSelect = f[0] == "select";
+        HTREEITEM hItem = tree.GetRootItem();
+        for (size_t i = 1; i < f.size() && hItem; ++i) {
+            if (bSelect && !tree.IsExpanded(hItem))
+                tree.ExpandAsUser(hItem, TVE_EXPAND);
+            HTREEITEM hChild = tree.GetChildItem(hItem);
+            while (hChild && tree.GetItemText(hChild) != f[i].c_str())
+                hChild = tree.GetNextSiblingItem(hChild);
+            if (!hChild)
+                return f[0] + ": no item '" + f[i] + "'";
+            hItem = hChild;
+        }
+        if (!hItem)
+            return f[0] + ": the tree is empty";
+        if (bSelect)
+            tree.SelectItem(hItem);
+        else
+            tree.ExpandAsUser(hItem, f[0] == "expand" ? TVE_EXPAND : TVE_COLLAPSE);
+        return "";
+    }
+
+    void DumpTree(CTreeCtrl& tree, HTREEITEM hItem, int nDepth)
+    {
+        for (; hItem; hItem = tree.GetNextSiblingItem(hItem)) {
+            Event({"tree", std::to_string(nDepth), Escape(tree.GetItemText(hItem)),
+                   tree.IsExpanded(hItem) ? "1" : "0", tree.ItemHasChildren(hItem) ? "1" : "0"});
+            DumpTree(tree, tree.GetChildItem(hItem), nDepth + 1);
+        }
+    }
+
+    void Dump()
+    {
+        for (const Control& c : kFields)
+            Event({"field", c.name, Escape(m_dlg->GetDlgItem(c.id).GetWindowText())});
+        for (const Control& c : kChecks)
+            Event({"check", c.name, std::to_string(CButton(m_dlg->GetDlgItem(c.id)).GetCheck())});
+        CComboBox combo(m_dlg->GetDlgItem(IDC_SEARCH_TEXT));
+        for (int i = 0, n = combo.GetCount(); i < n; ++i)
+            Event({"history", std::to_string(i), Escape(combo.GetLBText(i))});
+        CListCtrl list(m_dlg->GetDlgItem(IDC_RESULTS));
+        for (int i = 0, n = list.GetItemCount(); i < n; ++i)
+            Event({"row", Escape(list.GetItemText(i, 0)), Escape(list.GetItemText(i, 1)),
+                   Escape(list.GetItemText(i, 2))});
+        Event({"progress", std::to_string(CProgressCtrl(m_dlg->GetDlgItem(IDC_PROGRESS)).GetPos())});
+        CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
+        DumpTree(tree, tree.GetRootItem(), 0);
+        std::string selected;
+        for (HTREEITEM h = tree.GetSelectedItem(); h; h = tree.GetParentItem(h))
+            selected = std::string(tree.GetItemText(h)) + (selected.empty() ? "" : "\\" + selected);
+        Event({"selected", Escape(selected.c_str())});
+    }
+
+    std::unique_ptr<CSearchDlg> m_dlg;
+};
+
+}  // namespace
+
+int RunProbeScript(const std::string& script)
+{
+    std::vector<Fields> actions;
+    size_t start = 0;
+    int nLine = 0;
+    while (start < script.size()) {
+        size_t end = script.find('\n', start);
+        if (end == std::string::npos)
+            end = script.size();
+        std::string line = script.substr(start, end - start);
+        start = end + 1;
+        ++nLine;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        Fields f = Split(line);
+        std::string complaint = CheckAction(f);
+        if (complaint.empty() && f[0] == "drive" && !ProbeMapDrive(f[1][0], f[2].c_str()))
+            complaint = "drive lines are for the native build only";
+        if (!complaint.empty()) {
+            std::fprintf(stderr, "tolvane-probe: line %d: %s\n", nLine, complaint.c_str());
+            return 2;
+        }
+        actions.push_back(f);
+    }
+    ProbeBinaryStdout();
+    ProbeAnswerMessageBoxes();
+    AfxSetMessageBoxObserver(OnMessageBox);
+    return Probe().Run(actions);
+}

@@ -1,0 +1,59 @@
+// The line scan of one file: large block reads, whole lines (pieces of 1 MiB
+// only beyond that), matching on character boundaries, headword tracking,
+// and no allocation per line.
+#ifndef TOLVANE_SEARCH_SCANNER_H
+#define TOLVANE_SEARCH_SCANNER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CRawFile;
+
+struct ScanOptions {
+    const char* needle;  // never empty; already folded when bFold
+    size_t nNeedle;
+    const char* marker;  // headword marker, may be empty; already folded when bFold
+    size_t nMarker;
+    bool bFold;          // case is not distinguished
+};
+
+class ScanSink {
+public:
+    virtual ~ScanSink() {}
+    // One matching line as read (case kept, up to a NUL, without its line end)
+    // and the headword line in force at that point.
+    virtual void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) = 0;
+    // NLINES more lines have been read.
+    virtual void OnLines(uint64_t nLines) = 0;
+};
+
+// Reused from file to file so that a search allocates its buffers once.
+struct ScanBuffers {
+    std::vector<char> data;
+    std::vector<char> folded;
+    std::string headword;
+};
+
+// Longest piece of a line handed over whole; longer lines are cut between
+// characters into pieces of at most this size.
+const size_t kMaxLinePiece = 1u << 20;
+
+// Reads FILE to its end (or its first read error) and reports matches and
+// lines read; returns the number of matching lines.
+int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);
+
+// The progress bar's position as if it were stepped once per line: range
+// 0..80, step 10, starting over from the bottom once a step passes the top.
+class ProgressModel {
+public:
+    void Reset(int nLow, int nHigh, int nStep, int nPos);
+    void Step(uint64_t nSteps);
+    int Pos() const { return m_nPos; }
+
+private:
+    int m_nLow = 0, m_nHigh = 100, m_nStep = 10, m_nPos = 0;
+};
+
+#endif

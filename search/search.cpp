@@ -1,0 +1,226 @@
+// The search command: checks, options fixed once per search, the walk of the
+// reference folder and its subfolders, and the rows of each file.
+#include <chrono>
+#include <cstring>
+
+#include "dialog/search_dlg.h"
+
+namespace {
+
+// The walk puts one "\" after a typed folder that lacks it; the 5C trail
+// byte of a final ソ or 表 is not a separator.
+CString WithSeparator(const CString& strDir)
+{
+    int nLast = strDir.ReverseFind('\\');
+    if (nLast >= 0 && nLast == strDir.GetLength() - 1)
+        return strDir;
+    return strDir + "\\";
+}
+
+unsigned long long NowMs()
+{
+    using namespace std::chrono;
+    return static_cast<unsigned long long>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Every tab becomes four blanks, wherever it stands.
+CString WidenTabs(const char* line, size_t nLine)
+{
+    std::string out;
+    out.reserve(nLine + 16);
+    for (size_t i = 0; i < nLine; ++i) {
+        if (line[i] == '\t')
+            out += "    ";
+        else
+            out += line[i];
+    }
+    return CString(out.data(), static_cast<int>(out.size()));
+}
+
+class RowSink : public ScanSink {
+public:
+    RowSink(CSearchDlg& dlg, const CString& strFileColumn, CListCtrl& results,
+            void (CSearchDlg::*pfnStep)(uint64_t, bool))
+        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_results(results), m_pfnStep(pfnStep)
+    {
+    }
+
+    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
+    {
+        int n = m_results.GetItemCount();
+        m_results.InsertItem(n, m_strFileColumn);
+        m_results.SetItemText(n, 1, CString(headword, static_cast<int>(nHeadword)));
+        m_results.SetItemText(n, 2, WidenTabs(line, nLine));
+        ++m_dlg.m_nHits;
+    }
+
+    void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
+
+private:
+    CSearchDlg& m_dlg;
+    const CString& m_strFileColumn;
+    CListCtrl& m_results;
+    void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
+};
+
+// How often the progress bar is told where it stands: each message costs
+// about a millisecond under a slow window system.
+const unsigned long long kProgressIntervalMs = 33;
+
+}  // namespace
+
+void CSearchDlg::OnOK()
+{
+    CWnd refDir = GetDlgItem(IDC_REFDIR);
+    CProgressCtrl progress(GetDlgItem(IDC_PROGRESS));
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+
+    progress.SetRange(0, 80);
+    progress.SetPos(1);
+    m_progress.Reset(0, 80, 10, 1);
+    m_nShownPos = 1;
+    m_nLastShownMs = NowMs();
+    results.DeleteAllItems();
+    m_strRelDir = "";
+
+    CString strRef = refDir.GetWindowText();
+    if (strRef.IsEmpty())
+        strRef = "nasi";
+    SearchDirectory(strRef);
+
+    StepProgress(0, true);
+    results.SetRedraw(TRUE);
+    results.RedrawNow();
+
+    CString strReport;
+    if (m_nHits == 0)
+        strReport = "検索文字列は見つかりませんでした。";
+    else
+        strReport.Format("%d個一致しました。", m_nHits);
+    MessageBox(strReport, "検索結果", MB_OK);
+    m_nHits = 0;
+    SaveHistory();
+}
+
+void CSearchDlg::SearchDirectory(CString strRefText)
+{
+    CString strSearch = GetDlgItem(IDC_SEARCH_TEXT).GetWindowText();
+    CString strRefDir = GetDlgItem(IDC_REFDIR).GetWindowText();
+    CString strHeadword = GetDlgItem(IDC_HEADWORD).GetWindowText();
+
+    if (strSearch.IsEmpty()) {
+        MessageBox("検索文字列を指示してください", "Error!", MB_ICONHAND);
+        return;
+    }
+    if (strRefText == "nasi" && strRefDir.IsEmpty()) {
+        MessageBox("参照ディレクトリを指示してください", "Error!", MB_ICONHAND);
+        return;
+    }
+
+    SaveSettings();
+
+    int nCase = CButton(GetDlgItem(IDC_CASE_ON)).GetCheck();
+    if (nCase == 0) {
+        strSearch.MakeLower();
+        strHeadword.MakeLower();
+    }
+    CString strExt = GetDlgItem(IDC_EXT).GetWindowText();
+    if (!strExt.IsEmpty() && strExt.Find(".") == -1)
+        strExt = "." + strExt;
+    int nSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck();
+
+    CString strDir = WithSeparator(strRefDir);
+    CListCtrl(GetDlgItem(IDC_RESULTS)).SetRedraw(FALSE);
+    m_walkPath.clear();
+    EnterFolder(strDir);
+
+    CFileFind finder;
+    BOOL bWorking = finder.FindFile(strDir + "*.*");
+    while (bWorking) {
+        bWorking = finder.FindNextFile();
+        if (finder.IsDirectory()) {
+            if (finder.IsDots() || nSelectedOnly)
+                continue;
+            SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
+            m_strRelDir = "";
+        } else if (finder.GetFileName().Find(strExt) != -1) {
+            SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
+        }
+    }
+    m_walkPath.clear();
+}
+
+void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CString strDirName,
+                                    CString strHeadword, CString strExt, int nCase)
+{
+    CString strDir = strParentDir + strDirName + "\\";
+    CString strSavedRelDir = m_strRelDir;
+    m_strRelDir = m_strRelDir + "\\" + strDirName;
+
+    // A junction or link back to a folder on the current walk path would make
+    // the walk go round until paths grow too long.
+    if (EnterFolder(strDir)) {
+        CFileFind finder;
+        BOOL bWorking = finder.FindFile(strDir + "*.*");
+        while (bWorking) {
+            bWorking = finder.FindNextFile();
+            if (finder.IsDirectory()) {
+                if (!finder.IsDots())
+                    SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
+            } else if (finder.GetFileName().Find(strExt) != -1) {
+                SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
+            }
+        }
+        m_walkPath.pop_back();
+    }
+    m_strRelDir = strSavedRelDir;
+}
+
+int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
+                           CString strHeadword, int nCase)
+{
+    CString strFileColumn = strRelDir + "\\" + strFileName;
+    CString strPath = strDir + strFileName;
+    CRawFile file;
+    if (!file.Open(strPath))
+        return 0;
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+
+    ScanOptions options;
+    options.needle = strSearch;
+    options.nNeedle = static_cast<size_t>(strSearch.GetLength());
+    options.marker = strHeadword;
+    options.nMarker = static_cast<size_t>(strHeadword.GetLength());
+    options.bFold = nCase == 0;
+    RowSink sink(*this, strFileColumn, results, &CSearchDlg::StepProgress);
+    int nRows = ScanFile(file, options, m_scanBuffers, sink);
+    StepProgress(0, false);
+    return nRows;
+}
+
+// Pushes the folder on the walk path; false when it is already on it.
+bool CSearchDlg::EnterFolder(const CString& strDir)
+{
+    FileIdentity id;
+    if (!GetDirectoryIdentity(strDir, &id))
+        id = FileIdentity{~0ull, m_walkPath.size()};  // unknown: never equal to another
+    for (const FileIdentity& on : m_walkPath)
+        if (on == id)
+            return false;
+    m_walkPath.push_back(id);
+    return true;
+}
+
+void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
+{
+    m_progress.Step(nLines);
+    if (m_progress.Pos() == m_nShownPos)
+        return;
+    unsigned long long now = NowMs();
+    if (!bFinal && now - m_nLastShownMs < kProgressIntervalMs)
+        return;
+    CProgressCtrl(GetDlgItem(IDC_PROGRESS)).SetPos(m_progress.Pos());
+    m_nShownPos = m_progress.Pos();
+    m_nLastShownMs = now;
+}

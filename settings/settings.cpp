@@ -1,0 +1,108 @@
+// The settings file tolvane.dat beside the executable: five setting lines,
+// then the search text and the drop-down history. It is written whole, in one
+// step, so a search that is killed never leaves a half-written file.
+#include <cstdlib>
+#include <string>
+
+#include "dialog/search_dlg.h"
+
+namespace {
+
+const int kHistoryFirstLine = 6;
+const int kHistoryEntries = 11;
+
+void AppendLine(std::string& file, const CString& line)
+{
+    file.append(line.GetString(), static_cast<size_t>(line.GetLength()));
+    file += "\r\n";
+}
+
+}  // namespace
+
+CString CSearchDlg::SettingsPath() const
+{
+    CString strModule = GetModuleFilePath();
+    return strModule.Left(strModule.ReverseFind('\\')) + "\\tolvane.dat";
+}
+
+CString CSearchDlg::ReadSettingsLine(int nLine)
+{
+    if (nLine <= 0)
+        return CString();
+    CRawFile file;
+    if (!file.Open(SettingsPath()))
+        return CString();
+    // Line by line in text mode: CR LF and LF both end a line, and a line may
+    // be of any length.
+    std::string line;
+    int nCurrent = 1;
+    char buf[4096];
+    long n;
+    while ((n = file.Read(buf, sizeof buf)) > 0) {
+        for (long i = 0; i < n; ++i) {
+            if (buf[i] != '\n') {
+                if (nCurrent == nLine)
+                    line += buf[i];
+                continue;
+            }
+            if (nCurrent == nLine) {
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                return CString(line.c_str());
+            }
+            ++nCurrent;
+        }
+    }
+    return nCurrent == nLine ? CString(line.c_str()) : CString();
+}
+
+// Writes the whole file: the five settings as the fields hold them, then the
+// search text and the drop-down list as they stand before this press.
+void CSearchDlg::SaveSettings()
+{
+    CString strCase, strSelectedOnly;
+    strCase.Format("%d", CButton(GetDlgItem(IDC_CASE_ON)).GetCheck());
+    strSelectedOnly.Format("%d", CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck());
+    CComboBox history(GetDlgItem(IDC_SEARCH_TEXT));
+
+    std::string file;
+    AppendLine(file, GetDlgItem(IDC_REFDIR).GetWindowText());
+    AppendLine(file, GetDlgItem(IDC_HEADWORD).GetWindowText());
+    AppendLine(file, GetDlgItem(IDC_EXT).GetWindowText());
+    AppendLine(file, strCase);
+    AppendLine(file, strSelectedOnly);
+    AppendLine(file, history.GetWindowText());
+    for (int i = 0, n = history.GetCount(); i < n; ++i)
+        AppendLine(file, history.GetLBText(i));
+    WriteFileReplacing(SettingsPath(), file.data(), file.size());
+}
+
+// The file already holds this press's history (written before the search);
+// only the list changes: the entry at index 9 goes, the search text comes on top.
+void CSearchDlg::SaveHistory()
+{
+    CComboBox history(GetDlgItem(IDC_SEARCH_TEXT));
+    CString strText = history.GetWindowText();
+    if (history.GetCount() > 8)
+        history.DeleteString(9);
+    history.InsertString(0, strText);
+}
+
+void CSearchDlg::LoadSettings()
+{
+    GetDlgItem(IDC_REFDIR).SetWindowText(ReadSettingsLine(1));
+    GetDlgItem(IDC_HEADWORD).SetWindowText(ReadSettingsLine(2));
+    GetDlgItem(IDC_EXT).SetWindowText(ReadSettingsLine(3));
+    CString strCase = ReadSettingsLine(4);
+    int nCase = strCase.IsEmpty() ? 1 : std::atoi(strCase);
+    CButton(GetDlgItem(nCase == 1 ? IDC_CASE_ON : IDC_CASE_OFF)).SetCheck(BST_CHECKED);
+    if (ReadSettingsLine(5).Compare("1") == 0)
+        CButton(GetDlgItem(IDC_SELECTED_ONLY)).SetCheck(BST_CHECKED);
+}
+
+void CSearchDlg::LoadHistory()
+{
+    CComboBox history(GetDlgItem(IDC_SEARCH_TEXT));
+    for (int nLine = kHistoryFirstLine; nLine < kHistoryFirstLine + kHistoryEntries; ++nLine)
+        history.InsertString(-1, ReadSettingsLine(nLine));
+}

@@ -1,0 +1,88 @@
+// The drive and folder tree: built one level deep at start-up and filled
+// lazily, one level ahead of what can be seen, whenever an item opens or closes.
+#include "dialog/search_dlg.h"
+
+namespace {
+
+// "ﾏｲｺﾝﾋﾟｭｰﾀ": nine half-width katakana, one byte each. The item directory
+// rule counts on that length.
+const char kRootLabel[] = "ﾏｲｺﾝﾋﾟｭｰﾀ";
+const COLORREF kMaskColour = RGB(128, 0, 0);
+
+}  // namespace
+
+void CSearchDlg::BuildTree()
+{
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    if (m_pTreeImages == nullptr) {
+        m_pTreeImages = new CImageList;
+        m_pTreeImages->Create(16, 16, ILC_MASK, 2, 2);
+        m_pTreeImages->AddBitmapResource(IDB_FOLDER_CLOSED, kMaskColour);
+        m_pTreeImages->AddBitmapResource(IDB_FOLDER_OPEN, kMaskColour);
+        tree.SetImageList(m_pTreeImages, TVSIL_NORMAL);
+    }
+    HTREEITEM hRoot = tree.InsertItem(kRootLabel, 0, 1, nullptr, TVI_FIRST);
+    for (int nDrive = 1; nDrive <= 26; ++nDrive) {
+        if (_chdrive(nDrive) != 0)
+            continue;
+        CString strDrive;
+        strDrive.Format("%c:", 64 + nDrive);
+        HTREEITEM hDrive = tree.InsertItem("(" + strDrive + ")", 0, 1, hRoot, TVI_LAST);
+        PopulateFolder(strDrive, hDrive);
+    }
+}
+
+void CSearchDlg::PopulateFolder(CString strPath, HTREEITEM hParent)
+{
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    CFileFind finder;
+    BOOL bWorking = finder.FindFile(strPath + "\\*.*");
+    while (bWorking) {
+        bWorking = finder.FindNextFile();
+        if (!finder.IsDirectory() || finder.IsDots())
+            continue;
+        tree.InsertItem(finder.GetFileName(), 0, 1, hParent, TVI_LAST);
+    }
+}
+
+// The directory text of an item from its labels alone: the root label (9
+// bytes), "\" and "(" are cut off before the drive letter, the letter, ":"
+// and ")" as well before the folders.
+CString CSearchDlg::ItemDirectory(HTREEITEM hItem)
+{
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    HTREEITEM hRoot = tree.GetRootItem();
+    CString strPath = tree.GetItemText(hItem);
+    for (HTREEITEM h = hItem; h && h != hRoot;) {
+        h = tree.GetParentItem(h);
+        if (!h)
+            break;
+        strPath = tree.GetItemText(h) + "\\" + strPath;
+    }
+    int nLength = strPath.GetLength();
+    CString strDrive = strPath.Right(nLength - 11).Left(2);
+    CString strRest = strPath.Right(nLength - 14);
+    return strDrive + strRest + "\\";
+}
+
+void CSearchDlg::OnItemexpandedTree(NMHDR*, LRESULT* pResult)
+{
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    HTREEITEM hItem = tree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE);
+    while (hItem) {
+        hItem = tree.GetNextItem(hItem, TVGN_NEXTVISIBLE);
+        if (!hItem)
+            break;
+        if (tree.ItemHasChildren(hItem))
+            continue;
+        PopulateFolder(ItemDirectory(hItem), hItem);
+    }
+    *pResult = 0;
+}
+
+void CSearchDlg::OnSelchangedTree(NMHDR*, LRESULT* pResult)
+{
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    GetDlgItem(IDC_REFDIR).SetWindowText(ItemDirectory(tree.GetSelectedItem()));
+    *pResult = 0;
+}
