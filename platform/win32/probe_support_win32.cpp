@@ -13,18 +13,27 @@
 namespace {
 
 HHOOK g_hCbtHook = nullptr;
+// The box being opened by CDialog::MessageBox, until it has been answered.
+HWND g_hBoxToAnswer = nullptr;
+
+bool IsDialogClass(HWND hWnd)
+{
+    char className[16];
+    return ::GetClassNameA(hWnd, className, sizeof(className)) && strcmp(className, "#32770") == 0;
+}
 
 LRESULT CALLBACK AnswerMessageBoxHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_ACTIVATE && Win32InsideMessageBox()) {
-        HWND hWnd = reinterpret_cast<HWND>(wParam);
-        char className[16];
-        if (::GetClassNameA(hWnd, className, sizeof(className)) && strcmp(className, "#32770") == 0) {
-            // Posted, so the box is fully up when its own loop reads the command.
-            LRESULT defId = ::SendMessageA(hWnd, DM_GETDEFID, 0, 0);
-            WPARAM id = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : IDOK;
-            ::PostMessageA(hWnd, WM_COMMAND, id, 0);
-        }
+    HWND hWnd = reinterpret_cast<HWND>(wParam);
+    // Our own dialogs are of the same class and are activated again while
+    // the box closes, so only the window made during the call is answered.
+    if (nCode == HCBT_CREATEWND && Win32InsideMessageBox() && IsDialogClass(hWnd))
+        g_hBoxToAnswer = hWnd;
+    if (nCode == HCBT_ACTIVATE && hWnd == g_hBoxToAnswer) {
+        g_hBoxToAnswer = nullptr;
+        // Posted, so the box is fully up when its own loop reads the
+        // command. The program's boxes all have OK as their default button.
+        ::PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
     }
     return ::CallNextHookEx(g_hCbtHook, nCode, wParam, lParam);
 }

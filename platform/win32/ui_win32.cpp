@@ -323,9 +323,16 @@ BOOL CTreeCtrl::SelectItem(HTREEITEM hItem)
 
 BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
 {
+    // TVM_EXPAND notifies the parent only while an item has never been
+    // expanded; marking it as expanded once keeps the control silent, so the
+    // parent hears of every change exactly once, as from a click.
+    TVITEMA once = {};
+    once.mask = TVIF_STATE;
+    once.hItem = hItem;
+    once.state = once.stateMask = TVIS_EXPANDEDONCE;
+    ::SendMessageA(m_hWnd, TVM_SETITEMA, 0, (LPARAM)&once);
     BOOL bResult = (BOOL)::SendMessageA(m_hWnd, TVM_EXPAND, nCode, (LPARAM)hItem);
-    // TVM_EXPAND tells nobody; a click on the expand button sends the parent
-    // this notification, with the item as it is after the change.
+    // What a click on the expand button sends, with the item as it is after the change.
     NMTREEVIEWA notify = {};
     notify.hdr.hwndFrom = m_hWnd;
     notify.hdr.idFrom = GetDlgCtrlID();
