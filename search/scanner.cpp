@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/bytesearch.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 
 namespace {
 
 const size_t kReadBlock = 256u << 10;
-
-const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m)
-{
-    return static_cast<const char*>(memmem(hay, n, needle, m));
-}
 
 // One line of the block: [start, end) is the text up to its line end;
 // content stops earlier at a NUL or at the CR of a CR LF.
@@ -91,8 +87,8 @@ private:
     {
         Line line;
         const char* t = m_text;
-        const void* prev = h ? memrchr(t, '\n', h) : nullptr;
-        line.start = prev ? static_cast<size_t>(static_cast<const char*>(prev) - t) + 1 : 0;
+        const char* prev = FindLastByte(t, h, '\n');
+        line.start = prev ? static_cast<size_t>(prev - t) + 1 : 0;
         const void* next = std::memchr(t + h, '\n', m_len - h);
         line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : m_len;
         line.content = line.end;
@@ -205,9 +201,9 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         if (eof) {
             end = have;
         } else {
-            const void* last = memrchr(data, '\n', have);
+            const char* last = FindLastByte(data, have, '\n');
             if (last) {
-                end = static_cast<size_t>(static_cast<const char*>(last) - data) + 1;
+                end = static_cast<size_t>(last - data) + 1;
             } else if (have >= kMaxLinePiece) {
                 end = PieceEnd(data);
                 sink.OnLines(1);
