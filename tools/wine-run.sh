@@ -12,6 +12,18 @@ if [ $# -lt 1 ]; then
 fi
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
+
+# Without the Japanese locale Wine silently falls back to code page 1252 and
+# every CP932 text comes out wrong; a fresh machine may not have it generated.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+    if [ -w /etc/locale.gen ] && command -v locale-gen >/dev/null; then
+        echo "wine-run: generating the ja_JP.UTF-8 locale" >&2
+        sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+        locale-gen >/dev/null 2>&1
+    else
+        echo "wine-run: warning: locale ja_JP.UTF-8 is missing; texts will not be CP932" >&2
+    fi
+fi
 export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix}
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
