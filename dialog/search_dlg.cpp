@@ -1,5 +1,7 @@
 #include "dialog/search_dlg.h"
 
+#include "dialog/about_dlg.h"
+
 CSearchDlg::CSearchDlg(CWnd* pParent)
     : CDialog(IDD_SEARCH_DIALOG, pParent), m_nHits(0), m_pTreeImages(nullptr), m_hIcon(nullptr), m_nShownPos(0),
       m_nLastShownMs(0)
@@ -30,6 +32,15 @@ BOOL CSearchDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
+    CMenu sysMenu = GetSystemMenu(FALSE);
+    if (sysMenu.m_hMenu) {
+        CString strAboutMenu = AfxLoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            sysMenu.AppendMenu(MF_SEPARATOR);
+            sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
@@ -46,8 +57,34 @@ BOOL CSearchDlg::OnInitDialog()
     return TRUE;
 }
 
-void CSearchDlg::OnSysCommand(UINT, LPARAM) { Default(); }
+// The system keeps the low four bits of a command id for itself.
+void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
 
-void CSearchDlg::OnPaint() { Default(); }
+// A minimised dialog has no class icon to show, so it draws its own,
+// centred in the client area.
+void CSearchDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    int cxIcon = GetSystemMetrics(SM_CXICON);
+    int cyIcon = GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    int x = (static_cast<int>(rect.right - rect.left) - cxIcon + 1) / 2;
+    int y = (static_cast<int>(rect.bottom - rect.top) - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
 
 HCURSOR CSearchDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

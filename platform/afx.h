@@ -13,6 +13,19 @@
 #include "platform/cstring.h"
 #include "platform/wintypes.h"
 
+class CWnd;
+
+class CMenu {
+public:
+    explicit CMenu(HMENU hMenu = nullptr) : m_hMenu(hMenu) {}
+    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const char* text = nullptr);
+    int GetMenuItemCount() const;
+    UINT GetMenuItemID(int nPos) const;
+    CString GetMenuString(int nPos) const;
+
+    HMENU m_hMenu;
+};
+
 class CWnd {
 public:
     CWnd() : m_hWnd(nullptr) {}
@@ -32,8 +45,30 @@ public:
     void SetRedraw(BOOL bRedraw);
     void RedrawNow();
     static CWnd GetFocus();
+    // The window's own copy of the system menu (no handle when it has none).
+    CMenu GetSystemMenu(BOOL bRevert) const;
+    BOOL IsIconic() const;
+    void GetClientRect(RECT* pRect) const;
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     HWND m_hWnd;
+};
+
+// The device context of one WM_PAINT: begins painting on construction and
+// ends it on destruction.
+class CPaintDC {
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC();
+    HDC GetSafeHdc() const { return m_hDC; }
+    BOOL DrawIcon(int x, int y, HICON hIcon);
+
+private:
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+    CWnd* m_pWnd;
+    HDC m_hDC;
+    void* m_pPaint;
 };
 
 class CButton : public CWnd {
@@ -188,11 +223,13 @@ public:
     void EndDialog(int nResult);
     // True once EndDialog has run on a window made by Create.
     bool IsEnded() const { return m_bEnded; }
+    bool IsModal() const { return m_bModal; }
 
     CWnd GetDlgItem(int nID) const;
     int MessageBox(const char* text, const char* caption, UINT nType);
     void SetIcon(HICON hIcon, BOOL bBigIcon);
     CString GetCaption() const { return GetWindowText(); }
+    UINT GetTemplateID() const { return m_nIDTemplate; }
 
     // Routes one message through the message map; FALSE when no entry took
     // it or the handler asked for the default processing.
@@ -208,6 +245,8 @@ protected:
     virtual void DoDataExchange() {}
     // The default window processing of the message being handled.
     LRESULT Default();
+    void OnSysCommand(UINT nID, LPARAM lParam) { Default(); }
+    void OnPaint() { Default(); }
 
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
@@ -239,6 +278,12 @@ CWinApp* AfxGetApp();
 // prints them and, in the Windows build, a hook answers them.
 typedef void (*AFX_MSGBOX_OBSERVER)(const char* caption, const char* text, UINT nType);
 void AfxSetMessageBoxObserver(AFX_MSGBOX_OBSERVER pfn);
+
+// Told of every modal dialog once it is up, before its loop runs; the
+// stand-in has no loop and ends the dialog with IDCANCEL after the call.
+typedef void (*AFX_MODAL_OBSERVER)(CDialog* pDialog);
+void AfxSetModalObserver(AFX_MODAL_OBSERVER pfn);
+AFX_MODAL_OBSERVER AfxGetModalObserver();
 
 // String resource, as the .rc file holds it (CP932).
 CString AfxLoadString(UINT nID);

@@ -5,6 +5,7 @@
 namespace {
 CWinApp* g_pApp = nullptr;
 AFX_MSGBOX_OBSERVER g_pfnMsgBoxObserver = nullptr;
+AFX_MODAL_OBSERVER g_pfnModalObserver = nullptr;
 }  // namespace
 
 CWinApp::CWinApp(const char*) : m_pMainWnd(nullptr) { g_pApp = this; }
@@ -25,6 +26,10 @@ CWinApp* AfxGetApp() { return g_pApp; }
 void AfxSetMessageBoxObserver(AFX_MSGBOX_OBSERVER pfn) { g_pfnMsgBoxObserver = pfn; }
 
 AFX_MSGBOX_OBSERVER AfxGetMessageBoxObserver() { return g_pfnMsgBoxObserver; }
+
+void AfxSetModalObserver(AFX_MODAL_OBSERVER pfn) { g_pfnModalObserver = pfn; }
+
+AFX_MODAL_OBSERVER AfxGetModalObserver() { return g_pfnModalObserver; }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bDefaultRequested(false),

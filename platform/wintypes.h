@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #else
 #include <cstdint>
 
@@ -25,6 +26,13 @@ typedef struct HWND__* HWND;
 typedef struct HICON__* HICON;
 typedef HICON HCURSOR;
 typedef struct _TREEITEM* HTREEITEM;
+typedef struct HMENU__* HMENU;
+typedef struct HDC__* HDC;
+typedef struct HINSTANCE__* HINSTANCE;
+
+struct RECT {
+    long left, top, right, bottom;
+};
 
 #define TRUE 1
 #define FALSE 0
@@ -47,6 +55,12 @@ struct NMHDR {
 #define WM_ICONERASEBKGND 0x0027
 #define BN_CLICKED 0
 #define CBN_SELCHANGE 1
+
+#define MF_STRING 0x00000000u
+#define MF_SEPARATOR 0x00000800u
+#define SC_CLOSE 0xF060
+#define SC_MINIMIZE 0xF020
+#define SW_SHOWNORMAL 1
 
 #define MB_OK 0x00000000u
 #define MB_ICONHAND 0x00000010u
@@ -76,6 +90,9 @@ struct NMHDR {
 #define TVE_EXPAND 0x0002
 #define TVSIL_NORMAL 0
 #define ILC_MASK 0x0001
+
+int GetSystemMetrics(int nIndex);
+HINSTANCE ShellExecuteA(HWND hWnd, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int nShowCmd);
 
 #define RGB(r, g, b) ((COLORREF)(((uint8_t)(r) | ((uint16_t)((uint8_t)(g)) << 8)) | (((DWORD)(uint8_t)(b)) << 16)))
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))

@@ -235,17 +235,23 @@ void ProgressModel::Reset(int nLow, int nHigh, int nStep, int nPos)
 
 void ProgressModel::Step(uint64_t nSteps)
 {
-    if (m_nStep <= 0 || m_nHigh <= m_nLow || nSteps == 0)
+    int nRange = m_nHigh - m_nLow;
+    if (m_nStep <= 0 || nRange <= 0)
         return;
-    // Steps until the first time the position passes the top, then whole
-    // rounds from the bottom.
-    uint64_t toWrap = static_cast<uint64_t>((m_nHigh - m_nPos) / m_nStep) + 1;
-    if (nSteps < toWrap) {
-        m_nPos += static_cast<int>(nSteps) * m_nStep;
+    if (m_nStep > nRange) {
+        for (; nSteps > 0; --nSteps) {
+            m_nPos += m_nStep;
+            while (m_nPos > m_nHigh)
+                m_nPos -= nRange;
+        }
         return;
     }
-    nSteps -= toWrap;
-    m_nPos = m_nLow;
-    uint64_t round = static_cast<uint64_t>((m_nHigh - m_nLow) / m_nStep) + 1;
-    m_nPos = m_nLow + static_cast<int>(nSteps % round) * m_nStep;
+    // The control carries what passes the top over to the bottom (71 + 10
+    // gives 1 in 0..80), so once above the bottom the position runs through
+    // 1..range above it, modulo the range.
+    for (; nSteps > 0 && m_nPos == m_nLow; --nSteps)
+        m_nPos += m_nStep;
+    uint64_t v = static_cast<uint64_t>(m_nPos - m_nLow - 1) + (nSteps % static_cast<uint64_t>(nRange)) *
+                                                                  static_cast<uint64_t>(m_nStep);
+    m_nPos = m_nLow + 1 + static_cast<int>(v % static_cast<uint64_t>(nRange));
 }

@@ -2,11 +2,14 @@
 """Writes platform/mbcs_fold_table.inc: the double-byte lower-case folding
 pairs of code page 932.
 
-Python's 'cp932' codec follows Microsoft's mapping, so decoding a code,
-lower-casing it and encoding it back gives the folded code.  Besides real
-case pairs (full-width Latin, Greek, Cyrillic, Roman numerals) this also
-folds characters that have two codes (NEC/IBM duplicates) onto the one the
-codec encodes to, so case-blind search treats both codes as equal.
+Windows lower-cases a double-byte character by way of Unicode: the code is
+decoded, lower-cased and encoded back.  Besides real case pairs (full-width
+Latin, Greek, Cyrillic, Roman numerals) this folds characters that have two
+codes (NEC/IBM duplicates) onto the one Windows encodes to.  Python's
+'cp932' codec decodes as Windows does, but encodes the duplicates to the
+NEC-selected rows (ED/EE) where Windows prefers, in this order, JIS X 0208,
+NEC row 13 (87xx) and the IBM extensions (FA-FC); so the encoding is done
+here from a reverse map built in that order of preference.
 
 Usage: python3 tools/gen_fold_table.py [output]
 """
@@ -17,17 +20,50 @@ LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
 TRAILS = list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))
 
 
+def preference(code):
+    if 0x8740 <= code <= 0x879C:
+        return 1
+    if code >= 0xFA40:
+        return 2
+    if 0xED40 <= code <= 0xEEFC:
+        return 3
+    return 0
+
+
+def windows_encoder():
+    """Unicode character -> the code Windows encodes it to."""
+    codes = {}
+    for lead in LEADS:
+        for trail in TRAILS:
+            code = lead << 8 | trail
+            try:
+                ch = bytes((lead, trail)).decode('cp932')
+            except UnicodeError:
+                continue
+            best = codes.get(ch)
+            if best is None or (preference(code), code) < (preference(best), best):
+                codes[ch] = code
+    for b in range(0x100):
+        if b < 0x80 or 0xA1 <= b <= 0xDF:
+            codes[bytes((b,)).decode('cp932', errors='ignore') or None] = b
+    codes.pop(None, None)
+    return codes
+
+
 def fold_pairs():
+    encode = windows_encoder()
     pairs = []
     for lead in LEADS:
         for trail in TRAILS:
             src = bytes((lead, trail))
             try:
-                text = src.decode('cp932')
-                dst = text.lower().encode('cp932')
+                lower = src.decode('cp932').lower()
             except UnicodeError:
-                # Unmapped code, or its lower case has no code here (Å → å).
-                continue
+                continue  # unmapped code
+            if lower not in encode:
+                continue  # its lower case has no code here (Å → å)
+            folded = encode[lower]
+            dst = bytes((folded >> 8, folded & 0xFF)) if folded > 0xFF else bytes((folded,))
             if dst == src:
                 continue
             # Folding must never change a string's byte length.

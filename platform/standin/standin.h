@@ -49,7 +49,26 @@ struct HWND__ {
     void* imageList = nullptr;
     // icons set with SetIcon
     HICON bigIcon = nullptr, smallIcon = nullptr;
+    // the window's system menu and how it is drawn when minimised
+    std::unique_ptr<HMENU__> systemMenu;
+    bool iconic = false;
+    long clientWidth = 640, clientHeight = 480;
+    int iconX = 0, iconY = 0;
+    HICON drawnIcon = nullptr;
+    int iconErasures = 0;
 };
+
+struct HMENU__ {
+    struct Item {
+        UINT flags;
+        UINT_PTR id;
+        CString text;
+    };
+    std::vector<Item> items;
+};
+
+// The last address handed to the shell.
+extern CString g_standinShellOpened;
 
 // The window that has the keyboard focus.
 extern HWND g_standinFocus;

@@ -8,6 +8,7 @@
 #include "platform/standin/standin.h"
 
 HWND g_standinFocus = nullptr;
+CString g_standinShellOpened;
 
 namespace {
 
@@ -83,6 +84,72 @@ void CWnd::RedrawNow()
 }
 
 CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
+
+CMenu CWnd::GetSystemMenu(BOOL) const
+{
+    if (!m_hWnd || m_hWnd->parent)
+        return CMenu();
+    if (!m_hWnd->systemMenu) {
+        m_hWnd->systemMenu.reset(new HMENU__);
+        m_hWnd->systemMenu->items.push_back({MF_STRING, SC_MINIMIZE, "Minimize"});
+        m_hWnd->systemMenu->items.push_back({MF_STRING, SC_CLOSE, "Close"});
+    }
+    return CMenu(m_hWnd->systemMenu.get());
+}
+
+BOOL CWnd::IsIconic() const { return m_hWnd && m_hWnd->iconic; }
+
+void CWnd::GetClientRect(RECT* pRect) const
+{
+    pRect->left = pRect->top = 0;
+    pRect->right = m_hWnd ? m_hWnd->clientWidth : 0;
+    pRect->bottom = m_hWnd ? m_hWnd->clientHeight : 0;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM, LPARAM)
+{
+    if (m_hWnd && message == WM_ICONERASEBKGND)
+        ++m_hWnd->iconErasures;
+    return 0;
+}
+
+BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* text)
+{
+    if (!m_hMenu)
+        return FALSE;
+    m_hMenu->items.push_back({nFlags, nIDNewItem, CString(text)});
+    return TRUE;
+}
+
+int CMenu::GetMenuItemCount() const { return m_hMenu ? static_cast<int>(m_hMenu->items.size()) : -1; }
+
+UINT CMenu::GetMenuItemID(int nPos) const
+{
+    return static_cast<UINT>(m_hMenu->items.at(static_cast<size_t>(nPos)).id);
+}
+
+CString CMenu::GetMenuString(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).text; }
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd), m_hDC(reinterpret_cast<HDC>(pWnd->m_hWnd)), m_pPaint(nullptr) {}
+
+CPaintDC::~CPaintDC() {}
+
+BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon)
+{
+    HWND h = m_pWnd->m_hWnd;
+    h->iconX = x;
+    h->iconY = y;
+    h->drawnIcon = hIcon;
+    return hIcon != nullptr;
+}
+
+int GetSystemMetrics(int nIndex) { return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0; }
+
+HINSTANCE ShellExecuteA(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, int)
+{
+    g_standinShellOpened = file;
+    return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
+}
 
 int CButton::GetCheck() const { return m_hWnd ? m_hWnd->check : 0; }
 
@@ -365,9 +432,15 @@ BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
 INT_PTR CDialog::DoModal()
 {
     // There is no message loop without a display: the window is built and
-    // initialised, and stays until EndDialog.
+    // initialised, the observer may act on it, and it is closed.
     m_bModal = true;
-    return Create() ? m_nResult : -1;
+    if (!Create())
+        return -1;
+    if (AFX_MODAL_OBSERVER pfn = AfxGetModalObserver())
+        pfn(this);
+    if (!m_bEnded)
+        EndDialog(IDCANCEL);
+    return m_nResult;
 }
 
 BOOL CDialog::Create()

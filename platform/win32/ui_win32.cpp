@@ -9,6 +9,8 @@
 namespace {
 
 int g_nInsideMessageBox = 0;
+// Posted by a modal dialog to itself so the modal observer runs inside its loop.
+const UINT kModalUp = WM_APP + 0x2a;
 
 INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -16,6 +18,8 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pDlg));
         pDlg->m_hWnd = hWnd;
+        if (AfxGetModalObserver() && pDlg->IsModal())
+            ::PostMessageA(hWnd, kModalUp, 0, 0);
         return pDlg->OnInitDialog();
     }
     // Messages sent before WM_INITDIALOG (WM_SETFONT) find no object yet.
@@ -37,6 +41,10 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         if (!pDlg->DispatchToMessageMap(message, wParam, lParam, &result))
             return FALSE;
         return static_cast<INT_PTR>(result);
+    case kModalUp:
+        if (AFX_MODAL_OBSERVER pfn = AfxGetModalObserver())
+            pfn(pDlg);
+        return TRUE;
     case WM_NCDESTROY:
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         pDlg->m_hWnd = nullptr;
