@@ -339,7 +339,12 @@ BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
     once.hItem = hItem;
     once.state = once.stateMask = TVIS_EXPANDEDONCE;
     ::SendMessageA(m_hWnd, TVM_SETITEMA, 0, (LPARAM)&once);
+    BOOL bWasExpanded = IsExpanded(hItem);
     BOOL bResult = (BOOL)::SendMessageA(m_hWnd, TVM_EXPAND, nCode, (LPARAM)hItem);
+    // A click changes something or sends nothing: a leaf has no button, and
+    // an open item's button closes it.
+    if (IsExpanded(hItem) == bWasExpanded)
+        return bResult;
     // What a click on the expand button sends, with the item as it is after the change.
     NMTREEVIEWA notify = {};
     notify.hdr.hwndFrom = m_hWnd;
