@@ -1,0 +1,88 @@
+// The real main window under Windows controls: what a person sees at start,
+// where the Tab key goes, and the progress bar's own stepping, which the
+// search imitates without sending one message per line.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "dialog/search_dlg.h"
+#include "platform/probe_support.h"
+
+namespace {
+
+CWinApp g_testApp;
+
+TEST(Window, StartUpStateOnRealControls)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    ProbePumpMessages();
+    EXPECT_STREQ("トルヴァン検索", dlg.GetCaption());
+    CListCtrl results(dlg.GetDlgItem(IDC_RESULTS));
+    const char* headings[] = {"ファイル名", "見出し語", "一致内容"};
+    const int widths[] = {100, 100, 1000};
+    ASSERT_EQ(3, results.GetColumnCount());
+    for (int i = 0; i < 3; ++i) {
+        CString heading;
+        int format = -1, width = 0;
+        ASSERT_TRUE(results.GetColumn(i, heading, format, width));
+        EXPECT_STREQ(headings[i], heading);
+        EXPECT_EQ(LVCFMT_LEFT, format & LVCFMT_JUSTIFYMASK);
+        EXPECT_EQ(widths[i], width);
+    }
+    EXPECT_EQ(static_cast<DWORD>(LVS_EX_FULLROWSELECT), results.GetExtendedStyle());
+    EXPECT_EQ(IDOK, CWnd::GetFocus().GetDlgCtrlID());
+    EXPECT_EQ(dlg.m_hIcon, reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0)));
+    EXPECT_EQ(dlg.m_hIcon, reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0)));
+    // Resizable and minimisable, not maximisable.
+    LONG style = GetWindowLongA(dlg.m_hWnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    dlg.DestroyWindow();
+}
+
+TEST(Window, TabVisitsControlsInTemplateOrderSkippingRadiosAndLabels)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    const std::vector<int> expected = {IDCANCEL,     IDC_TREE, IDC_RESULTS,       IDC_REFDIR,      IDC_HEADWORD,
+                                       IDC_EXT,      IDC_SELECTED_ONLY, IDC_SEARCH_TEXT, IDOK};
+    std::vector<int> visited;
+    HWND hCtl = GetDlgItem(dlg.m_hWnd, IDOK);
+    for (size_t i = 0; i < expected.size() + 2 && (visited.empty() || visited.back() != IDOK); ++i) {
+        hCtl = GetNextDlgTabItem(dlg.m_hWnd, hCtl, FALSE);
+        ASSERT_NE(nullptr, hCtl);
+        int id = GetDlgCtrlID(hCtl);
+        // Wine's dialog manager also stops on the checked radio button of a
+        // group; the template gives the radio buttons no tab stop.
+        if ((id == IDC_CASE_ON || id == IDC_CASE_OFF) && IsDlgButtonChecked(dlg.m_hWnd, id))
+            continue;
+        visited.push_back(id);
+    }
+    EXPECT_EQ(expected, visited);
+    dlg.DestroyWindow();
+}
+
+TEST(Window, ControlStepsAsTheSearchCountsThem)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    CProgressCtrl bar(dlg.GetDlgItem(IDC_PROGRESS));
+    const int counts[] = {0, 1, 7, 8, 9, 17, 23, 64, 100};
+    for (int n : counts) {
+        bar.SetRange(0, 80);
+        bar.SetPos(1);
+        for (int i = 0; i < n; ++i)
+            bar.StepIt();
+        ProgressModel model;
+        model.Reset(0, 80, 10, 1);
+        model.Step(static_cast<uint64_t>(n));
+        EXPECT_EQ(bar.GetPos(), model.Pos()) << n << " steps";
+    }
+    dlg.DestroyWindow();
+}
+
+}  // namespace
