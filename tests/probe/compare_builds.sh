@@ -1,0 +1,130 @@
+#!/bin/bash
+# Runs the same actions through the native probe and through the Windows
+# probe under Wine, over the same folder of CP932 files, and compares what a
+# user sees: message boxes, rows (in file-column order: the order of a listing
+# belongs to the file system), history, checks, the other fields and progress.
+# The tree and the reference folder differ by nature (drives) and are left out.
+#   compare_builds.sh NATIVE_PROBE WINDOWS_PROBE_EXE
+# Exit 0 when both agree, 1 with a diff on stderr otherwise, 2 on bad use.
+set -u
+if [ $# -ne 2 ]; then
+    echo "usage: $0 NATIVE_PROBE WINDOWS_PROBE_EXE" >&2
+    exit 2
+fi
+native=$1
+windows=$2
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-compare.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+cp932() { iconv -f UTF-8 -t CP932; }
+
+# put PATH TEXT: the same file in both trees. The native build sees host
+# names as CP932 bytes; Wine gives the Windows build UTF-8 host names.
+put() {
+    local nat
+    nat=$(printf '%s' "$1" | cp932)
+    mkdir -p "$(dirname "$work/nat/$nat")" "$(dirname "$work/win/$1")"
+    printf '%b' "$2" | cp932 >"$work/nat/$nat"
+    printf '%b' "$2" | cp932 >"$work/win/$1"
+}
+
+put 'a.txt' '## 第一章\r\nfoo\tbar\r\n検索 foo\r\n## 第二章\r\n\t\tFOO\r\nend\r\n'
+put 'b.md' 'foo without line end'
+put '表.txt' '## 表\nfoo 表示\n検索\n'
+put 'sub/c.txt' 'nothing here\n## h\nFoo\n'
+put 'sub/deeper/d.txt.bak' '## d\nfoo\n検索結果\n'
+put 'sub/deeper/データ.txt' '## データ\r\nＦＯＯ\r\nfoo データ\r\n'
+put 'ソ/e.txt' '## ソ\nfoo ソ\n'
+put 'ソ/f/g.TXT' 'foo upper-case extension\n'
+mkdir -p "$work/nat/empty" "$work/win/empty"
+
+# script OUT REF: the actions, with REF as the reference folder (ending in "\").
+script() {
+    local ref=${2//\\/\\\\}  # sed takes a doubled backslash in a replacement for one
+    sed "s|@REF@|$ref|g" <<'EOF' | cp932 >"$1"
+set	refdir	@REF@
+set	headword	##
+set	search	foo
+click	search
+dump
+set	search	検索
+set	ext	txt
+click	search
+dump
+click	case_off
+set	search	FOO
+set	ext	
+click	search
+dump
+click	selected_only
+click	search
+dump
+click	selected_only
+set	ext	.TXT
+click	search
+dump
+set	search	
+click	search
+set	refdir	
+set	search	x
+click	search
+set	refdir	@REF@ソ
+set	search	foo
+set	ext	
+click	search
+dump
+restart
+dump
+EOF
+}
+
+ref_native='C:\'
+ref_windows="Z:$(printf '%s' "$work/win/" | tr / '\\')"
+{ printf 'drive\tC\t%s\n' "$work/nat"; } >"$work/native.script"
+script "$work/native.body" "$ref_native"
+cat "$work/native.body" >>"$work/native.script"
+script "$work/windows.script" "$ref_windows"
+
+# Each probe in a folder of its own: the settings file lies beside it.
+mkdir -p "$work/native-bin" "$work/windows-bin"
+cp "$native" "$work/native-bin/"
+cp "$windows" "$work/windows-bin/"
+"$work/native-bin/$(basename "$native")" "$work/native.script" >"$work/native.raw" 2>"$work/native.err"
+rc=$?
+if [ $rc -ne 0 ]; then
+    echo "native probe exited with $rc" >&2
+    cat "$work/native.err" >&2
+    exit 1
+fi
+win_script="Z:$(printf '%s' "$work/windows.script" | tr / '\\')"
+"$repo/tools/wine-run.sh" "$work/windows-bin/$(basename "$windows")" "$win_script" >"$work/windows.raw" 2>"$work/windows.err"
+rc=$?
+if [ $rc -ne 0 ]; then
+    echo "Windows probe exited with $rc" >&2
+    cat "$work/windows.err" >&2
+    exit 1
+fi
+
+# What both must agree on; the rows of each dump in file-column order, stable.
+normalize() {
+    grep -a -v -e '^tree	' -e '^selected	' -e '^field	refdir	' |
+        awk -F '\t' '{ if ($1 != "row") { blk++; key = "" } else key = $2
+                       printf "%08d\t%s\t%08d\t%s\n", blk, key, NR, $0
+                       if ($1 != "row") blk++ }' |
+        LC_ALL=C sort -t "$(printf '\t')" -k1,1 -k2,2 -k3,3n | cut -f4-
+}
+normalize <"$work/native.raw" >"$work/native.out"
+normalize <"$work/windows.raw" >"$work/windows.out"
+
+# A run that shows nothing would agree with any other.
+if ! grep -a -q '^row	' "$work/native.out" || ! grep -a -q '^msgbox	' "$work/native.out"; then
+    echo "the native probe showed no rows or no message boxes" >&2
+    exit 1
+fi
+if ! cmp -s "$work/native.out" "$work/windows.out"; then
+    echo "native (<) and Windows (>) builds differ (shown in UTF-8):" >&2
+    diff <(iconv -f CP932 -t UTF-8 "$work/native.out") <(iconv -f CP932 -t UTF-8 "$work/windows.out") >&2
+    exit 1
+fi
+exit 0
