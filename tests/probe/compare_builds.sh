@@ -37,6 +37,9 @@ put 'sub/deeper/d.txt.bak' '## d\nfoo\n検索結果\n'
 put 'sub/deeper/データ.txt' '## データ\r\nＦＯＯ\r\nfoo データ\r\n'
 put 'ソ/e.txt' '## ソ\nfoo ソ\n'
 put 'ソ/f/g.TXT' 'foo upper-case extension\n'
+put 'zero.txt' 'foo\0 after a NUL\nbar\0foo\n'
+put 'kana.txt' 'ア\nアA\n'
+put 'long.txt' "$(head -c 99994 /dev/zero | tr '\0' x)needle\nneedle\n"
 mkdir -p "$work/nat/empty" "$work/win/empty"
 
 # script OUT REF: the actions, with REF as the reference folder (ending in "\").
@@ -62,6 +65,13 @@ click	search
 dump
 click	selected_only
 set	ext	.TXT
+click	search
+dump
+set	ext	
+set	search	a
+click	search
+dump
+set	search	needle
 click	search
 dump
 set	search	
