@@ -107,7 +107,7 @@ protected:
     static void RemoveSettings()
     {
         std::error_code ec;
-        fs::remove(SettingsFile(), ec);
+        fs::remove_all(SettingsFile(), ec);
         fs::remove_all(SettingsFile() + ".new", ec);
     }
 
@@ -320,20 +320,44 @@ TEST_F(SettingsTest, LongLinesSurviveARestart)
     EXPECT_EQ(Blanks(10), std::vector<std::string>(history.begin() + 1, history.end()));
 }
 
-TEST_F(SettingsTest, UnwritableFileLeavesTheOldOneAndTheSearchGoesOn)
+TEST_F(SettingsTest, UnusableFileIsSilent)
 {
-    // A folder where the new file would be written makes the write fail even
-    // for root, for whom no permission bit does.
-    const std::string old = CrLf(Concat({"C:\\", "", "", "1", "0", "old"}, Blanks(11)));
-    WriteFile(SettingsFile(), old);
-    fs::create_directories(SettingsFile() + ".new/keep");
-    Start();
-    Press("C:\\", "hit");
-    EXPECT_EQ(std::vector<std::string>{"2個一致しました。"}, g_boxTexts);
-    EXPECT_EQ(2, CListCtrl(Item(IDC_RESULTS)).GetItemCount());
-    EXPECT_EQ(old, ReadFile(SettingsFile()));
-    EXPECT_EQ("hit", Shown().history[0]);
-    EXPECT_TRUE(fs::exists(SettingsFile() + ".new/keep"));
+    // Folders where files are expected make reading or writing fail even for
+    // root, for whom no permission bit does.
+    const std::string old = CrLf(Concat({"D:\\old\\", "##", "", "0", "1", "old"}, Blanks(11)));
+    const struct {
+        const char* name;
+        const char* folder;  // made beside the executable
+        std::string file;    // tolvane.dat before, and after the press (none: a folder)
+        State shown;         // at start-up
+    } cases[] = {
+        {"the new file cannot be made", ".new/keep", old, {"D:\\old\\", "##", "", 0, 1, 1, Concat({"old"}, Blanks(10))}},
+        {"the file is a folder", "/keep", kMissing, kFresh},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveSettings();
+        fs::remove_all(SettingsFile());
+        if (c.file != kMissing)
+            WriteFile(SettingsFile(), c.file);
+        fs::create_directories(SettingsFile() + c.folder);
+        Start();
+        EXPECT_EQ(c.shown, Shown());
+        g_boxTexts.clear();
+        Press("C:\\", "hit");
+        EXPECT_EQ(std::vector<std::string>{"2個一致しました。"}, g_boxTexts) << "no other message";
+        EXPECT_EQ(2, CListCtrl(Item(IDC_RESULTS)).GetItemCount());
+        if (c.file == kMissing) {
+            EXPECT_TRUE(fs::is_directory(SettingsFile()));
+            EXPECT_FALSE(fs::exists(SettingsFile() + ".new")) << "the new file is cleared away";
+        } else {
+            EXPECT_EQ(c.file, ReadFile(SettingsFile()));
+        }
+        EXPECT_EQ("hit", Shown().history[0]);
+        EXPECT_TRUE(fs::exists(SettingsFile() + c.folder));
+        m_dlg.reset();
+        fs::remove_all(SettingsFile());
+    }
 }
 
 // The probe in a folder of its own, searching a file big enough to take a
