@@ -43,18 +43,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-if [ -z "${DISPLAY:-}" ]; then
-    # Xvfb picks a free display number itself and writes it to the pipe.
-    mkfifo "$work/displayfd"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r -t 30 display_number <"$work/displayfd"
-    if [ -z "${display_number:-}" ]; then
-        echo "wine-run: Xvfb did not start" >&2
-        exit 125
-    fi
-    export DISPLAY=":$display_number"
-fi
+. "$repo/tools/xvfb-start.sh"
+xvfb_pid=$XVFB_PID
 
 # Making a prefix takes seconds; a lock keeps two first runs from both doing it.
 mkdir -p "$(dirname "$WINEPREFIX")"

@@ -22,12 +22,8 @@ cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb :95 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  export DISPLAY=:95
-  sleep 1
-fi
+. "$repo/tools/xvfb-start.sh"
+[ -z "$XVFB_PID" ] || pids+=("$XVFB_PID")
 openbox --config-file "$repo/tests/e2e/openbox-rc.xml" >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
