@@ -1,0 +1,141 @@
+#!/bin/bash
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|all]   (default all)
+# Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
+#        corpora are generated once and reused while their manifest.json exists
+#      RUNS  timed runs per tool and case, after one warm-up (default 5)
+#      PROBE / PROBE_EXE  probes to time (default: built from this tree into the cache)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd); repo=$(dirname "$here")
+cache=${TOLVANE_BENCH_DIR:-/tmp/tolvane-bench}; runs=${RUNS:-5}; what=${1:-all}
+mkdir -p "$cache"; export LC_ALL=C
+
+corpus() {  # NAME PRESET NAMES: generate unless present
+    [ -f "$cache/$1/manifest.json" ] && return
+    echo "generating $1 ($2)..." >&2; rm -rf "$cache/$1"
+    python3 "$here/gen_corpus.py" "$cache/$1" --preset "$2" --names "$3" >/dev/null
+}
+count() { python3 -c "import json,sys; c=json.load(open(sys.argv[1]))['counts'][sys.argv[2]]; print(c[sys.argv[3]], c['bytewise_extra'])" "$@"; }
+needle() { python3 -c "import json,sys; sys.stdout.buffer.write(bytes.fromhex(json.load(open(sys.argv[1]))['needles'][sys.argv[2]]))" "$@"; }
+rgpat() { needle "$@" | od -An -tx1 -v | tr -d ' \n' | sed 's/../\\x&/g; s/^/(?-u:/; s/$/)/'; }
+# TIMEIT CMD... : 1 warm-up + RUNS runs, stdout to $cache/out; prints median wall s, median CPU s, peak RSS MB
+timeit() { python3 "$here/timeit.py" "$runs" "$cache/out" "$@"; }
+probe_count() { grep -a '^msgbox' "$cache/out" | tail -1 | cut -f3 | tr -cd '0-9' | sed 's/^$/0/'; }
+script() {  # DRIVE-LINE REFDIR NEEDLE-FILE HEADWORD CASE [EXT]
+    { [ -n "$1" ] && printf '%s\n' "$1"
+      printf 'set\trefdir\t%s\nset\tsearch\t' "$2"; cat "$3"
+      printf '\nset\theadword\t%s\nset\text\t%s\nclick\t%s\nclick\tsearch\n' "$4" "${6:-}" "$5"; } >"$cache/script"
+}
+build() {  # DIR TOOLCHAIN-ARGS... : the probe of this tree, built into the cache
+    cmake -S "$repo" -B "$cache/$1" "${@:2}" >/dev/null && cmake --build "$cache/$1" -j"$(nproc)" --target tolvane-probe >/dev/null
+}
+machine() {
+    echo "machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
+         "$(free -g | awk '/Mem:/ {print $2}') GB RAM, $(uname -r); $(grep --version | head -1); $(rg --version 2>/dev/null | head -1)"
+    echo "repo: $(git -C "$repo" rev-parse --short HEAD)$(git -C "$repo" diff --quiet HEAD -- . ':!bench' || echo ' (with uncommitted changes)'); runs: median of $runs after 1 warm-up"
+}
+
+native() {
+    corpus main main cp932; corpus big big cp932; corpus treeview tree cp932
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"; local p=$cache/pn/tolvane-probe
+    local m=$cache/main/manifest.json tree=$cache/main/tree head
+    head=$(printf '\x81\xa1')  # ■
+    machine
+    echo "corpus: $(python3 -c "import json; d=json.load(open('$m')); print(f\"{d['bytes']/1e6:.0f} MB, {d['lines']} lines, {d['files']} files, {d['folders']} folders, {d['headwords']} headword lines\")")"
+    echo "times: median CPU seconds (user+system; wall clock in brackets), ratios on CPU time"
+    printf '\n%-24s %-14s %-14s %-14s %6s %6s  %-34s %s\n' case probe grep rg p/grep p/rg "lines probe/grep/rg (want/+bytewise)" "probe RSS MB"
+    local c k mode hw gi ri pc gc rc want extra tp tg tr
+    for c in a:ascii_few a:ascii_many a:ja_few a:ja_many b:ascii_few b:ascii_many b:ja_few b:ja_many \
+             c:ascii_few c:ascii_many c:ja_many; do
+        mode=${c%%:*}; k=${c#*:}; hw=; gi=; ri=
+        [ "$mode" = c ] && hw=$head
+        [ "$mode" = b ] && { gi=-i; ri=-i; }
+        needle "$m" "$k" >"$cache/needle"
+        script "drive	C	$tree" 'C:\' "$cache/needle" "$hw" "$([ "$mode" = b ] && echo case_off || echo case_on)"
+        rm -f "$cache/pn/tolvane.dat"
+        read -r tp[0] tp[1] tp[2] < <(timeit "$p" "$cache/script"); pc=$(probe_count)
+        read -r tg[0] tg[1] tg[2] < <(timeit grep -rF $gi -f "$cache/needle" "$tree"); gc=$(wc -l <"$cache/out")
+        if [[ $k == ascii* ]]; then read -r tr[0] tr[1] tr[2] < <(timeit rg -F $ri -j1 --no-ignore -a -f "$cache/needle" "$tree")
+        else read -r tr[0] tr[1] tr[2] < <(timeit rg $ri -j1 --no-ignore -a "$(rgpat "$m" "$k")" "$tree"); fi
+        rc=$(wc -l <"$cache/out")
+        read -r want extra < <(count "$m" "$k" "$([ "$mode" = b ] && echo nocase || echo case)")
+        printf '%-24s %-14s %-14s %-14s %6s %6s  %-34s %s\n' "$mode $k${hw:+ +headword}" \
+            "${tp[1]} (${tp[0]})" "${tg[1]} (${tg[0]})" "${tr[1]} (${tr[0]})" \
+            "$(awk "BEGIN{printf \"%.2f\", ${tp[1]}/${tg[1]}}")" "$(awk "BEGIN{printf \"%.2f\", ${tp[1]}/${tr[1]}}")" \
+            "$pc/$gc/$rc ($want/+$extra)$([ "$pc" = "$want" ] && [ "$gc" = $((want + extra)) ] && [ "$rc" = "$gc" ] || echo ' MISMATCH')" "${tp[2]}"
+    done
+    echo
+    echo "peak memory (ASCII needle Kvarn42, case distinguished / not) on $(du -sm "$cache/big/tree" | cut -f1) MB of large files:"
+    printf 'Kvarn42' >"$cache/needle"
+    local f cs
+    for f in ordinary.txt oneline.txt .txt; do for cs in case_on case_off; do
+        script "drive	C	$cache/big/tree" 'C:\' "$cache/needle" "" $cs "$f"
+        rm -f "$cache/pn/tolvane.dat"
+        /usr/bin/time -f '%M %e' -o "$cache/rss" "$p" "$cache/script" >"$cache/out"
+        printf '  %-14s %-9s rows %-4s  max RSS %6.1f MB  %5.2f s\n' "${f/#.txt/both files}" $cs "$(probe_count)" \
+            "$(awk '{print $1/1024}' "$cache/rss")" "$(awk '{print $2}' "$cache/rss")"
+    done; done
+    printf '\ntree view (native): '
+    tree_case "drive	C	$cache/treeview/tree" "(C:)" "$p" ""
+}
+
+tree_case() {  # DRIVE-LINE "LABEL<TAB>..." (path to the parent) PROBE RUNNER: expand a folder of 5,000 subfolders
+    local t0 t1 t2 n path= l
+    { [ -n "$1" ] && printf '%s\n' "$1"
+      printf 'expand\n'  # the root item first, as a user would
+      for l in $2; do path=${path:+$path	}$l; printf 'expand\t%s\n' "$path"; done; } >"$cache/script0"
+    { cat "$cache/script0"; printf 'expand\t%s\tbig\n' "$path"; } >"$cache/script1"
+    { cat "$cache/script1"; printf 'expand\t%s\tother\n' "$path"; } >"$cache/script2"
+    { cat "$cache/script1"; printf 'dump\n'; } >"$cache/script3"
+    if ! $4 "$3" "$cache/script3" >"$cache/out" 2>"$cache/err"; then
+        echo "expand does not work yet ($(head -c 200 "$cache/err" | tr '\n' ' ')); skipped"; return 0
+    fi
+    n=$(grep -ac '^tree	.*	d[0-9][0-9][0-9][0-9]	' "$cache/out" || true)
+    [ "$n" -lt 5000 ] && { echo "expand shows $n of the 5000 subfolders; skipped"; return 0; }
+    read -r t0 _ < <(timeit $4 "$3" "$cache/script0"); read -r t1 _ < <(timeit $4 "$3" "$cache/script1")
+    read -r t2 _ < <(timeit $4 "$3" "$cache/script2")
+    echo "$n of 5000 subfolders shown; expanding them $(awk "BEGIN{printf \"%.2f\", $t1-$t0}") s," \
+         "a later expand of a one-folder sibling $(awk "BEGIN{printf \"%.2f\", $t2-$t1}") s (whole runs $t0 / $t1 / $t2 s)"
+}
+
+wine_part() {
+    corpus wine-utf8 wine utf8; corpus treeview-utf8 tree utf8
+    if [ -z "${PROBE_EXE:-}" ]; then
+        build build-win64 -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe
+    fi
+    mkdir -p "$cache/pw"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; local p=$cache/pw/tolvane-probe.exe
+    export TOLVANE_WINEPREFIX=$cache/wineprefix
+    local xvfb=
+    if [ -z "${DISPLAY:-}" ]; then  # one X server for all runs rather than one per run
+        rm -f "$cache/displayfd"; mkfifo "$cache/displayfd"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$cache/displayfd" >/dev/null 2>&1 & xvfb=$!
+        read -r -t 30 n <"$cache/displayfd"; export DISPLAY=":$n"
+        trap "kill $xvfb 2>/dev/null" EXIT
+    fi
+    # Without a window manager (Xvfb) Wine waits 2 s for every top-level window
+    # that closes (the main window, each message box) unless it leaves them unmanaged.
+    "$repo/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    local m=$cache/wine-utf8/manifest.json want t0 t1 k
+    echo; machine | tail -1
+    echo "Wine: $(wine --version 2>/dev/null), prefix with unmanaged windows; corpus $(python3 -c "import json; d=json.load(open('$m')); print(f\"{d['bytes']/1e6:.0f} MB, {d['lines']} lines, {d['files']} files, UTF-8 host names\")")"
+    echo "times: median wall seconds of the whole probe run (Wine start-up and exit included) minus the same search of an empty folder"
+    mkdir -p "$cache/empty"; printf 'Kvarn42' >"$cache/needle"; rm -f "$cache/pw/tolvane.dat"
+    script "" "Z:$(echo "$cache/empty" | tr / '\\')\\" "$cache/needle" "" case_on
+    read -r t0 _ < <(timeit "$repo/tools/wine-run.sh" "$p" "$cache/script")
+    echo "  search of an empty folder (the baseline): $t0 s"
+    for k in ascii_few:case_on ascii_many:case_on ascii_many:case_off; do
+        needle "$m" "${k%:*}" >"$cache/needle"; read -r want _ < <(count "$m" "${k%:*}" "$([ "${k#*:}" = case_on ] && echo case || echo nocase)")
+        script "" "Z:$(echo "$cache/wine-utf8/tree" | tr / '\\')\\" "$cache/needle" "" "${k#*:}"
+        read -r t1 _ < <(timeit "$repo/tools/wine-run.sh" "$p" "$cache/script")
+        printf '  %-22s rows %6s (want %6s)  whole run %6.3f s  search %5.2f s%s\n' "$k" "$(probe_count)" "$want" "$t1" \
+            "$(awk "BEGIN{print $t1-$t0}")" "$([ "$want" = 20000 ] && echo '  (target < 5 s)')"
+    done
+    printf 'tree view (Wine): '
+    local labels; labels=$(echo "$cache/treeview-utf8/tree" | tr / '\t' | sed 's/^\t/(Z:)\t/')
+    tree_case "" "$labels" "$p" "$repo/tools/wine-run.sh"
+}
+
+case $what in
+    native) native ;; wine) wine_part ;; all) native; wine_part ;;
+    *) echo "usage: $0 [native|wine|all]" >&2; exit 2 ;;
+esac
