@@ -19,9 +19,145 @@ struct Line {
     size_t content;  // end of the text the program sees
 };
 
+Line LineAt(const char* t, size_t len, size_t h)
+{
+    Line line;
+    const char* prev = FindLastByte(t, h, '\n');
+    line.start = prev ? static_cast<size_t>(prev - t) + 1 : 0;
+    const void* next = std::memchr(t + h, '\n', len - h);
+    line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : len;
+    line.content = line.end;
+    if (next && line.content > line.start && t[line.content - 1] == '\r')
+        --line.content;
+    if (const void* nul = std::memchr(t + line.start, 0, line.content - line.start))
+        line.content = static_cast<size_t>(static_cast<const char*>(nul) - t);
+    return line;
+}
+
+// Steps from a known character boundary B of a text ending at END up to H;
+// true when H is a boundary too.
+bool StepTo(const unsigned char* t, size_t& b, size_t h, size_t end)
+{
+    while (b < h)
+        b += (IsLeadByte932(t[b]) && b + 1 < end) ? 2 : 1;
+    return b == h;
+}
+
+// Finds the lines that hold one text (the search string or the headword
+// marker) on a character boundary. Raw bytes are first filtered on the
+// text's first and last byte; without case, the filter admits every byte
+// that folds to them, and only a line that passes is folded and checked.
+class Matcher {
+public:
+    Matcher(const char* text, size_t n, bool bFold, std::vector<char>& scratch)
+        : m_text(text), m_n(n), m_bFold(bFold), m_scratch(scratch)
+    {
+        m_first.count = m_last.count = 0;
+        if (n == 0)
+            return;
+        const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+        size_t lastChar = 0;
+        for (size_t b = 0; b < n; b += (IsLeadByte932(t[b]) && b + 1 < n) ? 2 : 1)
+            lastChar = b;
+        m_first.Add(t[0]);
+        m_last.Add(t[n - 1]);
+        if (!bFold)
+            return;
+        AddUpperAscii(m_first, t[0]);
+        if (lastChar == n - 1)
+            AddUpperAscii(m_last, t[n - 1]);
+        // Double-byte characters that fold onto the text's first lead byte,
+        // or onto its last character.
+        unsigned lastCode = lastChar + 2 == n ? (t[lastChar] << 8) | t[lastChar + 1] : 0;
+        for (size_t i = 0, k = MbcsFoldTableSize(); i < k; ++i) {
+            unsigned short from, to;
+            MbcsFoldPair(i, &from, &to);
+            if (n >= 2 && IsLeadByte932(t[0]) && (to >> 8) == t[0])
+                m_first.Add(static_cast<unsigned char>(from >> 8));
+            if (to == lastCode)
+                m_last.Add(static_cast<unsigned char>(from & 0xff));
+        }
+    }
+
+    // Positions are offsets into one region: a new region forgets them.
+    void Reset() { m_boundaryLine = SIZE_MAX; }
+
+    // The first line at or after FROM holding the text at a position before
+    // LIMIT; LEN is where the region's bytes end.
+    bool NextLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine)
+    {
+        while (from < limit) {
+            size_t span = std::min(len - from, limit - from + m_n - 1);
+            const char* hit = FindCandidate(data + from, span, m_n, m_first, m_last);
+            if (!hit)
+                return false;
+            size_t h = static_cast<size_t>(hit - data);
+            Line line = LineAt(data, len, h);
+            if (m_bFold ? FoldedLineHolds(data, line) : HoldsAt(data, line, h)) {
+                *pLine = line;
+                return true;
+            }
+            // Without case the whole line has been looked at.
+            from = m_bFold ? line.end + 1 : h + 1;
+        }
+        return false;
+    }
+
+private:
+    static void AddUpperAscii(ByteSet& set, unsigned char c)
+    {
+        if (c >= 'a' && c <= 'z')
+            set.Add(static_cast<unsigned char>(c - 0x20));
+    }
+
+    bool HoldsAt(const char* data, const Line& line, size_t h)
+    {
+        if (h + m_n > line.content || std::memcmp(data + h, m_text, m_n) != 0)
+            return false;
+        if (m_boundaryLine != line.start || m_boundary > h) {
+            m_boundaryLine = line.start;
+            m_boundary = line.start;
+        }
+        return StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, h, line.content);
+    }
+
+    bool FoldedLineHolds(const char* data, const Line& line)
+    {
+        size_t n = line.content - line.start;
+        if (m_scratch.size() < n + 1)
+            m_scratch.resize(n + 1);
+        char* f = m_scratch.data();
+        std::memcpy(f, data + line.start, n);
+        MbcsMakeLower(f, n);
+        size_t b = 0;
+        for (size_t from = 0; from + m_n <= n;) {
+            const char* hit = FindBytes(f + from, n - from, m_text, m_n);
+            if (!hit)
+                return false;
+            size_t h = static_cast<size_t>(hit - f);
+            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, h, n))
+                return true;
+            from = h + 1;
+        }
+        return false;
+    }
+
+    const char* m_text;
+    size_t m_n;
+    bool m_bFold;
+    std::vector<char>& m_scratch;
+    ByteSet m_first, m_last;
+    size_t m_boundaryLine = SIZE_MAX;
+    size_t m_boundary = 0;
+};
+
 class RegionScan {
 public:
-    RegionScan(const ScanOptions& o, ScanBuffers& b, ScanSink& s) : m_o(o), m_b(b), m_sink(s) {}
+    RegionScan(const ScanOptions& o, ScanBuffers& b, ScanSink& s)
+        : m_b(b), m_sink(s), m_needle(o.needle, o.nNeedle, o.bFold, b.folded),
+          m_marker(o.marker, o.nMarker, o.bFold, b.folded), m_bMarker(o.nMarker > 0)
+    {
+    }
 
     int Matches() const { return m_nMatches; }
 
@@ -31,35 +167,18 @@ public:
     void Scan(size_t len)
     {
         const char* data = m_b.data.data();
-        const char* text = data;
-        if (m_o.bFold) {
-            FoldLines(len);
-            text = m_b.folded.data();
-        }
-        m_text = text;
         m_len = len;
         m_markerPos = 0;
-        m_boundaryLine = SIZE_MAX;
-        m_headStart = m_headLen = 0;
         m_bHeadInRegion = false;
-
-        size_t pos = 0;
-        while (pos < len) {
-            const char* hit = FindBytes(text + pos, len - pos, m_o.needle, m_o.nNeedle);
-            if (!hit)
-                break;
-            size_t h = static_cast<size_t>(hit - text);
-            Line line = LineAt(h);
-            if (!OnBoundary(line, h, m_o.nNeedle)) {
-                pos = h + 1;
-                continue;
-            }
+        m_needle.Reset();
+        m_marker.Reset();
+        Line line;
+        for (size_t pos = 0; pos < len && m_needle.NextLine(data, len, pos, len, &line); pos = line.end + 1) {
             Headword(line.end);
             m_sink.OnMatch(data + line.start, line.content - line.start,
                            m_bHeadInRegion ? data + m_headStart : m_b.headword.data(),
                            m_bHeadInRegion ? m_headLen : m_b.headword.size());
             ++m_nMatches;
-            pos = line.end + 1;
         }
         // A headword line of this block may serve matches in the next ones.
         Headword(len);
@@ -68,87 +187,29 @@ public:
     }
 
 private:
-    void FoldLines(size_t len)
-    {
-        if (m_b.folded.size() < m_b.data.size())
-            m_b.folded.resize(m_b.data.size());
-        char* f = m_b.folded.data();
-        std::memcpy(f, m_b.data.data(), len);
-        // Line by line: a lead byte at the end of a line stands alone.
-        for (size_t s = 0; s < len;) {
-            const char* nl = static_cast<const char*>(std::memchr(f + s, '\n', len - s));
-            size_t e = nl ? static_cast<size_t>(nl - f) : len;
-            MbcsMakeLower(f + s, e - s);
-            s = e + 1;
-        }
-    }
-
-    Line LineAt(size_t h)
-    {
-        Line line;
-        const char* t = m_text;
-        const char* prev = FindLastByte(t, h, '\n');
-        line.start = prev ? static_cast<size_t>(prev - t) + 1 : 0;
-        const void* next = std::memchr(t + h, '\n', m_len - h);
-        line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : m_len;
-        line.content = line.end;
-        if (next && line.content > line.start && t[line.content - 1] == '\r')
-            --line.content;
-        if (const void* nul = std::memchr(t + line.start, 0, line.content - line.start))
-            line.content = static_cast<size_t>(static_cast<const char*>(nul) - t);
-        return line;
-    }
-
-    // Whether a hit of N bytes at H lies in the line's text and starts on a
-    // character boundary, stepping forward from the line's start.
-    bool OnBoundary(const Line& line, size_t h, size_t n)
-    {
-        if (h + n > line.content)
-            return false;
-        if (m_boundaryLine != line.start || m_boundary > h) {
-            m_boundaryLine = line.start;
-            m_boundary = line.start;
-        }
-        const unsigned char* t = reinterpret_cast<const unsigned char*>(m_text);
-        size_t b = m_boundary;
-        while (b < h)
-            b += (IsLeadByte932(t[b]) && b + 1 < line.content) ? 2 : 1;
-        m_boundary = b;
-        return b == h;
-    }
-
     // Moves the headword up to the last line before LIMIT that holds the marker.
     void Headword(size_t limit)
     {
-        if (m_o.nMarker == 0)
+        if (!m_bMarker)
             return;
-        while (m_markerPos < limit) {
-            const char* hit = FindBytes(m_text + m_markerPos, limit - m_markerPos, m_o.marker, m_o.nMarker);
-            if (!hit) {
-                m_markerPos = limit;
-                break;
-            }
-            size_t h = static_cast<size_t>(hit - m_text);
-            Line line = LineAt(h);
-            if (OnBoundary(line, h, m_o.nMarker)) {
-                m_bHeadInRegion = true;
-                m_headStart = line.start;
-                m_headLen = line.content - line.start;
-                m_markerPos = line.end + 1;
-            } else {
-                m_markerPos = h + 1;
-            }
+        const char* data = m_b.data.data();
+        Line line;
+        while (m_markerPos < limit && m_marker.NextLine(data, m_len, m_markerPos, limit, &line)) {
+            m_bHeadInRegion = true;
+            m_headStart = line.start;
+            m_headLen = line.content - line.start;
+            m_markerPos = line.end + 1;
         }
+        m_markerPos = std::max(m_markerPos, limit);
     }
 
-    const ScanOptions& m_o;
     ScanBuffers& m_b;
     ScanSink& m_sink;
-    const char* m_text = nullptr;
+    Matcher m_needle;
+    Matcher m_marker;
+    bool m_bMarker;
     size_t m_len = 0;
     int m_nMatches = 0;
-    size_t m_boundaryLine = SIZE_MAX;
-    size_t m_boundary = 0;
     size_t m_markerPos = 0;
     bool m_bHeadInRegion = false;
     size_t m_headStart = 0;
@@ -157,7 +218,7 @@ private:
 
 uint64_t CountLines(const char* p, size_t len, bool bTail)
 {
-    uint64_t n = static_cast<uint64_t>(std::count(p, p + len, '\n'));
+    uint64_t n = CountByte(p, len, '\n');
     if (bTail && len > 0 && p[len - 1] != '\n')
         ++n;
     return n;
@@ -192,7 +253,9 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
     size_t have = 0;
     for (;;) {
         char* data = buffers.data.data();
-        long n = file.Read(data + have, capacity - have);
+        // Blocks small enough to stay in the processor's cache between the
+        // line count and the search.
+        long n = file.Read(data + have, std::min(kReadBlock, capacity - have));
         if (n < 0)
             break;  // a read error ends the file; rows already added stay
         bool eof = n == 0;

@@ -32,7 +32,7 @@ public:
 // Reused from file to file so that a search allocates its buffers once.
 struct ScanBuffers {
     std::vector<char> data;
-    std::vector<char> folded;
+    std::vector<char> folded;  // one line at a time, when case is not distinguished
     std::string headword;
 };
 

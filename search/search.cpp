@@ -27,6 +27,8 @@ unsigned long long NowMs()
 // Every tab becomes four blanks, wherever it stands.
 CString WidenTabs(const char* line, size_t nLine)
 {
+    if (!std::memchr(line, '\t', nLine))
+        return CString(line, static_cast<int>(nLine));
     std::string out;
     out.reserve(nLine + 16);
     for (size_t i = 0; i < nLine; ++i) {

@@ -268,7 +268,10 @@ int CListCtrl::InsertItem(int nItem, const char* text)
     nItem = std::max(0, std::min(nItem, static_cast<int>(rows.size())));
     std::vector<CString> row(std::max<size_t>(1, m_hWnd->columns.size()));
     row[0] = text;
-    rows.insert(rows.begin() + nItem, row);
+    if (nItem == static_cast<int>(rows.size()))
+        rows.push_back(std::move(row));
+    else
+        rows.insert(rows.begin() + nItem, std::move(row));
     return nItem;
 }
 

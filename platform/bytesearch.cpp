@@ -1,0 +1,142 @@
+#include "platform/bytesearch.h"
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <immintrin.h>
+
+#include "platform/bytesearch_vec.h"
+#define TOLVANE_HAVE_SSE2 1
+const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last);
+size_t CountByteAvx2(const char* p, size_t n, char c);
+#endif
+
+bool ByteSet::Add(unsigned char b)
+{
+    if (Has(b))
+        return true;
+    if (count == 4)
+        return false;
+    values[count++] = b;
+    return true;
+}
+
+bool ByteSet::Has(unsigned char b) const
+{
+    for (int i = 0; i < count; ++i)
+        if (values[i] == b)
+            return true;
+    return false;
+}
+
+namespace {
+
+#if !defined(TOLVANE_HAVE_SSE2)
+const char* FindCandidateScalar(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(hay);
+    for (size_t i = 0; i + m <= n; ++i)
+        if (first.Has(p[i]) && last.Has(p[i + m - 1]))
+            return hay + i;
+    return nullptr;
+}
+#endif
+
+
+#ifdef TOLVANE_HAVE_SSE2
+
+struct Sse2 {
+    typedef __m128i Vec;
+    static Vec Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+    static Vec Splat(char c) { return _mm_set1_epi8(c); }
+    static Vec Eq(Vec a, Vec b) { return _mm_cmpeq_epi8(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
+    static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
+    static unsigned Mask(Vec a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+};
+
+const char* FindCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    return FindCandidateVec<Sse2>(hay, n, m, first, last);
+}
+
+size_t CountByteSse2(const char* p, size_t n, char c)
+{
+    const __m128i needle = _mm_set1_epi8(c);
+    size_t count = 0, i = 0;
+    while (i + 16 <= n) {
+        // Up to 255 rounds of byte-wise counts before they are added up.
+        __m128i acc = _mm_setzero_si128();
+        size_t rounds = 0;
+        for (; rounds < 255 && i + 16 <= n; ++rounds, i += 16)
+            acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(Sse2::Load(p + i), needle));
+        __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+        count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+    for (; i < n; ++i)
+        count += p[i] == c;
+    return count;
+}
+
+bool HasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+const bool g_bAvx2 = HasAvx2();
+
+#endif
+
+}  // namespace
+
+const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    if (m == 0 || m > n)
+        return nullptr;
+#ifdef TOLVANE_HAVE_SSE2
+    return g_bAvx2 ? FindCandidateAvx2(hay, n, m, first, last) : FindCandidateSse2(hay, n, m, first, last);
+#else
+    return FindCandidateScalar(hay, n, m, first, last);
+#endif
+}
+
+const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m)
+{
+    ByteSet first = {{static_cast<unsigned char>(needle[0])}, 1};
+    ByteSet last = {{static_cast<unsigned char>(needle[m - 1])}, 1};
+    while (const char* p = FindCandidate(hay, n, m, first, last)) {
+        if (m <= 2 || std::memcmp(p + 1, needle + 1, m - 2) == 0)
+            return p;
+        size_t skip = static_cast<size_t>(p - hay) + 1;
+        hay += skip;
+        n -= skip;
+    }
+    return nullptr;
+}
+
+const char* FindLastByte(const char* p, size_t n, char c)
+{
+#ifdef _WIN32
+    while (n > 0) {
+        if (p[--n] == c)
+            return p + n;
+    }
+    return nullptr;
+#else
+    return static_cast<const char*>(memrchr(p, c, n));
+#endif
+}
+
+size_t CountByte(const char* p, size_t n, char c)
+{
+#ifdef TOLVANE_HAVE_SSE2
+    return g_bAvx2 ? CountByteAvx2(p, n, c) : CountByteSse2(p, n, c);
+#else
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i)
+        count += p[i] == c;
+    return count;
+#endif
+}

@@ -1,0 +1,43 @@
+// The 32-byte version of the candidate search; this file alone is compiled
+// for AVX2, and it is only called where the processor has it.
+#include "platform/bytesearch.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+
+#include "platform/bytesearch_vec.h"
+
+namespace {
+struct Avx2 {
+    typedef __m256i Vec;
+    static Vec Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+    static Vec Splat(char c) { return _mm256_set1_epi8(c); }
+    static Vec Eq(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
+    static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
+    static unsigned Mask(Vec a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+};
+}  // namespace
+
+const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    return FindCandidateVec<Avx2>(hay, n, m, first, last);
+}
+size_t CountByteAvx2(const char* p, size_t n, char c)
+{
+    const __m256i needle = _mm256_set1_epi8(c);
+    size_t count = 0, i = 0;
+    while (i + 32 <= n) {
+        // Up to 255 rounds of byte-wise counts before they are added up.
+        __m256i acc = _mm256_setzero_si256();
+        for (size_t rounds = 0; rounds < 255 && i + 32 <= n; ++rounds, i += 32)
+            acc = _mm256_sub_epi8(acc, _mm256_cmpeq_epi8(Avx2::Load(p + i), needle));
+        __m256i sums = _mm256_sad_epu8(acc, _mm256_setzero_si256());
+        count += static_cast<size_t>(_mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
+                                     _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+    }
+    for (; i < n; ++i)
+        count += p[i] == c;
+    return count;
+}
+#endif

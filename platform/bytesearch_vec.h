@@ -1,0 +1,43 @@
+// The vector body of FindCandidate, compiled once per instruction set: the
+// translation unit that includes it supplies OPS (Load, Splat, Eq, Or, And,
+// Mask over one vector type) built for that instruction set.
+#ifndef TOLVANE_PLATFORM_BYTESEARCH_VEC_H
+#define TOLVANE_PLATFORM_BYTESEARCH_VEC_H
+
+#include <cstddef>
+
+#include "platform/bytesearch.h"
+
+// Candidates are the positions where the first and the last byte of the
+// needle both fit, tested a vector's width of positions at a time; the few
+// that pass are checked by the caller.
+template <typename Ops>
+const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    typedef typename Ops::Vec Vec;
+    const size_t width = sizeof(Vec);
+    Vec f[4], l[4];
+    for (int i = 0; i < 4; ++i) {
+        f[i] = Ops::Splat(static_cast<char>(first.values[i < first.count ? i : 0]));
+        l[i] = Ops::Splat(static_cast<char>(last.values[i < last.count ? i : 0]));
+    }
+    size_t i = 0;
+    for (; i + m - 1 + width <= n; i += width) {
+        Vec a = Ops::Load(hay + i);
+        Vec b = Ops::Load(hay + i + m - 1);
+        Vec ma = Ops::Eq(a, f[0]), mb = Ops::Eq(b, l[0]);
+        for (int k = 1; k < first.count; ++k)
+            ma = Ops::Or(ma, Ops::Eq(a, f[k]));
+        for (int k = 1; k < last.count; ++k)
+            mb = Ops::Or(mb, Ops::Eq(b, l[k]));
+        unsigned mask = Ops::Mask(Ops::And(ma, mb));
+        if (mask)
+            return hay + i + __builtin_ctz(mask);
+    }
+    for (; i + m <= n; ++i)
+        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])))
+            return hay + i;
+    return nullptr;
+}
+
+#endif

@@ -1,0 +1,67 @@
+// The vector searches against plain loops, on data where the interesting
+// bytes sit at every offset relative to the vector width and the block ends.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "platform/bytesearch.h"
+
+namespace {
+
+const char* Reference(const std::string& hay, size_t m, const ByteSet& first, const ByteSet& last)
+{
+    for (size_t i = 0; i + m <= hay.size(); ++i)
+        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])))
+            return hay.data() + i;
+    return nullptr;
+}
+
+TEST(ByteSearch, CandidatesAgreeWithAPlainLoop)
+{
+    std::mt19937 rng(7);
+    const std::string alphabet = "ab\x83\x41\n\x5c\x95";
+    for (int round = 0; round < 3000; ++round) {
+        std::string hay(rng() % 200, ' ');
+        for (char& c : hay)
+            c = rng() % 4 ? 'x' : alphabet[rng() % alphabet.size()];
+        size_t m = 1 + rng() % 6;
+        ByteSet first = {{0}, 0}, last = {{0}, 0};
+        for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) {
+            first.Add(static_cast<unsigned char>(alphabet[rng() % alphabet.size()]));
+            last.Add(static_cast<unsigned char>(alphabet[rng() % alphabet.size()]));
+        }
+        for (size_t from = 0; from <= hay.size(); from += 1 + rng() % 40) {
+            std::string part = hay.substr(from);
+            EXPECT_EQ(Reference(part, m, first, last), FindCandidate(part.data(), part.size(), m, first, last))
+                << "round " << round;
+        }
+    }
+}
+
+TEST(ByteSearch, FindBytesCountByteAndFindLastByte)
+{
+    struct Case {
+        std::string hay, needle;
+        long found;
+    };
+    std::string longHay(100000, 'a');
+    longHay += "needle";
+    const Case cases[] = {
+        {"", "a", -1}, {"a", "a", 0}, {"abc", "c", 2}, {"abcabd", "abd", 3}, {"aaaa", "aaaaa", -1},
+        {std::string(70, 'x') + "yz", "yz", 70}, {longHay, "needle", 100000}, {longHay, "needles", -1},
+    };
+    for (const Case& c : cases) {
+        const char* p = FindBytes(c.hay.data(), c.hay.size(), c.needle.data(), c.needle.size());
+        EXPECT_EQ(c.found, p ? p - c.hay.data() : -1) << c.needle;
+    }
+    std::string lines;
+    for (int i = 0; i < 5000; ++i)
+        lines += std::string(static_cast<size_t>(i % 37), 'q') + "\n";
+    EXPECT_EQ(5000u, CountByte(lines.data(), lines.size(), '\n'));
+    EXPECT_EQ(0u, CountByte(lines.data(), 0, '\n'));
+    EXPECT_EQ(lines.data() + lines.size() - 1, FindLastByte(lines.data(), lines.size(), '\n'));
+    EXPECT_EQ(nullptr, FindLastByte(lines.data(), 0, '\n'));
+}
+
+}  // namespace
