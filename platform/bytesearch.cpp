@@ -8,7 +8,8 @@
 
 #include "platform/bytesearch_vec.h"
 #define TOLVANE_HAVE_SSE2 1
-const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last);
+const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                              size_t midPos, char mid);
 size_t CountByteAvx2(const char* p, size_t n, char c);
 #endif
 
@@ -33,11 +34,12 @@ bool ByteSet::Has(unsigned char b) const
 namespace {
 
 #if !defined(TOLVANE_HAVE_SSE2)
-const char* FindCandidateScalar(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+const char* FindCandidateScalar(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                size_t midPos, char mid)
 {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(hay);
     for (size_t i = 0; i + m <= n; ++i)
-        if (first.Has(p[i]) && last.Has(p[i + m - 1]))
+        if (first.Has(p[i]) && last.Has(p[i + m - 1]) && (!midPos || hay[i + midPos] == mid))
             return hay + i;
     return nullptr;
 }
@@ -56,9 +58,10 @@ struct Sse2 {
     static unsigned Mask(Vec a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
 };
 
-const char* FindCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+const char* FindCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                              size_t midPos, char mid)
 {
-    return FindCandidateVec<Sse2>(hay, n, m, first, last);
+    return FindCandidateVec<Sse2>(hay, n, m, first, last, midPos, mid);
 }
 
 size_t CountByteSse2(const char* p, size_t n, char c)
@@ -91,14 +94,16 @@ const bool g_bAvx2 = HasAvx2();
 
 }  // namespace
 
-const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                          size_t midPos, char mid)
 {
     if (m == 0 || m > n)
         return nullptr;
 #ifdef TOLVANE_HAVE_SSE2
-    return g_bAvx2 ? FindCandidateAvx2(hay, n, m, first, last) : FindCandidateSse2(hay, n, m, first, last);
+    return g_bAvx2 ? FindCandidateAvx2(hay, n, m, first, last, midPos, mid)
+                   : FindCandidateSse2(hay, n, m, first, last, midPos, mid);
 #else
-    return FindCandidateScalar(hay, n, m, first, last);
+    return FindCandidateScalar(hay, n, m, first, last, midPos, mid);
 #endif
 }
 
@@ -106,7 +111,8 @@ const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m)
 {
     ByteSet first = {{static_cast<unsigned char>(needle[0])}, 1};
     ByteSet last = {{static_cast<unsigned char>(needle[m - 1])}, 1};
-    while (const char* p = FindCandidate(hay, n, m, first, last)) {
+    size_t midPos = m > 2 ? m / 2 : 0;
+    while (const char* p = FindCandidate(hay, n, m, first, last, midPos, midPos ? needle[midPos] : 0)) {
         if (m <= 2 || std::memcmp(p + 1, needle + 1, m - 2) == 0)
             return p;
         size_t skip = static_cast<size_t>(p - hay) + 1;

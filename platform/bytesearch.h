@@ -13,10 +13,11 @@ struct ByteSet {
     bool Has(unsigned char b) const;
 };
 
-// The first position i of HAY (N bytes) with HAY[i] in FIRST and
-// HAY[i + M - 1] in LAST (M >= 1, both inside HAY), or NULL. The caller
-// checks the bytes between.
-const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last);
+// The first position i of HAY (N bytes) with HAY[i] in FIRST, HAY[i + M - 1]
+// in LAST (M >= 1, both inside HAY) and, unless MIDPOS is 0, HAY[i + MIDPOS]
+// equal to MID; or NULL. The caller checks the other bytes.
+const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                          size_t midPos = 0, char mid = 0);
 
 // First occurrence of NEEDLE (M bytes, M > 0) in HAY (N bytes), or NULL.
 const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m);

@@ -19,9 +19,10 @@ struct Avx2 {
 };
 }  // namespace
 
-const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                              size_t midPos, char mid)
 {
-    return FindCandidateVec<Avx2>(hay, n, m, first, last);
+    return FindCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
 }
 size_t CountByteAvx2(const char* p, size_t n, char c)
 {

@@ -9,14 +9,16 @@
 #include "platform/bytesearch.h"
 
 // Candidates are the positions where the first and the last byte of the
-// needle both fit, tested a vector's width of positions at a time; the few
+// needle both fit (and the byte at MIDPOS is MID, unless MIDPOS is 0), tested a vector's width of positions at a time; the few
 // that pass are checked by the caller.
 template <typename Ops>
-const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last)
+const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                             size_t midPos, char mid)
 {
     typedef typename Ops::Vec Vec;
     const size_t width = sizeof(Vec);
     Vec f[4], l[4];
+    const Vec md = Ops::Splat(mid);
     for (int i = 0; i < 4; ++i) {
         f[i] = Ops::Splat(static_cast<char>(first.values[i < first.count ? i : 0]));
         l[i] = Ops::Splat(static_cast<char>(last.values[i < last.count ? i : 0]));
@@ -30,12 +32,16 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
             ma = Ops::Or(ma, Ops::Eq(a, f[k]));
         for (int k = 1; k < last.count; ++k)
             mb = Ops::Or(mb, Ops::Eq(b, l[k]));
-        unsigned mask = Ops::Mask(Ops::And(ma, mb));
+        Vec both = Ops::And(ma, mb);
+        if (midPos)
+            both = Ops::And(both, Ops::Eq(Ops::Load(hay + i + midPos), md));
+        unsigned mask = Ops::Mask(both);
         if (mask)
             return hay + i + __builtin_ctz(mask);
     }
     for (; i + m <= n; ++i)
-        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])))
+        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
+            (!midPos || hay[i + midPos] == mid))
             return hay + i;
     return nullptr;
 }

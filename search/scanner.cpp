@@ -61,8 +61,14 @@ public:
             lastChar = b;
         m_first.Add(t[0]);
         m_last.Add(t[n - 1]);
-        if (!bFold)
+        m_bLoneLeadLast = lastChar == n - 1 && IsLeadByte932(t[n - 1]);
+        if (!bFold) {
+            // A third byte makes candidates much rarer in Japanese text,
+            // where the first (lead) bytes of a text are common ones.
+            m_midPos = n > 2 ? n / 2 : 0;
+            m_mid = text[m_midPos];
             return;
+        }
         AddUpperAscii(m_first, t[0]);
         if (lastChar == n - 1)
             AddUpperAscii(m_last, t[n - 1]);
@@ -88,10 +94,16 @@ public:
     {
         while (from < limit) {
             size_t span = std::min(len - from, limit - from + m_n - 1);
-            const char* hit = FindCandidate(data + from, span, m_n, m_first, m_last);
+            const char* hit = FindCandidate(data + from, span, m_n, m_first, m_last, m_midPos, m_mid);
             if (!hit)
                 return false;
             size_t h = static_cast<size_t>(hit - data);
+            // Most candidates fail on their own bytes; only the rest need
+            // their line found.
+            if (h + m_n > len || !MayHoldAt(data + h)) {
+                from = h + 1;
+                continue;
+            }
             Line line = LineAt(data, len, h);
             if (m_bFold ? FoldedLineHolds(data, line) : HoldsAt(data, line, h)) {
                 *pLine = line;
@@ -110,9 +122,26 @@ private:
             set.Add(static_cast<unsigned char>(c - 0x20));
     }
 
+    // Whether the text could stand at P: its bytes as they are, or without
+    // case folded from P on (a real match starts a character, so folding
+    // from there gives what folding the line gives).
+    bool MayHoldAt(const char* p)
+    {
+        if (!m_bFold)
+            return std::memcmp(p, m_text, m_n) == 0;
+        if (m_bLoneLeadLast)
+            return true;
+        char window[64];
+        if (m_n > sizeof window)
+            return true;
+        std::memcpy(window, p, m_n);
+        MbcsMakeLower(window, m_n);
+        return std::memcmp(window, m_text, m_n) == 0;
+    }
+
     bool HoldsAt(const char* data, const Line& line, size_t h)
     {
-        if (h + m_n > line.content || std::memcmp(data + h, m_text, m_n) != 0)
+        if (h + m_n > line.content)
             return false;
         if (m_boundaryLine != line.start || m_boundary > h) {
             m_boundaryLine = line.start;
@@ -147,6 +176,9 @@ private:
     bool m_bFold;
     std::vector<char>& m_scratch;
     ByteSet m_first, m_last;
+    bool m_bLoneLeadLast = false;
+    size_t m_midPos = 0;
+    char m_mid = 0;
     size_t m_boundaryLine = SIZE_MAX;
     size_t m_boundary = 0;
 };
@@ -169,6 +201,7 @@ public:
         const char* data = m_b.data.data();
         m_len = len;
         m_markerPos = 0;
+        m_bNextMarker = m_bMarkersDone = false;
         m_bHeadInRegion = false;
         m_needle.Reset();
         m_marker.Reset();
@@ -187,20 +220,30 @@ public:
     }
 
 private:
-    // Moves the headword up to the last line before LIMIT that holds the marker.
+    // Moves the headword up to the last line before LIMIT that holds the
+    // marker. The next marker line is looked for over the rest of the block
+    // at once, not up to each match: long searches are the fast ones.
     void Headword(size_t limit)
     {
         if (!m_bMarker)
             return;
-        const char* data = m_b.data.data();
-        Line line;
-        while (m_markerPos < limit && m_marker.NextLine(data, m_len, m_markerPos, limit, &line)) {
+        for (;;) {
+            if (!m_bNextMarker) {
+                if (m_bMarkersDone ||
+                    !m_marker.NextLine(m_b.data.data(), m_len, m_markerPos, m_len, &m_nextMarker)) {
+                    m_bMarkersDone = true;
+                    return;
+                }
+                m_bNextMarker = true;
+            }
+            if (m_nextMarker.start >= limit)
+                return;
             m_bHeadInRegion = true;
-            m_headStart = line.start;
-            m_headLen = line.content - line.start;
-            m_markerPos = line.end + 1;
+            m_headStart = m_nextMarker.start;
+            m_headLen = m_nextMarker.content - m_nextMarker.start;
+            m_markerPos = m_nextMarker.end + 1;
+            m_bNextMarker = false;
         }
-        m_markerPos = std::max(m_markerPos, limit);
     }
 
     ScanBuffers& m_b;
@@ -211,6 +254,9 @@ private:
     size_t m_len = 0;
     int m_nMatches = 0;
     size_t m_markerPos = 0;
+    Line m_nextMarker = {0, 0, 0};
+    bool m_bNextMarker = false;
+    bool m_bMarkersDone = false;
     bool m_bHeadInRegion = false;
     size_t m_headStart = 0;
     size_t m_headLen = 0;

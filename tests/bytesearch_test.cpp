@@ -9,10 +9,12 @@
 
 namespace {
 
-const char* Reference(const std::string& hay, size_t m, const ByteSet& first, const ByteSet& last)
+const char* Reference(const std::string& hay, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos,
+                      char mid)
 {
     for (size_t i = 0; i + m <= hay.size(); ++i)
-        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])))
+        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
+            (midPos == 0 || hay[i + midPos] == mid))
             return hay.data() + i;
     return nullptr;
 }
@@ -31,9 +33,12 @@ TEST(ByteSearch, CandidatesAgreeWithAPlainLoop)
             first.Add(static_cast<unsigned char>(alphabet[rng() % alphabet.size()]));
             last.Add(static_cast<unsigned char>(alphabet[rng() % alphabet.size()]));
         }
+        size_t midPos = rng() % m;  // 0: no middle byte
+        char mid = alphabet[rng() % alphabet.size()];
         for (size_t from = 0; from <= hay.size(); from += 1 + rng() % 40) {
             std::string part = hay.substr(from);
-            EXPECT_EQ(Reference(part, m, first, last), FindCandidate(part.data(), part.size(), m, first, last))
+            EXPECT_EQ(Reference(part, m, first, last, midPos, mid),
+                      FindCandidate(part.data(), part.size(), m, first, last, midPos, mid))
                 << "round " << round;
         }
     }

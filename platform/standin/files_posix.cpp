@@ -170,14 +170,20 @@ BOOL CFileFind::FindFile(const char* pattern)
         if (!Matches(namePart, name))
             continue;
         bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-        struct stat st;
-        std::string full = hostDir + "/" + name;
-        if (!dots && stat(full.c_str(), &st) != 0)
-            continue;  // a dangling link names nothing that could be read
-        bool dir = dots || S_ISDIR(st.st_mode);
+        bool dir = dots || e->d_type == DT_DIR;
+        bool regular = e->d_type == DT_REG;
+        if (!dots && !dir && !regular) {
+            // A link, or a file system that does not say: look at what it names.
+            struct stat st;
+            std::string full = hostDir + "/" + name;
+            if (stat(full.c_str(), &st) != 0)
+                continue;  // a dangling link names nothing that could be read
+            dir = S_ISDIR(st.st_mode);
+            regular = S_ISREG(st.st_mode);
+        }
         // Fifos, sockets and devices are no text files: opening a fifo would
         // block the search forever.
-        if (!dir && !S_ISREG(st.st_mode))
+        if (!dir && !regular)
             continue;
         impl->entries.push_back({name, dir});
     }
