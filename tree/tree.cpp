@@ -68,6 +68,8 @@ CString CSearchDlg::ItemDirectory(HTREEITEM hItem)
 void CSearchDlg::OnItemexpandedTree(NMHDR*, LRESULT* pResult)
 {
     CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    // Thousands of items may be added: the tree is drawn once, at the end.
+    tree.SetRedraw(FALSE);
     HTREEITEM hItem = tree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE);
     while (hItem) {
         hItem = tree.GetNextItem(hItem, TVGN_NEXTVISIBLE);
@@ -77,6 +79,8 @@ void CSearchDlg::OnItemexpandedTree(NMHDR*, LRESULT* pResult)
             continue;
         PopulateFolder(ItemDirectory(hItem), hItem);
     }
+    tree.SetRedraw(TRUE);
+    tree.RedrawNow();
     *pResult = 0;
 }
 
