@@ -45,8 +45,9 @@ bool StepTo(const unsigned char* t, size_t& b, size_t h, size_t end)
 
 // Finds the lines that hold one text (the search string or the headword
 // marker) on a character boundary. Raw bytes are first filtered on the
-// text's first and last byte; without case, the filter admits every byte
-// that folds to them, and only a line that passes is folded and checked.
+// text's first and last byte (and a middle one when case counts); without
+// case, the filter admits every byte that folds to them, and only a line
+// that passes is folded and checked.
 class Matcher {
 public:
     Matcher(const char* text, size_t n, bool bFold, std::vector<char>& scratch)
