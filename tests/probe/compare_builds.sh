@@ -42,10 +42,11 @@ put 'kana.txt' 'ア\nアA\n'
 put 'long.txt' "$(head -c 99994 /dev/zero | tr '\0' x)needle\nneedle\n"
 mkdir -p "$work/nat/empty" "$work/win/empty"
 
-# script OUT REF: the actions, with REF as the reference folder (ending in "\").
+# script OUT REF SELECT: the actions, with REF as the reference folder (ending
+# in "\") and SELECT the tree labels, TAB-separated, of its folder sub.
 script() {
     local ref=${2//\\/\\\\}  # sed takes a doubled backslash in a replacement for one
-    sed "s|@REF@|$ref|g" <<'EOF' | cp932 >"$1"
+    sed "s|@REF@|$ref|g; s|@SELECT@|$3|g" <<'EOF' | cp932 >"$1"
 set	refdir	@REF@
 set	headword	##
 set	search	foo
@@ -86,15 +87,19 @@ click	search
 dump
 restart
 dump
+select	@SELECT@
+set	search	foo
+click	search
+dump
 EOF
 }
 
 ref_native='C:\'
 ref_windows="Z:$(printf '%s' "$work/win/" | tr / '\\')"
 { printf 'drive\tC\t%s\n' "$work/nat"; } >"$work/native.script"
-script "$work/native.body" "$ref_native"
+script "$work/native.body" "$ref_native" "(C:)	sub"
 cat "$work/native.body" >>"$work/native.script"
-script "$work/windows.script" "$ref_windows"
+script "$work/windows.script" "$ref_windows" "(Z:)$(printf '%s' "$work/win/sub" | tr / '\t')"
 
 # Each probe in a folder of its own: the settings file lies beside it.
 mkdir -p "$work/native-bin" "$work/windows-bin"
