@@ -10,6 +10,7 @@
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
 #include "platform/standin/standin.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -18,23 +19,17 @@ protected:
     void SetUp() override
     {
         ProbeClearDrives();
-        settings_ = std::string(GetModuleFilePath().Mid(7).GetString());
-        for (char& c : settings_)
-            if (c == '\\')
-                c = '/';
-        settings_ = "/" + settings_.substr(0, settings_.rfind('/')) + "/tolvane.dat";
-        ::unlink(settings_.c_str());
+        RemoveSettings();
         dlg_.Create();
     }
     void TearDown() override
     {
         AfxSetModalObserver(nullptr);
-        ::unlink(settings_.c_str());
+        RemoveSettings();
     }
 
     CWinApp app_;
     CSearchDlg dlg_;
-    std::string settings_;
 };
 
 std::vector<UINT> g_modalTemplates;
@@ -97,7 +92,7 @@ TEST_F(DialogTest, ExitEndsTheDialogAndWritesNothing)
     dlg_.GetDlgItem(IDC_REFDIR).SetWindowText("C:\\");
     CButton(dlg_.GetDlgItem(IDCANCEL)).Click();
     EXPECT_TRUE(dlg_.IsEnded());
-    EXPECT_NE(0, ::access(settings_.c_str(), F_OK));
+    EXPECT_NE(0, ::access(SettingsFile().c_str(), F_OK));
 }
 
 TEST_F(DialogTest, SystemMenuEndsWithSeparatorAndAboutEntry)

@@ -18,6 +18,7 @@
 
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
+#include "tests/test_support.h"
 
 using namespace std::string_literals;
 
@@ -34,18 +35,6 @@ void PrintTo(const Box& b, std::ostream* os) { *os << "{" << b.caption << " | " 
 
 std::vector<Box> g_boxes;
 void RecordBox(const char* caption, const char* text, UINT style) { g_boxes.push_back({caption, text, style}); }
-
-// The settings file lies beside the running executable.
-std::string SettingsFile()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/tolvane.dat";
-}
-
-void RemoveSettings()
-{
-    std::remove(SettingsFile().c_str());
-    std::remove((SettingsFile() + ".new").c_str());
-}
 
 const char kNoMatch[] = "検索文字列は見つかりませんでした。";
 const char kResult[] = "検索結果";

@@ -19,6 +19,7 @@
 
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -26,8 +27,6 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> g_boxTexts;
 void RecordBox(const char*, const char* text, UINT) { g_boxTexts.push_back(text); }
-
-std::string SettingsFile() { return fs::read_symlink("/proc/self/exe").parent_path().string() + "/tolvane.dat"; }
 
 const char kMissing[] = "<no file>";
 
@@ -102,13 +101,6 @@ protected:
         ProbeClearDrives();
         std::error_code ec;
         fs::remove_all(m_root, ec);
-    }
-
-    static void RemoveSettings()
-    {
-        std::error_code ec;
-        fs::remove_all(SettingsFile(), ec);
-        fs::remove_all(SettingsFile() + ".new", ec);
     }
 
     void Start()

@@ -1,0 +1,24 @@
+// What several native tests share: the settings file lies beside the
+// running test executable, and each test starts and ends without it.
+#ifndef TOLVANE_TESTS_TEST_SUPPORT_H
+#define TOLVANE_TESTS_TEST_SUPPORT_H
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+inline std::string SettingsFile()
+{
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/tolvane.dat";
+}
+
+// Also the half-written file a save leaves while it runs; either may be a
+// folder where a test made one to block the save.
+inline void RemoveSettings()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(SettingsFile(), ec);
+    std::filesystem::remove_all(SettingsFile() + ".new", ec);
+}
+
+#endif
