@@ -16,6 +16,7 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
 
     // Settings file beside the executable.
     CString ReadSettingsLine(int nLine);
@@ -55,6 +56,9 @@ private:
     CString SettingsPath() const;
     bool EnterFolder(const CString& strDir);
     void StepProgress(uint64_t nLines, bool bFileEnd);
+    void RunSearchCommand();
+    bool SearchGoesOn();
+    void KeepWindowAlive(unsigned long long nNowMs);
 
     // The folders on the current walk path, so a link back to one of them is
     // not followed again.
@@ -65,6 +69,15 @@ private:
     int m_nShownPos;
     unsigned long long m_nLastShownMs;
     ScanBuffers m_scanBuffers;
+    // While a search runs the window handles paint messages and what other
+    // windows send; commands that arrive meanwhile must not start a second
+    // search or end the dialog in the middle of the walk.
+    bool m_bSearching;
+    bool m_bSearchAgain;
+    BusyRequest m_nStopRequest;
+    unsigned long long m_nLastLookMs;
+    unsigned long long m_nLastListDrawMs;
+    int m_nDrawnRows;
 };
 
 #endif

@@ -241,6 +241,16 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
 
+    // For a long operation inside one of the dialog's handlers: lets waiting
+    // paint messages through and looks at the input queue without taking
+    // input from it, so the window stays drawn and answers the system while
+    // clicks and keys wait for the operation to end. Messages other windows
+    // send are delivered meanwhile, as any look at the queue delivers them.
+    enum BusyRequest { kBusyGoOn, kBusyStop, kBusyClose };
+    // kBusyStop: an Esc key press was waiting and is taken from the queue;
+    // kBusyClose: a request to close the window was, and is taken.
+    BusyRequest PumpWhileBusy();
+
 protected:
     virtual void DoDataExchange() {}
     // The default window processing of the message being handled.

@@ -4,10 +4,15 @@
 #ifndef TOLVANE_PLATFORM_PROBE_SUPPORT_H
 #define TOLVANE_PLATFORM_PROBE_SUPPORT_H
 
+#include "platform/wintypes.h"
+
 // Message boxes are closed with their default button as soon as they open.
 void ProbeAnswerMessageBoxes();
 // Handles whatever messages are waiting (nothing in the stand-in).
 void ProbePumpMessages();
+// One Esc key press aimed at the focused control of DIALOG (at DIALOG when
+// none of its controls has the focus) waits in the input queue.
+void ProbeQueueEscape(HWND hDialog);
 // stdout takes LF line ends and raw CP932 bytes.
 void ProbeBinaryStdout();
 // Native build: drive letter LETTER is the host folder; false where there is

@@ -109,6 +109,8 @@ std::string CheckAction(const Fields& f)
         return f.size() == 2 && IsNumber(f[1]) ? "" : "pick needs an index";
     if (a == "select" || a == "expand" || a == "collapse")
         return "";
+    if (a == "queue")
+        return f.size() == 2 && f[1] == "esc" ? "" : "queue needs esc";
     if (a == "dump" || a == "restart")
         return f.size() == 1 ? "" : a + " takes no fields";
     return "unknown action '" + a + "'";
@@ -131,7 +133,9 @@ public:
                 std::fprintf(stderr, "tolvane-probe: %s\n", complaint.c_str());
                 return 2;
             }
-            ProbePumpMessages();
+            // What is queued must still wait when the next action starts.
+            if (f[0] != "queue")
+                ProbePumpMessages();
             if (m_dlg && m_dlg->IsEnded())
                 m_dlg.reset();
         }
@@ -171,6 +175,8 @@ private:
             combo.PickEntry(n);
         } else if (a == "select" || a == "expand" || a == "collapse") {
             return Tree(f);
+        } else if (a == "queue") {
+            ProbeQueueEscape(m_dlg->GetSafeHwnd());
         } else if (a == "dump") {
             Dump();
         } else if (a == "restart") {

@@ -69,10 +69,43 @@ private:
 // How often the progress bar is told where it stands: each message costs
 // about a millisecond under a slow window system.
 const unsigned long long kProgressIntervalMs = 33;
+// How often a running search lets the window paint and looks for Esc: the
+// system takes a window that has not looked for five seconds as hung, and a
+// person expects Esc to act at once.
+const unsigned long long kLookIntervalMs = 50;
+// How often the list shows the rows found so far, and how often it is drawn
+// when none have come, for what another window left on it.
+const unsigned long long kListDrawIntervalMs = 250;
+const unsigned long long kListIdleDrawIntervalMs = 1000;
 
 }  // namespace
 
 void CSearchDlg::OnOK()
+{
+    // A press that reaches the window while a search runs is one more search,
+    // after this one, as it would be had it waited in the queue.
+    if (m_bSearching) {
+        m_bSearchAgain = true;
+        return;
+    }
+    do {
+        m_bSearchAgain = false;
+        RunSearchCommand();
+    } while (m_bSearchAgain && !IsEnded() && GetSafeHwnd());
+}
+
+// The close box, Alt+F4, Close and the exit button while a search runs stop
+// the walk; the window closes once it has returned.
+void CSearchDlg::OnCancel()
+{
+    if (m_bSearching) {
+        m_nStopRequest = kBusyClose;
+        return;
+    }
+    CDialog::OnCancel();
+}
+
+void CSearchDlg::RunSearchCommand()
 {
     CWnd refDir = GetDlgItem(IDC_REFDIR);
     CProgressCtrl progress(GetDlgItem(IDC_PROGRESS));
@@ -85,6 +118,11 @@ void CSearchDlg::OnOK()
     m_nLastShownMs = NowMs();
     results.DeleteAllItems();
     m_strRelDir = "";
+    m_bSearching = true;
+    m_nStopRequest = kBusyGoOn;
+    m_nLastLookMs = 0;  // an Esc already waiting stops the walk before its first file
+    m_nLastListDrawMs = m_nLastShownMs;
+    m_nDrawnRows = 0;
 
     CString strRef = refDir.GetWindowText();
     if (strRef.IsEmpty())
@@ -92,14 +130,23 @@ void CSearchDlg::OnOK()
     SearchDirectory(strRef);
 
     StepProgress(0, true);
+    m_bSearching = false;
     results.SetRedraw(TRUE);
     results.RedrawNow();
 
+    if (m_nStopRequest == kBusyClose) {
+        m_nHits = 0;
+        SaveHistory();
+        CDialog::OnCancel();
+        return;
+    }
     CString strReport;
     if (m_nHits == 0)
         strReport = "検索文字列は見つかりませんでした。";
     else
         strReport.Format("%d個一致しました。", m_nHits);
+    if (m_nStopRequest == kBusyStop)
+        strReport = "検索を中断しました。\n" + strReport;
     MessageBox(strReport, "検索結果", MB_OK);
     m_nHits = 0;
     SaveHistory();
@@ -139,7 +186,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
 
     CFileFind finder;
     BOOL bWorking = finder.FindFile(strDir + "*.*");
-    while (bWorking) {
+    while (bWorking && SearchGoesOn()) {
         bWorking = finder.FindNextFile();
         if (finder.IsDirectory()) {
             if (finder.IsDots() || nSelectedOnly)
@@ -165,7 +212,7 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
     if (EnterFolder(strDir)) {
         CFileFind finder;
         BOOL bWorking = finder.FindFile(strDir + "*.*");
-        while (bWorking) {
+        while (bWorking && SearchGoesOn()) {
             bWorking = finder.FindNextFile();
             if (finder.IsDirectory()) {
                 if (!finder.IsDots())
@@ -225,4 +272,36 @@ void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
     CProgressCtrl(GetDlgItem(IDC_PROGRESS)).SetPos(m_progress.Pos());
     m_nShownPos = m_progress.Pos();
     m_nLastShownMs = now;
+    KeepWindowAlive(now);
+}
+
+// Before every entry of a listing: false once the search is to end, so the
+// file being scanned is finished and no further one is opened.
+bool CSearchDlg::SearchGoesOn()
+{
+    KeepWindowAlive(NowMs());
+    return m_nStopRequest == kBusyGoOn;
+}
+
+void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
+{
+    if (!m_bSearching || nNowMs - m_nLastLookMs < kLookIntervalMs)
+        return;
+    m_nLastLookMs = nNowMs;
+    // The list draws nothing of itself while rows go in: a row added with
+    // drawing on costs a hundred times more. Drawn now and then it shows the
+    // rows found so far, and what a window moved over it left.
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    int nRows = results.GetItemCount();
+    unsigned long long nSinceDrawn = nNowMs - m_nLastListDrawMs;
+    if ((nRows != m_nDrawnRows && nSinceDrawn >= kListDrawIntervalMs) || nSinceDrawn >= kListIdleDrawIntervalMs) {
+        results.SetRedraw(TRUE);
+        results.RedrawNow();
+        results.SetRedraw(FALSE);
+        m_nDrawnRows = nRows;
+        m_nLastListDrawMs = nNowMs;
+    }
+    BusyRequest nRequest = PumpWhileBusy();
+    if (nRequest > m_nStopRequest)
+        m_nStopRequest = nRequest;
 }

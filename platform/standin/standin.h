@@ -73,4 +73,10 @@ extern CString g_standinShellOpened;
 // The window that has the keyboard focus.
 extern HWND g_standinFocus;
 
+// The input queue: the windows Esc key presses are aimed at, oldest first.
+extern std::vector<HWND> g_standinQueuedEscapes;
+// Stands for the messages other windows send, which a look at the queue
+// delivers: called at every look a dialog takes while it is busy.
+extern void (*g_pfnStandinWhileBusy)(CDialog* pDialog);
+
 #endif

@@ -486,6 +486,10 @@ void CDialog::DestroyWindow()
 {
     if (g_standinFocus && g_standinFocus->parent == m_hWnd)
         g_standinFocus = nullptr;
+    auto& queue = g_standinQueuedEscapes;
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [this](HWND h) { return h == m_hWnd || (h && h->parent == m_hWnd); }),
+                queue.end());
     delete m_hWnd;
     m_hWnd = nullptr;
 }

@@ -58,6 +58,15 @@ void ProbePumpMessages()
     }
 }
 
+void ProbeQueueEscape(HWND hDialog)
+{
+    HWND hFocus = ::GetFocus();
+    HWND hTarget = hFocus && (hFocus == hDialog || ::IsChild(hDialog, hFocus)) ? hFocus : hDialog;
+    UINT nScan = ::MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC);
+    ::PostMessageA(hTarget, WM_KEYDOWN, VK_ESCAPE, 1 | (nScan << 16));
+    ::PostMessageA(hTarget, WM_KEYUP, VK_ESCAPE, 1 | (nScan << 16) | (1u << 30) | (1u << 31));
+}
+
 void ProbeBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
 
 bool ProbeMapDrive(char, const char*) { return false; }

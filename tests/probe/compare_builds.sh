@@ -75,6 +75,9 @@ dump
 set	search	needle
 click	search
 dump
+queue	esc
+click	search
+dump
 set	search	
 click	search
 set	refdir	

@@ -86,6 +86,26 @@ restart
 dump
 EOF
 
+script stop <<'EOF'
+# An Esc waiting when the search starts stops it before the first file; the
+# settings are written before the walk and the history as after any search.
+drive	C	@C@
+set	refdir	C:\
+set	headword	##
+click	case_off
+set	search	foo
+queue	esc
+click	search
+dump
+# The Esc was taken by the search: the window is still open, and the next
+# search runs to its end.
+set	search	bar
+click	search
+dump
+restart
+dump
+EOF
+
 script tree <<'EOF'
 drive	C	@C@
 drive	D	@D@
@@ -111,7 +131,7 @@ sort_rows() {
 }
 
 status=0
-for name in startup search restart tree; do
+for name in startup search restart stop tree; do
     mkdir -p "$work/bin-$name"
     cp "$probe" "$work/bin-$name/"
     "$work/bin-$name/$(basename "$probe")" "$work/$name.script" >"$work/$name.raw" 2>"$work/$name.err"
