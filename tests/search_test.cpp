@@ -18,6 +18,7 @@
 
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
+#include "platform/standin/standin.h"
 #include "tests/test_support.h"
 
 using namespace std::string_literals;
@@ -485,3 +486,73 @@ TEST_F(SearchTest, ProgressAfterASearch)
 }
 
 }  // namespace
+
+namespace {
+
+// What reaches the window while a search runs, delivered at the first look
+// the search takes at the queue (before its first file), as another window's
+// message or a key waiting in the queue would be.
+enum Arrival { kEscQueued, kCloseSent, kSearchPressed, kEscThenClose };
+Arrival g_arrival;
+int g_nLooks;
+
+void DuringSearch(CDialog* pDialog)
+{
+    if (g_nLooks++ != 0)
+        return;
+    if (g_arrival == kEscQueued || g_arrival == kEscThenClose)
+        g_standinQueuedEscapes.push_back(pDialog->GetDlgItem(IDC_SEARCH_TEXT).GetSafeHwnd());
+    if (g_arrival == kCloseSent || g_arrival == kEscThenClose)
+        pDialog->OnCommand(IDCANCEL, BN_CLICKED);
+    if (g_arrival == kSearchPressed)
+        pDialog->OnCommand(IDOK, BN_CLICKED);
+}
+
+}  // namespace
+
+TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
+{
+    const Box kStopped = {kResult, "検索を中断しました。\n検索文字列は見つかりませんでした。", MB_OK};
+    const struct {
+        Arrival arrival;
+        std::vector<Box> boxes;
+        size_t nRows;
+        bool bClosed;
+    } kCases[] = {
+        {kEscQueued, {kStopped}, 0, false},
+        {kCloseSent, {}, 0, true},
+        {kSearchPressed, {CountBox(2), CountBox(2)}, 2, false},
+        {kEscThenClose, {}, 0, true},
+    };
+    Put("a.txt", "one\n");
+    Put("s/b.txt", "one\n");
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.arrival);
+        m_dlg.reset(new CSearchDlg);
+        m_dlg->Create();
+        RemoveSettings();
+        Set(IDC_REFDIR, "C:\\");
+        Set(IDC_SEARCH_TEXT, "one");
+        g_boxes.clear();
+        g_arrival = c.arrival;
+        g_nLooks = 0;
+        g_pfnStandinWhileBusy = DuringSearch;
+        Click(IDOK);
+        g_pfnStandinWhileBusy = nullptr;
+        EXPECT_EQ(c.boxes, g_boxes);
+        EXPECT_LE(1, g_nLooks);
+        EXPECT_TRUE(g_standinQueuedEscapes.empty());
+        EXPECT_EQ(c.bClosed, m_dlg->IsEnded());
+        if (!c.bClosed) {
+            EXPECT_EQ(c.nRows, Rows().size());
+            EXPECT_EQ(0, m_dlg->m_nHits);
+            EXPECT_EQ("one", std::string(CComboBox(Item(IDC_SEARCH_TEXT)).GetLBText(0)));
+        }
+        // The settings are written before the walk, and the history after it
+        // whichever way the search ended.
+        std::ifstream in(SettingsFile(), std::ios::binary);
+        std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(0u, saved.find("C:\\\r\n"));
+        EXPECT_NE(std::string::npos, saved.find("\r\none\r\n"));
+    }
+}
