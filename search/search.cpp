@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialog/search_dlg.h"
+#include "platform/mbcs.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ unsigned long long NowMs()
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// Every tab becomes four blanks, wherever it stands.
+// Every tab becomes four blanks, wherever it stands. A 09 right after a lead
+// byte is that character's second byte, as Find sees it, and stays.
 CString WidenTabs(const char* line, size_t nLine)
 {
     if (!std::memchr(line, '\t', nLine))
@@ -32,10 +34,14 @@ CString WidenTabs(const char* line, size_t nLine)
     std::string out;
     out.reserve(nLine + 16);
     for (size_t i = 0; i < nLine; ++i) {
-        if (line[i] == '\t')
-            out += "    ";
-        else
+        if (IsLeadByte932(static_cast<unsigned char>(line[i])) && i + 1 < nLine) {
             out += line[i];
+            out += line[++i];
+        } else if (line[i] == '\t') {
+            out += "    ";
+        } else {
+            out += line[i];
+        }
     }
     return CString(out.data(), static_cast<int>(out.size()));
 }
