@@ -1,15 +1,198 @@
-// The file system through the ANSI API: every path is CP932 as the user typed it.
+// The file system through the wide API. Paths come in as CP932 text, as the
+// user typed them or as the walk built them from listed names; here they
+// become absolute "\\?\" paths, so reserved names such as aux.c are files and
+// not devices, and no length limit of the ANSI API applies.
+//
+// A listed name that CP932 cannot hold is shown with "?" for each missing
+// character (no best-fit look-alike, which could name a different file). The
+// finder remembers the real name of such an entry under the path it showed,
+// and every later use of that path, or of a path below it, is mapped back
+// before it reaches the file system. Two names that show alike map to the
+// last one listed; the walk opens each file right after listing it, so both
+// are read, once each.
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "platform/files.h"
 
+namespace {
+
+const UINT kCodePage = 932;
+
+std::wstring Widen(const char* s, size_t n)
+{
+    if (n == 0)
+        return std::wstring();
+    int nWide = ::MultiByteToWideChar(kCodePage, 0, s, static_cast<int>(n), nullptr, 0);
+    std::wstring out(static_cast<size_t>(nWide), L'\0');
+    ::MultiByteToWideChar(kCodePage, 0, s, static_cast<int>(n), &out[0], nWide);
+    return out;
+}
+
+// CP932 text of a wide name; *pExact is false when a character had no exact
+// CP932 form and became "?".
+CString Narrow(const wchar_t* s, size_t n, bool* pExact)
+{
+    *pExact = true;
+    size_t i = 0;
+    while (i < n && s[i] < 0x80)
+        ++i;
+    if (i == n) {
+        CString out;
+        char* p = out.GetBuffer(static_cast<int>(n));
+        for (i = 0; i < n; ++i)
+            p[i] = static_cast<char>(s[i]);
+        out.ReleaseBuffer(static_cast<int>(n));
+        return out;
+    }
+    BOOL bDefault = FALSE;
+    int nBytes = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, s, static_cast<int>(n), nullptr, 0, "?",
+                                       &bDefault);
+    CString out;
+    char* p = out.GetBuffer(nBytes);
+    ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, s, static_cast<int>(n), p, nBytes, "?", &bDefault);
+    out.ReleaseBuffer(nBytes);
+    *pExact = !bDefault;
+    if (*pExact) {
+        // Characters CP932 holds only one way round (several wide forms for
+        // one byte sequence) also name a different file when read back.
+        std::wstring back = Widen(out.GetString(), static_cast<size_t>(nBytes));
+        *pExact = back.size() == n && std::wmemcmp(back.data(), s, n) == 0;
+    }
+    return out;
+}
+
+// Displayed absolute path (as Normalise gives it) -> the real wide path.
+std::unordered_map<std::wstring, std::wstring>& DisplayedNames()
+{
+    static std::unordered_map<std::wstring, std::wstring> table;
+    return table;
+}
+
+// Absolute form with "\" separators, no "." or ".." and no repeated or
+// trailing separator (except after a drive root), without any prefix: "C:\a\b"
+// or "\\server\share\a". The base of a relative text comes from
+// GetFullPathNameW on a drive or "." only, never on a name, since that call
+// turns a last name such as nul.txt into the device "\\.\NUL".
+std::wstring Normalise(std::wstring path)
+{
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    std::wstring root;
+    size_t rest = 0;
+    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) {
+        return path;
+    } else if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+        // \\server\share is the root of a UNC path.
+        size_t server = path.find(L'\\', 2);
+        size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        root = path.substr(0, share);
+        rest = share == std::wstring::npos ? path.size() : share;
+    } else if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        root = path.substr(0, 2);
+        rest = 2;
+    } else {
+        std::wstring base;
+        if (path.size() >= 2 && path[1] == L':') {
+            base = path.substr(0, 2);  // "C:foo": relative to that drive's folder
+            rest = 2;
+        } else if (!path.empty() && path[0] == L'\\') {
+            base = L"\\";  // the current drive's root
+        } else {
+            base = L".";
+        }
+        wchar_t small[MAX_PATH];
+        DWORD n = ::GetFullPathNameW(base.c_str(), MAX_PATH, small, nullptr);
+        std::wstring full;
+        if (n >= MAX_PATH) {
+            full.resize(n);
+            n = ::GetFullPathNameW(base.c_str(), n, &full[0], nullptr);
+        }
+        if (n == 0 || n > (full.empty() ? MAX_PATH : full.size()))
+            return path;
+        if (full.empty())
+            full.assign(small, n);
+        else
+            full.resize(n);
+        std::wstring tail = path.substr(rest);
+        if (!full.empty() && full.back() != L'\\')
+            full += L'\\';
+        if (base == L"\\")
+            tail = path.substr(1);
+        return Normalise(full + tail);
+    }
+    // Components after the root, with "." dropped and ".." taking one back.
+    std::wstring out = root;
+    size_t keep = out.size();
+    size_t i = rest;
+    while (i < path.size()) {
+        while (i < path.size() && path[i] == L'\\')
+            ++i;
+        size_t end = path.find(L'\\', i);
+        if (end == std::wstring::npos)
+            end = path.size();
+        std::wstring name = path.substr(i, end - i);
+        i = end;
+        if (name.empty() || name == L".")
+            continue;
+        if (name == L"..") {
+            size_t cut = out.rfind(L'\\');
+            out.resize(cut == std::wstring::npos || cut < keep ? keep : cut);
+            continue;
+        }
+        out += L'\\';
+        out += name;
+    }
+    if (out.size() == 2 && out[1] == L':')
+        out += L'\\';
+    return out;
+}
+
+// A normalised displayed path with the longest registered displayed prefix,
+// ending on a name boundary, replaced by its real path.
+std::wstring ResolveDisplayed(const std::wstring& path)
+{
+    const auto& table = DisplayedNames();
+    if (table.empty())
+        return path;
+    for (size_t end = path.size(); end != std::wstring::npos && end > 0; end = path.rfind(L'\\', end - 1)) {
+        auto it = table.find(path.substr(0, end));
+        if (it != table.end())
+            return it->second + path.substr(end);
+    }
+    return path;
+}
+
+std::wstring LongForm(const std::wstring& normal)
+{
+    if (normal.compare(0, 4, L"\\\\?\\") == 0 || normal.compare(0, 4, L"\\\\.\\") == 0)
+        return normal;
+    if (normal.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + normal.substr(2);
+    return L"\\\\?\\" + normal;
+}
+
+// What the file system is given for a CP932 path of the product.
+std::wstring SystemPath(const char* path)
+{
+    return LongForm(ResolveDisplayed(Normalise(Widen(path, std::strlen(path)))));
+}
+
+}  // namespace
+
 struct CFileFind::Impl {
     HANDLE hFind = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAA current = {};
+    // The displayed and the real folder of the listing, both normalised, for
+    // remembering the real names of entries shown with "?".
+    std::wstring displayedDir, realDir;
+    WIN32_FIND_DATAW current = {};
     // The entry after the current one, read ahead so FindNextFile can tell
     // whether the entry it makes current is the last.
-    WIN32_FIND_DATAA next = {};
+    WIN32_FIND_DATAW next = {};
     bool bHasNext = false;
+    CString currentName;
 };
 
 CFileFind::CFileFind() : m_pImpl(new Impl) {}
@@ -23,7 +206,19 @@ CFileFind::~CFileFind()
 BOOL CFileFind::FindFile(const char* pattern)
 {
     Close();
-    m_pImpl->hFind = ::FindFirstFileA(pattern, &m_pImpl->next);
+    std::wstring wide = Normalise(Widen(pattern, std::strlen(pattern)));
+    size_t cut = wide.rfind(L'\\');
+    if (cut == std::wstring::npos)
+        return FALSE;
+    std::wstring mask = wide.substr(cut + 1);
+    m_pImpl->displayedDir = wide.substr(0, cut);
+    m_pImpl->realDir = ResolveDisplayed(m_pImpl->displayedDir);
+    std::wstring system = LongForm(m_pImpl->realDir + L"\\" + mask);
+    m_pImpl->hFind = ::FindFirstFileExW(system.c_str(), FindExInfoBasic, &m_pImpl->next, FindExSearchNameMatch,
+                                        nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (m_pImpl->hFind == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        m_pImpl->hFind = ::FindFirstFileExW(system.c_str(), FindExInfoStandard, &m_pImpl->next,
+                                            FindExSearchNameMatch, nullptr, 0);
     m_pImpl->bHasNext = m_pImpl->hFind != INVALID_HANDLE_VALUE;
     return m_pImpl->bHasNext;
 }
@@ -33,7 +228,16 @@ BOOL CFileFind::FindNextFile()
     if (!m_pImpl->bHasNext)
         return FALSE;
     m_pImpl->current = m_pImpl->next;
-    m_pImpl->bHasNext = ::FindNextFileA(m_pImpl->hFind, &m_pImpl->next) != FALSE;
+    const wchar_t* name = m_pImpl->current.cFileName;
+    size_t nName = std::wcslen(name);
+    bool bExact = true;
+    m_pImpl->currentName = Narrow(name, nName, &bExact);
+    if (!bExact) {
+        const CString& shown = m_pImpl->currentName;
+        std::wstring shownWide = Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()));
+        DisplayedNames()[m_pImpl->displayedDir + L"\\" + shownWide] = m_pImpl->realDir + L"\\" + name;
+    }
+    m_pImpl->bHasNext = ::FindNextFileW(m_pImpl->hFind, &m_pImpl->next) != FALSE;
     return m_pImpl->bHasNext;
 }
 
@@ -41,11 +245,11 @@ BOOL CFileFind::IsDirectory() const { return (m_pImpl->current.dwFileAttributes 
 
 BOOL CFileFind::IsDots() const
 {
-    const char* name = m_pImpl->current.cFileName;
-    return IsDirectory() && (strcmp(name, ".") == 0 || strcmp(name, "..") == 0);
+    const wchar_t* name = m_pImpl->current.cFileName;
+    return IsDirectory() && (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0);
 }
 
-CString CFileFind::GetFileName() const { return CString(m_pImpl->current.cFileName); }
+CString CFileFind::GetFileName() const { return m_pImpl->currentName; }
 
 void CFileFind::Close()
 {
@@ -59,8 +263,8 @@ bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId)
 {
     // No access rights are needed to read the identity, and backup semantics
     // is what lets CreateFile open a directory at all.
-    HANDLE h = ::CreateFileA(dirText, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = ::CreateFileW(SystemPath(dirText).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     BY_HANDLE_FILE_INFORMATION info;
@@ -80,10 +284,18 @@ CRawFile::~CRawFile() { Close(); }
 bool CRawFile::Open(const char* path)
 {
     Close();
-    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    // A pipe, console or serial port may wait for ever on a read: only files
+    // on a disk are read.
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
+        return false;
+    }
     m_handle = reinterpret_cast<intptr_t>(h);
-    return h != INVALID_HANDLE_VALUE;
+    return true;
 }
 
 long CRawFile::Read(char* buffer, size_t nBytes)
@@ -125,24 +337,49 @@ bool WriteAll(HANDLE h, const char* data, size_t nBytes)
 
 bool WriteFileReplacing(const char* path, const char* data, size_t nBytes)
 {
-    CString tmp = CString(path) + ".new";
-    HANDLE h = ::CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring target = SystemPath(path);
+    std::wstring tmp = target + L".new";
+    HANDLE h = ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     // The data must be on disk before the rename makes it the file.
-    bool bOk = WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
+    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
     bOk = ::CloseHandle(h) && bOk;
-    if (bOk && ::MoveFileExA(tmp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (bOk && ::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    ::DeleteFileA(tmp);
+    ::DeleteFileW(tmp.c_str());
     return false;
 }
 
 CString GetModuleFilePath()
 {
-    char buffer[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return CString();
-    return CString(buffer, static_cast<int>(n));
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return CString();
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        if (buffer.size() >= 32768)
+            return CString();
+        buffer.resize(buffer.size() * 2);
+    }
+    std::wstring real = Normalise(buffer);
+    if (real.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        real = L"\\\\" + real.substr(8);
+    else if (real.compare(0, 4, L"\\\\?\\") == 0)
+        real = real.substr(4);
+    bool bExact = true;
+    CString shown = Narrow(real.data(), real.size(), &bExact);
+    if (!bExact) {
+        // The settings file is looked for beside the executable by the
+        // displayed path: its folder must lead back to the real one.
+        std::wstring shownWide = Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()));
+        size_t cutShown = shownWide.rfind(L'\\'), cutReal = real.rfind(L'\\');
+        if (cutShown != std::wstring::npos && cutReal != std::wstring::npos)
+            DisplayedNames()[shownWide.substr(0, cutShown)] = real.substr(0, cutReal);
+    }
+    return shown;
 }
