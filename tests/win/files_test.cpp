@@ -250,4 +250,59 @@ TEST_F(FilesTest, TypedRelativeAndDriveRelativeFoldersStillWork)
     SetCurrentDirectoryW(saved);
 }
 
+// Run as a child from a copy of this program in an oddly named folder: the settings
+// file there must be read and written.
+TEST(CopiedExecutable, ReadsAndWritesItsSettingsFile)
+{
+    if (GetEnvironmentVariableW(L"TOLVANE_COPY_CHILD", nullptr, 0) == 0)
+        GTEST_SKIP() << "only as the child of SettingsFileBesideAnExecutableInAFolderCp932Lacks";
+    CWinApp app;
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_STREQ("C:\\prepared\\", dlg.ReadSettingsLine(1));
+    dlg.GetDlgItem(IDC_REFDIR).SetWindowText("C:\\written\\");
+    dlg.SaveSettings();
+    dlg.DestroyWindow();
+}
+
+TEST_F(FilesTest, SettingsFileBesideAnExecutableInAFolderCp932Lacks)
+{
+    std::wstring dir = m_root;
+    // Wine 8 starts no program from a path of more than 260 characters
+    // (CreateProcessW gives ERROR_INVALID_NAME), so the copy stays below that,
+    // in a folder whose name CP932 lacks.
+    dir += L"\\" + std::wstring(40, L'e') + L"\\\u301C\u2212";
+    Put(dir.substr(m_root.size() + 1) + L"\\tolvane.dat", "C:\\prepared\\\r\n");
+    std::wstring self(32768, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, &self[0], static_cast<DWORD>(self.size())));
+    std::wstring copy = dir + L"\\tolvane-wintests.exe";
+    ASSERT_TRUE(CopyFileW(Long(self).c_str(), Long(copy).c_str(), FALSE));
+
+    std::wstring command = L"\"" + copy + L"\" --gtest_filter=CopiedExecutable.*";
+    SetEnvironmentVariableW(L"TOLVANE_COPY_CHILD", L"1");
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    BOOL bStarted = CreateProcessW(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &si, &pi);
+    SetEnvironmentVariableW(L"TOLVANE_COPY_CHILD", nullptr);
+    ASSERT_TRUE(bStarted) << "error " << GetLastError();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 120000));
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(0u, code) << "the copy did not read its settings file";
+
+    HANDLE h = CreateFileW(Long(dir + L"\\tolvane.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    char buf[64] = {};
+    DWORD n = 0;
+    ReadFile(h, buf, sizeof buf - 1, &n, nullptr);
+    CloseHandle(h);
+    const std::string first = "C:\\written\\\r\n";
+    EXPECT_EQ(first, std::string(buf, n).substr(0, first.size()));
+}
+
 }  // namespace
