@@ -12,7 +12,7 @@ CDialog::BusyRequest CDialog::PumpWhileBusy()
         return kBusyClose;
     bool bTaken = false;
     auto& queue = g_standinQueuedEscapes;
-    while (!queue.empty() && queue.front() && (queue.front() == m_hWnd || queue.front()->parent == m_hWnd)) {
+    while (!queue.empty() && queue.front() && queue.front()->OwningDialog() == m_hWnd) {
         queue.erase(queue.begin());
         bTaken = true;
     }

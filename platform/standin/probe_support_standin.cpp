@@ -10,7 +10,7 @@ void ProbePumpMessages()
     while (!g_standinQueuedEscapes.empty()) {
         HWND h = g_standinQueuedEscapes.front();
         g_standinQueuedEscapes.erase(g_standinQueuedEscapes.begin());
-        HWND hDialog = h && h->pDialog ? h : h ? h->parent : nullptr;
+        HWND hDialog = h ? h->OwningDialog() : nullptr;
         if (hDialog && hDialog->pDialog)
             hDialog->pDialog->OnCommand(IDCANCEL, BN_CLICKED);
     }

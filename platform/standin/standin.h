@@ -56,6 +56,9 @@ struct HWND__ {
     int iconX = 0, iconY = 0;
     HICON drawnIcon = nullptr;
     int iconErasures = 0;
+
+    // The dialog this window is, or the one it is a control of.
+    HWND__* OwningDialog() { return pDialog ? this : parent; }
 };
 
 struct HMENU__ {

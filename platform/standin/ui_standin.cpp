@@ -488,7 +488,7 @@ void CDialog::DestroyWindow()
         g_standinFocus = nullptr;
     auto& queue = g_standinQueuedEscapes;
     queue.erase(std::remove_if(queue.begin(), queue.end(),
-                               [this](HWND h) { return h == m_hWnd || (h && h->parent == m_hWnd); }),
+                               [this](HWND h) { return h && h->OwningDialog() == m_hWnd; }),
                 queue.end());
     delete m_hWnd;
     m_hWnd = nullptr;

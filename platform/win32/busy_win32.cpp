@@ -4,31 +4,34 @@
 namespace {
 
 // A window that does not validate its update region would be handed the same
-// paint message for ever.
-const int kMaxPaintsPerLook = 64;
+// paint message for ever, and one that posts to itself the same posted one.
+const int kMaxMessagesPerLook = 64;
 
 bool IsOurs(HWND hDialog, HWND hWnd) { return hWnd && (hWnd == hDialog || ::IsChild(hDialog, hWnd)); }
+
+// Takes every message NMESSAGE of the Esc key aimed at the dialog or one of
+// its controls from the front of the queue; true when there was one.
+bool TakeEscMessages(HWND hDialog, UINT nMessage)
+{
+    bool bTaken = false;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, nMessage, nMessage, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
+           IsOurs(hDialog, msg.hwnd)) {
+        ::PeekMessageA(&msg, msg.hwnd, nMessage, nMessage, PM_REMOVE);
+        bTaken = true;
+    }
+    return bTaken;
+}
 
 // Takes every Esc key press aimed at the dialog or one of its controls, with
 // the character and key-up that belong to it, so that it neither closes the
 // window now nor lands later. True when there was one.
 bool TakeEscape(HWND hDialog)
 {
-    bool bTaken = false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
-           IsOurs(hDialog, msg.hwnd)) {
-        ::PeekMessageA(&msg, msg.hwnd, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
-        bTaken = true;
-    }
-    if (!bTaken)
+    if (!TakeEscMessages(hDialog, WM_KEYDOWN))
         return false;
-    while (::PeekMessageA(&msg, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
-           IsOurs(hDialog, msg.hwnd))
-        ::PeekMessageA(&msg, msg.hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
-    while (::PeekMessageA(&msg, nullptr, WM_KEYUP, WM_KEYUP, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
-           IsOurs(hDialog, msg.hwnd))
-        ::PeekMessageA(&msg, msg.hwnd, WM_KEYUP, WM_KEYUP, PM_REMOVE);
+    TakeEscMessages(hDialog, WM_CHAR);
+    TakeEscMessages(hDialog, WM_KEYUP);
     return true;
 }
 
@@ -55,7 +58,7 @@ bool TakeCloseInput(HWND hDialog)
 void DispatchPosted(UINT nFirst, UINT nLast)
 {
     MSG msg;
-    for (int i = 0; i < kMaxPaintsPerLook && ::PeekMessageA(&msg, nullptr, nFirst, nLast, PM_REMOVE | PM_QS_POSTMESSAGE);
+    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageA(&msg, nullptr, nFirst, nLast, PM_REMOVE | PM_QS_POSTMESSAGE);
          ++i) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -70,7 +73,7 @@ void DispatchPosted(UINT nFirst, UINT nLast)
 CDialog::BusyRequest CDialog::PumpWhileBusy()
 {
     MSG msg;
-    for (int i = 0; i < kMaxPaintsPerLook && ::PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
+    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
          ++i)
         ::DispatchMessageA(&msg);
     if (!m_hWnd)
