@@ -70,6 +70,13 @@ std::unordered_map<std::wstring, std::wstring>& DisplayedNames()
     return table;
 }
 
+// Remembers that the CP932 path SHOWN, its displayed folder DISPLAYEDDIR
+// before it, stands for the real path REAL.
+void RememberShown(const std::wstring& displayedDir, const CString& shown, const std::wstring& real)
+{
+    DisplayedNames()[displayedDir + Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()))] = real;
+}
+
 // Absolute form with "\" separators, no "." or ".." and no repeated or
 // trailing separator (except after a drive root), without any prefix: "C:\a\b"
 // or "\\server\share\a". The base of a relative text comes from
@@ -100,28 +107,22 @@ std::wstring Normalise(std::wstring path)
             rest = 2;
         } else if (!path.empty() && path[0] == L'\\') {
             base = L"\\";  // the current drive's root
+            rest = 1;
         } else {
             base = L".";
         }
-        wchar_t small[MAX_PATH];
-        DWORD n = ::GetFullPathNameW(base.c_str(), MAX_PATH, small, nullptr);
-        std::wstring full;
-        if (n >= MAX_PATH) {
-            full.resize(n);
-            n = ::GetFullPathNameW(base.c_str(), n, &full[0], nullptr);
-        }
-        if (n == 0 || n > (full.empty() ? MAX_PATH : full.size()))
+        // Asked with no buffer, the call gives the size it needs, its NUL included.
+        DWORD nNeed = ::GetFullPathNameW(base.c_str(), 0, nullptr, nullptr);
+        if (nNeed == 0)
             return path;
-        if (full.empty())
-            full.assign(small, n);
-        else
-            full.resize(n);
-        std::wstring tail = path.substr(rest);
-        if (!full.empty() && full.back() != L'\\')
+        std::wstring full(nNeed, L'\0');
+        DWORD n = ::GetFullPathNameW(base.c_str(), nNeed, &full[0], nullptr);
+        if (n == 0 || n >= nNeed)
+            return path;
+        full.resize(n);
+        if (full.back() != L'\\')
             full += L'\\';
-        if (base == L"\\")
-            tail = path.substr(1);
-        return Normalise(full + tail);
+        return Normalise(full + path.substr(rest));
     }
     // Components after the root, with "." dropped and ".." taking one back.
     std::wstring out = root;
@@ -232,11 +233,8 @@ BOOL CFileFind::FindNextFile()
     size_t nName = std::wcslen(name);
     bool bExact = true;
     m_pImpl->currentName = Narrow(name, nName, &bExact);
-    if (!bExact) {
-        const CString& shown = m_pImpl->currentName;
-        std::wstring shownWide = Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()));
-        DisplayedNames()[m_pImpl->displayedDir + L"\\" + shownWide] = m_pImpl->realDir + L"\\" + name;
-    }
+    if (!bExact)
+        RememberShown(m_pImpl->displayedDir + L"\\", m_pImpl->currentName, m_pImpl->realDir + L"\\" + name);
     m_pImpl->bHasNext = ::FindNextFileW(m_pImpl->hFind, &m_pImpl->next) != FALSE;
     return m_pImpl->bHasNext;
 }
@@ -373,13 +371,11 @@ CString GetModuleFilePath()
         real = real.substr(4);
     bool bExact = true;
     CString shown = Narrow(real.data(), real.size(), &bExact);
-    if (!bExact) {
-        // The settings file is looked for beside the executable by the
-        // displayed path: its folder must lead back to the real one.
-        std::wstring shownWide = Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()));
-        size_t cutShown = shownWide.rfind(L'\\'), cutReal = real.rfind(L'\\');
-        if (cutShown != std::wstring::npos && cutReal != std::wstring::npos)
-            DisplayedNames()[shownWide.substr(0, cutShown)] = real.substr(0, cutReal);
-    }
+    // The settings file is looked for beside the executable by the displayed
+    // path: its folder must lead back to the real one.
+    int nCutShown = shown.ReverseFind('\\');
+    size_t cutReal = real.rfind(L'\\');
+    if (!bExact && nCutShown >= 0 && cutReal != std::wstring::npos)
+        RememberShown(std::wstring(), shown.Left(nCutShown), real.substr(0, cutReal));
     return shown;
 }
