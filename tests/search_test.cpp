@@ -555,8 +555,7 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
         }
         // The settings are written before the walk, and the history after it
         // whichever way the search ended.
-        std::ifstream in(SettingsFile(), std::ios::binary);
-        std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string saved = ReadFile(SettingsFile());
         EXPECT_EQ(0u, saved.find("C:\\\r\n"));
         EXPECT_NE(std::string::npos, saved.find("\r\none\r\n"));
     }

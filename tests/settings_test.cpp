@@ -28,18 +28,6 @@ namespace fs = std::filesystem;
 std::vector<std::string> g_boxTexts;
 void RecordBox(const char*, const char* text, UINT) { g_boxTexts.push_back(text); }
 
-const char kMissing[] = "<no file>";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return kMissing;
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string CrLf(const std::vector<std::string>& lines)

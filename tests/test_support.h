@@ -1,9 +1,12 @@
 // What several native tests share: the settings file lies beside the
-// running test executable, and each test starts and ends without it.
+// running test executable, each test starts and ends without it, and its
+// content is read whole.
 #ifndef TOLVANE_TESTS_TEST_SUPPORT_H
 #define TOLVANE_TESTS_TEST_SUPPORT_H
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -19,6 +22,18 @@ inline void RemoveSettings()
     std::error_code ec;
     std::filesystem::remove_all(SettingsFile(), ec);
     std::filesystem::remove_all(SettingsFile() + ".new", ec);
+}
+
+// The whole content of a file, or kMissing when it cannot be read.
+const char kMissing[] = "<no file>";
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return kMissing;
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 #endif
