@@ -26,6 +26,11 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_NOTIFY(TVN_SELCHANGEDA, IDC_TREE, OnSelchangedTree)
     ON_NOTIFY(TVN_ITEMEXPANDEDA, IDC_TREE, OnItemexpandedTree)
+    ON_NOTIFY(NM_DBLCLK, IDC_RESULTS, OnResultsDblclk)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_RESULTS, OnResultsKeydown)
+    ON_WM_CONTEXTMENU()
+    ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -55,6 +60,7 @@ BOOL CSearchDlg::OnInitDialog()
     results.SetExtendedStyle(LVS_EX_FULLROWSELECT);
 
     LoadHistory();
+    RecordLayout();
     return TRUE;
 }
 

@@ -34,8 +34,20 @@ public:
     int SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
                    CString strHeadword, int nCase);
 
+    // Results list: the file of a row, opening it, its folder, copy, select all.
+    CString RowFilePath(int nRow);
+    void OpenRowFile(int nRow);
+    void OpenRowFolder(int nRow);
+    void CopySelectedRows();
+    void SelectAllRows();
+
 protected:
     void DoDataExchange() override;
+    void OnResultsDblclk(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnResultsKeydown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnContextMenu(HWND hWnd, int x, int y);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
@@ -78,6 +90,24 @@ private:
     unsigned long long m_nLastLookMs;
     unsigned long long m_nLastListDrawMs;
     int m_nDrawnRows;
+
+    // The folder the last search walked (ending in "\"): the rows' paths are
+    // relative to it, whatever the reference field says afterwards.
+    CString m_strSearchedDir;
+
+    // The layout of the template, which resizing starts from each time.
+    void RecordLayout();
+    struct ControlPlace {
+        HWND hWnd;
+        int nID;
+        RECT rect;
+    };
+    std::vector<ControlPlace> m_layout;
+    long m_nLayoutWidth = 0, m_nLayoutHeight = 0;   // client area
+    long m_nMinWidth = 0, m_nMinHeight = 0;         // outer size
 };
+
+// Tabs widened to four blanks, as the line column shows them and copy writes them.
+CString WidenTabs(const char* line, size_t nLine);
 
 #endif

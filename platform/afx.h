@@ -22,6 +22,11 @@ public:
     int GetMenuItemCount() const;
     UINT GetMenuItemID(int nPos) const;
     CString GetMenuString(int nPos) const;
+    UINT GetMenuState(int nPos) const;  // by position: MF_GRAYED, MF_SEPARATOR, ...
+    BOOL CreatePopupMenu();
+    BOOL DestroyMenu();
+    // Shows the menu at a screen point and returns the command chosen, 0 for none.
+    UINT TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd);
 
     HMENU m_hMenu;
 };
@@ -50,6 +55,19 @@ public:
     BOOL IsIconic() const;
     void GetClientRect(RECT* pRect) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Geometry: the outer rectangle on the screen, a child's rectangle in its
+    // parent's client area, moving, and the children in z-order.
+    void GetWindowRect(RECT* pRect) const;
+    void GetRectInParent(RECT* pRect) const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight);
+    CWnd GetWindow(UINT nCmd) const;
+    void ClientToScreen(POINT* pPoint) const;
+    void ScreenToClient(POINT* pPoint) const;
+    void SetFocus();
+    // A new outer size as dragging the frame gives it: the minimum the window
+    // asks for holds, and the window hears of its new size.
+    void SizeAsUser(int nWidth, int nHeight);
 
     HWND m_hWnd;
 };
@@ -104,6 +122,14 @@ public:
     BOOL SetItemText(int nItem, int nSubItem, const char* text);
     CString GetItemText(int nItem, int nSubItem) const;
     BOOL DeleteAllItems();
+    // Selection and focus: LVNI_SELECTED / LVNI_FOCUSED after nItem (-1: from the top).
+    int GetNextItem(int nItem, int nFlags) const;
+    UINT GetItemState(int nItem, UINT nMask) const;
+    // nItem -1 changes every row.
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    // The row at a point of the list's client area, -1 for none.
+    int HitTest(POINT pt) const;
+    BOOL GetItemRect(int nItem, RECT* pRect, UINT nCode) const;
 };
 
 class CProgressCtrl : public CWnd {
@@ -205,6 +231,18 @@ protected:                                             \
     {WM_NOTIFY, (UINT)(code), (UINT)(id), [](CDialog* p, WPARAM, LPARAM l, LRESULT* r) { \
          static_cast<ThisClass*>(p)->memberFxn((NMHDR*)l, r);                    \
      }},
+#define ON_WM_SIZE()                                                             \
+    {WM_SIZE, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {                \
+         static_cast<ThisClass*>(p)->OnSize((UINT)w, LOWORD(l), HIWORD(l));       \
+     }},
+#define ON_WM_GETMINMAXINFO()                                                    \
+    {WM_GETMINMAXINFO, 0, 0, [](CDialog* p, WPARAM, LPARAM l, LRESULT*) {         \
+         static_cast<ThisClass*>(p)->OnGetMinMaxInfo((MINMAXINFO*)l);            \
+     }},
+#define ON_WM_CONTEXTMENU()                                                      \
+    {WM_CONTEXTMENU, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {         \
+         static_cast<ThisClass*>(p)->OnContextMenu((HWND)w, GET_X_LPARAM(l), GET_Y_LPARAM(l)); \
+     }},
 #define ON_BN_CLICKED(id, memberFxn)                                             \
     {WM_COMMAND, BN_CLICKED, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
          static_cast<ThisClass*>(p)->memberFxn();                                \
@@ -294,6 +332,23 @@ void AfxSetMessageBoxObserver(AFX_MSGBOX_OBSERVER pfn);
 typedef void (*AFX_MODAL_OBSERVER)(CDialog* pDialog);
 void AfxSetModalObserver(AFX_MODAL_OBSERVER pfn);
 AFX_MODAL_OBSERVER AfxGetModalObserver();
+
+// Text for the clipboard, CP932: put as CF_TEXT and, converted exactly, as
+// CF_UNICODETEXT. An observer hears of every text put there.
+BOOL AfxSetClipboardText(CWnd* pOwner, const CString& text);
+typedef void (*AFX_CLIPBOARD_OBSERVER)();
+void AfxSetClipboardObserver(AFX_CLIPBOARD_OBSERVER pfn);
+
+// Hands a file to the shell (ShellExecute); the answer is the shell's, above
+// 32 on success. While an observer is set it is asked instead and nothing starts.
+INT_PTR AfxShellExecute(CWnd* pOwner, const char* verb, const char* file, const char* parameters);
+typedef INT_PTR (*AFX_SHELL_OBSERVER)(const char* verb, const char* file, const char* parameters);
+void AfxSetShellObserver(AFX_SHELL_OBSERVER pfn);
+
+// While an observer is set, a popup menu is not shown: the observer gets it
+// and answers with the command chosen (0 for none).
+typedef UINT (*AFX_POPUPMENU_OBSERVER)(const CMenu& menu);
+void AfxSetPopupMenuObserver(AFX_POPUPMENU_OBSERVER pfn);
 
 // String resource, as the .rc file holds it (CP932).
 CString AfxLoadString(UINT nID);

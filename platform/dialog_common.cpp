@@ -6,6 +6,9 @@ namespace {
 CWinApp* g_pApp = nullptr;
 AFX_MSGBOX_OBSERVER g_pfnMsgBoxObserver = nullptr;
 AFX_MODAL_OBSERVER g_pfnModalObserver = nullptr;
+AFX_CLIPBOARD_OBSERVER g_pfnClipboardObserver = nullptr;
+AFX_SHELL_OBSERVER g_pfnShellObserver = nullptr;
+AFX_POPUPMENU_OBSERVER g_pfnPopupMenuObserver = nullptr;
 }  // namespace
 
 CWinApp::CWinApp(const char*) : m_pMainWnd(nullptr) { g_pApp = this; }
@@ -30,6 +33,18 @@ AFX_MSGBOX_OBSERVER AfxGetMessageBoxObserver() { return g_pfnMsgBoxObserver; }
 void AfxSetModalObserver(AFX_MODAL_OBSERVER pfn) { g_pfnModalObserver = pfn; }
 
 AFX_MODAL_OBSERVER AfxGetModalObserver() { return g_pfnModalObserver; }
+
+void AfxSetClipboardObserver(AFX_CLIPBOARD_OBSERVER pfn) { g_pfnClipboardObserver = pfn; }
+
+AFX_CLIPBOARD_OBSERVER AfxGetClipboardObserver() { return g_pfnClipboardObserver; }
+
+void AfxSetShellObserver(AFX_SHELL_OBSERVER pfn) { g_pfnShellObserver = pfn; }
+
+AFX_SHELL_OBSERVER AfxGetShellObserver() { return g_pfnShellObserver; }
+
+void AfxSetPopupMenuObserver(AFX_POPUPMENU_OBSERVER pfn) { g_pfnPopupMenuObserver = pfn; }
+
+AFX_POPUPMENU_OBSERVER AfxGetPopupMenuObserver() { return g_pfnPopupMenuObserver; }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bDefaultRequested(false),

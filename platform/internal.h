@@ -8,6 +8,9 @@
 #include "platform/afx.h"
 
 AFX_MSGBOX_OBSERVER AfxGetMessageBoxObserver();
+AFX_CLIPBOARD_OBSERVER AfxGetClipboardObserver();
+AFX_SHELL_OBSERVER AfxGetShellObserver();
+AFX_POPUPMENU_OBSERVER AfxGetPopupMenuObserver();
 
 // Raw bytes of a resource of the running program (type RT_DIALOG = 5,
 // RT_STRING = 6, ...), or false when it has none.

@@ -4,6 +4,8 @@
 #ifndef TOLVANE_PLATFORM_PROBE_SUPPORT_H
 #define TOLVANE_PLATFORM_PROBE_SUPPORT_H
 
+#include <string>
+
 #include "platform/wintypes.h"
 
 // Message boxes are closed with their default button as soon as they open.
@@ -19,5 +21,11 @@ void ProbeBinaryStdout();
 // no such thing (the Windows build has real drives only).
 bool ProbeMapDrive(char letter, const char* hostFolder);
 void ProbeClearDrives();
+// A key pressed while HWND has the focus, with Ctrl held or not; what the
+// window and the dialog manager make of it happens before the call returns.
+void ProbePressKey(HWND hWnd, UINT nVirtKey, bool bCtrl);
+// The clipboard's text (CF_TEXT) and, where the system keeps it, its
+// CF_UNICODETEXT converted to code page 932; false for the second when there is none.
+bool ProbeReadClipboard(std::string* pText, std::string* pUnicode);
 
 #endif

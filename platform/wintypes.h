@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 #else
 #include <cstdint>
 
@@ -33,6 +34,12 @@ typedef struct HINSTANCE__* HINSTANCE;
 struct RECT {
     long left, top, right, bottom;
 };
+struct POINT {
+    long x, y;
+};
+struct MINMAXINFO {
+    POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
+};
 
 #define TRUE 1
 #define FALSE 0
@@ -47,7 +54,14 @@ struct NMHDR {
 #define IDOK 1
 #define IDCANCEL 2
 
+#define WM_SIZE 0x0005
 #define WM_PAINT 0x000F
+#define WM_GETMINMAXINFO 0x0024
+#define WM_CONTEXTMENU 0x007B
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
 #define WM_QUERYDRAGICON 0x0037
 #define WM_NOTIFY 0x004E
 #define WM_COMMAND 0x0111
@@ -58,6 +72,17 @@ struct NMHDR {
 
 #define MF_STRING 0x00000000u
 #define MF_SEPARATOR 0x00000800u
+#define MF_GRAYED 0x00000001u
+#define MF_BYPOSITION 0x00000400u
+#define TPM_LEFTALIGN 0x0000u
+#define TPM_RIGHTBUTTON 0x0002u
+#define TPM_NONOTIFY 0x0080u
+#define TPM_RETURNCMD 0x0100u
+#define SE_ERR_NOASSOC 31
+#define VK_RETURN 0x0D
+#define VK_CONTROL 0x11
+#define VK_DELETE 0x2E
+#define VK_APPS 0x5D
 #define SC_CLOSE 0xF060
 #define SC_MINIMIZE 0xF020
 #define SW_SHOWNORMAL 1
@@ -73,6 +98,29 @@ struct NMHDR {
 
 #define LVCFMT_LEFT 0
 #define LVS_EX_FULLROWSELECT 0x00000020
+#define LVNI_ALL 0x0000
+#define LVNI_FOCUSED 0x0001
+#define LVNI_SELECTED 0x0002
+#define LVIS_FOCUSED 0x0001
+#define LVIS_SELECTED 0x0002
+#define LVIR_BOUNDS 0
+#define NM_DBLCLK (0U - 3U)
+#define LVN_KEYDOWN (0U - 100U - 55U)
+
+struct NMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState, uOldState, uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+    UINT uKeyFlags;
+};
+struct NMLVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+};
 
 #define TVN_SELCHANGEDA (0U - 400U - 2U)
 #define TVN_ITEMEXPANDEDA (0U - 400U - 6U)
@@ -92,11 +140,15 @@ struct NMHDR {
 #define ILC_MASK 0x0001
 
 int GetSystemMetrics(int nIndex);
+short GetKeyState(int nVirtKey);
 HINSTANCE ShellExecuteA(HWND hWnd, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int nShowCmd);
 
 #define RGB(r, g, b) ((COLORREF)(((uint8_t)(r) | ((uint16_t)((uint8_t)(g)) << 8)) | (((DWORD)(uint8_t)(b)) << 16)))
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 #endif
 
 #endif

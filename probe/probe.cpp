@@ -48,6 +48,69 @@ void OnMessageBox(const char* caption, const char* text, UINT nType)
     Event({"msgbox", Escape(caption), Escape(text), style});
 }
 
+// What the program put on the clipboard, read back as another program would.
+void OnClipboard()
+{
+    std::string text, unicode;
+    bool bUnicode = ProbeReadClipboard(&text, &unicode);
+    Event({"clipboard", Escape(text.c_str())});
+    if (bUnicode)
+        Event({"clipboard-unicode", Escape(unicode.c_str())});
+}
+
+// Nothing is started: the request is printed and reported as done.
+INT_PTR OnShell(const char* verb, const char* file, const char* parameters)
+{
+    Event({"shell", Escape(verb ? verb : ""), Escape(file), Escape(parameters)});
+    return 42;
+}
+
+// Whether a script's LABEL names this menu item: its text without the "&"
+// and without the accelerator text after a tab; a Japanese mnemonic in
+// brackets, "(&O)", may also be left out whole.
+bool MenuLabelIs(const CString& text, const std::string& label)
+{
+    std::string item(text, static_cast<size_t>(text.GetLength()));
+    item = item.substr(0, item.find('\t'));
+    size_t amp = item.find('&');
+    std::string bare = item;
+    if (amp != std::string::npos)
+        bare.erase(amp, 1);
+    if (label == bare)
+        return true;
+    return amp != std::string::npos && amp > 0 && item[amp - 1] == '(' && amp + 2 < item.size() + 1 &&
+           item.size() == amp + 3 && item[amp + 2] == ')' && label == item.substr(0, amp - 1);
+}
+
+// The item a `context` action chooses, and whether the menu had it.
+std::string g_strMenuChoice;
+bool g_bMenuChoiceFound = false;
+
+UINT OnPopupMenu(const CMenu& menu)
+{
+    for (int i = 0, n = menu.GetMenuItemCount(); i < n; ++i) {
+        if (menu.GetMenuState(i) & MF_SEPARATOR)
+            continue;
+        if (g_strMenuChoice.empty() || !MenuLabelIs(menu.GetMenuString(i), g_strMenuChoice))
+            continue;
+        g_bMenuChoiceFound = true;
+        // A greyed item closes the menu with nothing done.
+        return menu.GetMenuState(i) & MF_GRAYED ? 0 : menu.GetMenuItemID(i);
+    }
+    return 0;
+}
+
+struct Key {
+    const char* name;
+    UINT nVirtKey;
+    bool bCtrl;
+};
+const Key kKeys[] = {{"ctrl+c", 'C', true},
+                     {"ctrl+a", 'A', true},
+                     {"enter", VK_RETURN, false},
+                     {"delete", VK_DELETE, false},
+                     {"apps", VK_APPS, false}};
+
 struct Control {
     const char* name;
     int id;
@@ -62,14 +125,17 @@ const Control kClicks[] = {{"case_on", IDC_CASE_ON},
                            {"search", IDOK},
                            {"exit", IDCANCEL}};
 
-template <size_t N>
-const Control* Lookup(const Control (&table)[N], const std::string& name)
+template <typename T, size_t N>
+const T* Lookup(const T (&table)[N], const std::string& name)
 {
-    for (const Control& c : table)
+    for (const T& c : table)
         if (name == c.name)
             return &c;
     return nullptr;
 }
+// The controls a dump gives the place of.
+const Control kRects[] = {
+    {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL}};
 
 Fields Split(const std::string& line)
 {
@@ -111,6 +177,22 @@ std::string CheckAction(const Fields& f)
         return "";
     if (a == "queue")
         return f.size() == 2 && f[1] == "esc" ? "" : "queue needs esc";
+    if (a == "rows") {
+        for (size_t i = 1; i < f.size(); ++i)
+            if (!IsNumber(f[i]))
+                return "rows needs row indexes";
+        return "";
+    }
+    if (a == "key")
+        return f.size() == 3 && f[1] == "results" && Lookup(kKeys, f[2])
+                   ? ""
+                   : "key needs results and ctrl+c|ctrl+a|enter|delete|apps";
+    if (a == "dblclick")
+        return f.size() == 2 && IsNumber(f[1]) ? "" : "dblclick needs a row index";
+    if (a == "context")
+        return f.size() == 3 && IsNumber(f[1]) ? "" : "context needs a row index and a label";
+    if (a == "resize")
+        return f.size() == 3 && IsNumber(f[1]) && IsNumber(f[2]) ? "" : "resize needs a width and a height";
     if (a == "dump" || a == "restart")
         return f.size() == 1 ? "" : a + " takes no fields";
     return "unknown action '" + a + "'";
@@ -177,12 +259,73 @@ private:
             return Tree(f);
         } else if (a == "queue") {
             ProbeQueueEscape(m_dlg->GetSafeHwnd());
+        } else if (a == "rows" || a == "key" || a == "dblclick" || a == "context") {
+            return Results(f);
+        } else if (a == "resize") {
+            m_dlg->SizeAsUser(std::atoi(f[1].c_str()), std::atoi(f[2].c_str()));
         } else if (a == "dump") {
             Dump();
         } else if (a == "restart") {
             if (m_dlg)
                 Close();
             Start();
+        }
+        return "";
+    }
+
+    // A click on a row makes it the selection and the focused row.
+    static void ClickRow(CListCtrl& list, int nRow, bool bCtrl)
+    {
+        if (!bCtrl)
+            list.SetItemState(-1, 0, LVIS_SELECTED);
+        list.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+
+    std::string Results(const Fields& f)
+    {
+        CListCtrl list(m_dlg->GetDlgItem(IDC_RESULTS));
+        const std::string& a = f[0];
+        int nRows = list.GetItemCount();
+        size_t nIndexes = a == "rows" ? f.size() : a == "key" ? 1 : 2;
+        for (size_t i = 1; i < nIndexes; ++i)
+            if (std::atoi(f[i].c_str()) >= nRows)
+                return a + ": no row " + f[i];
+        list.SetFocus();
+        if (a == "rows") {
+            list.SetItemState(-1, 0, LVIS_SELECTED);
+            for (size_t i = 1; i < f.size(); ++i)
+                ClickRow(list, std::atoi(f[i].c_str()), true);
+        } else if (a == "key") {
+            const Key* pKey = Lookup(kKeys, f[2]);
+            if (pKey->nVirtKey == VK_APPS)
+                m_dlg->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.m_hWnd), MAKELPARAM(-1, -1));
+            else
+                ProbePressKey(list.m_hWnd, pKey->nVirtKey, pKey->bCtrl);
+        } else if (a == "dblclick") {
+            int nRow = std::atoi(f[1].c_str());
+            ClickRow(list, nRow, false);
+            NMITEMACTIVATE activate = {};
+            activate.hdr.hwndFrom = list.m_hWnd;
+            activate.hdr.idFrom = IDC_RESULTS;
+            activate.hdr.code = NM_DBLCLK;
+            activate.iItem = nRow;
+            m_dlg->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&activate));
+        } else {
+            // The system selects the row under a right click outside the
+            // selection before the menu is asked for.
+            int nRow = std::atoi(f[1].c_str());
+            if (!list.GetItemState(nRow, LVIS_SELECTED))
+                ClickRow(list, nRow, false);
+            RECT rect;
+            list.GetItemRect(nRow, &rect, LVIR_BOUNDS);
+            POINT pt = {rect.left + 8, (rect.top + rect.bottom) / 2};
+            list.ClientToScreen(&pt);
+            g_strMenuChoice = f[2];
+            g_bMenuChoiceFound = false;
+            m_dlg->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.m_hWnd), MAKELPARAM(pt.x, pt.y));
+            g_strMenuChoice.clear();
+            if (!g_bMenuChoiceFound)
+                return "context: no menu item '" + f[2] + "'";
         }
         return "";
     }
@@ -233,6 +376,16 @@ private:
         for (int i = 0, n = list.GetItemCount(); i < n; ++i)
             Event({"row", Escape(list.GetItemText(i, 0)), Escape(list.GetItemText(i, 1)),
                    Escape(list.GetItemText(i, 2))});
+        std::string selrows = "selrows";
+        for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
+            selrows += "\t" + std::to_string(i);
+        Event({selrows});
+        for (const Control& c : kRects) {
+            RECT r;
+            m_dlg->GetDlgItem(c.id).GetRectInParent(&r);
+            Event({"rect", c.name, std::to_string(r.left), std::to_string(r.top), std::to_string(r.right - r.left),
+                   std::to_string(r.bottom - r.top)});
+        }
         Event({"progress", std::to_string(CProgressCtrl(m_dlg->GetDlgItem(IDC_PROGRESS)).GetPos())});
         CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
         DumpTree(tree, tree.GetRootItem(), 0);
@@ -276,5 +429,8 @@ int RunProbeScript(const std::string& script)
     ProbeBinaryStdout();
     ProbeAnswerMessageBoxes();
     AfxSetMessageBoxObserver(OnMessageBox);
+    AfxSetClipboardObserver(OnClipboard);
+    AfxSetShellObserver(OnShell);
+    AfxSetPopupMenuObserver(OnPopupMenu);
     return Probe().Run(actions);
 }

@@ -25,6 +25,8 @@ unsigned long long NowMs()
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+}  // namespace
+
 // Every tab becomes four blanks, wherever it stands. A 09 right after a lead
 // byte is that character's second byte, as Find sees it, and stays.
 CString WidenTabs(const char* line, size_t nLine)
@@ -45,6 +47,8 @@ CString WidenTabs(const char* line, size_t nLine)
     }
     return CString(out.data(), static_cast<int>(out.size()));
 }
+
+namespace {
 
 class RowSink : public ScanSink {
 public:
@@ -186,6 +190,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     int nSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck();
 
     CString strDir = WithSeparator(strRefDir);
+    m_strSearchedDir = strDir;
     CListCtrl(GetDlgItem(IDC_RESULTS)).SetRedraw(FALSE);
     m_walkPath.clear();
     EnterFolder(strDir);

@@ -23,3 +23,29 @@ void ProbeQueueEscape(HWND hDialog)
 }
 
 void ProbeBinaryStdout() {}
+
+// Enter goes to the dialog's default button, as the dialog manager sends it;
+// other keys reach the list, which tells its parent.
+void ProbePressKey(HWND hWnd, UINT nVirtKey, bool bCtrl)
+{
+    CDialog* pDialog = hWnd && hWnd->parent ? hWnd->parent->pDialog : nullptr;
+    if (!pDialog)
+        return;
+    g_standinCtrlDown = bCtrl;
+    if (nVirtKey == VK_RETURN) {
+        pDialog->OnCommand(IDOK, BN_CLICKED);
+    } else {
+        NMLVKEYDOWN key = {{hWnd, static_cast<UINT_PTR>(hWnd->id), LVN_KEYDOWN}, static_cast<WORD>(nVirtKey), 0};
+        LRESULT result = 0;
+        pDialog->DispatchToMessageMap(WM_NOTIFY, static_cast<WPARAM>(hWnd->id), reinterpret_cast<LPARAM>(&key),
+                                      &result);
+    }
+    g_standinCtrlDown = false;
+}
+
+bool ProbeReadClipboard(std::string* pText, std::string* pUnicode)
+{
+    *pText = std::string(g_standinClipboard, static_cast<size_t>(g_standinClipboard.GetLength()));
+    pUnicode->clear();
+    return false;
+}

@@ -37,6 +37,7 @@ struct HWND__ {
     };
     std::vector<Column> columns;
     std::vector<std::vector<CString>> rows;
+    std::vector<UINT> rowStates;  // LVIS_SELECTED, LVIS_FOCUSED, one per row
     DWORD listExStyle = 0;
     bool redraw = true;
     int repaints = 0;
@@ -53,6 +54,8 @@ struct HWND__ {
     std::unique_ptr<HMENU__> systemMenu;
     bool iconic = false;
     long clientWidth = 640, clientHeight = 480;
+    // a child's place in its parent's client area, in pixels
+    long x = 0, y = 0, cx = 0, cy = 0;
     int iconX = 0, iconY = 0;
     HICON drawnIcon = nullptr;
     int iconErasures = 0;
@@ -72,6 +75,20 @@ struct HMENU__ {
 
 // The last address handed to the shell.
 extern CString g_standinShellOpened;
+
+// What was last put on the clipboard.
+extern CString g_standinClipboard;
+
+// Whether the Ctrl key is held down.
+extern bool g_standinCtrlDown;
+
+// The stand-in's fixed metrics: pixels per dialog unit (as a 6 x 12 pixel
+// font gives them), the frame around a dialog's client area, where that
+// client area lies on the screen, and a list's header and row heights.
+const int kStandinDluX = 6, kStandinDluY = 12;  // pixels per 4 horizontal / 8 vertical units
+const long kStandinFrameX = 16, kStandinFrameY = 38;
+const long kStandinClientLeft = 8, kStandinClientTop = 30;
+const long kStandinHeaderHeight = 20, kStandinRowHeight = 16;
 
 // The window that has the keyboard focus.
 extern HWND g_standinFocus;

@@ -9,6 +9,8 @@
 
 HWND g_standinFocus = nullptr;
 CString g_standinShellOpened;
+CString g_standinClipboard;
+bool g_standinCtrlDown = false;
 
 namespace {
 
@@ -106,11 +108,15 @@ void CWnd::GetClientRect(RECT* pRect) const
     pRect->bottom = m_hWnd ? m_hWnd->clientHeight : 0;
 }
 
-LRESULT CWnd::SendMessage(UINT message, WPARAM, LPARAM)
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_hWnd && message == WM_ICONERASEBKGND)
         ++m_hWnd->iconErasures;
-    return 0;
+    // A dialog handles what its message map takes.
+    LRESULT result = 0;
+    if (m_hWnd && m_hWnd->pDialog)
+        m_hWnd->pDialog->DispatchToMessageMap(message, wParam, lParam, &result);
+    return result;
 }
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* text)
@@ -272,6 +278,7 @@ int CListCtrl::InsertItem(int nItem, const char* text)
         rows.push_back(std::move(row));
     else
         rows.insert(rows.begin() + nItem, std::move(row));
+    m_hWnd->rowStates.insert(m_hWnd->rowStates.begin() + nItem, 0u);
     return nItem;
 }
 
@@ -297,6 +304,7 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 BOOL CListCtrl::DeleteAllItems()
 {
     m_hWnd->rows.clear();
+    m_hWnd->rowStates.clear();
     return TRUE;
 }
 
@@ -456,6 +464,8 @@ BOOL CDialog::Create()
     dlg->className = "#32770";
     dlg->style = t.style;
     dlg->text = t.caption;
+    dlg->clientWidth = t.cx * kStandinDluX / 4;
+    dlg->clientHeight = t.cy * kStandinDluY / 8;
     for (const DialogItemTemplate& item : t.items) {
         auto child = std::make_unique<HWND__>();
         child->parent = dlg;
@@ -463,6 +473,10 @@ BOOL CDialog::Create()
         child->className = item.className;
         child->style = item.style;
         child->text = item.text;
+        child->x = item.x * kStandinDluX / 4;
+        child->y = item.y * kStandinDluY / 8;
+        child->cx = item.cx * kStandinDluX / 4;
+        child->cy = item.cy * kStandinDluY / 8;
         if (IsClass(child.get(), "EDIT") || IsClass(child.get(), "COMBOBOX"))
             child->text = "";
         dlg->children.push_back(std::move(child));
@@ -523,4 +537,179 @@ void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)
     if (!m_hWnd)
         return;
     (bBigIcon ? m_hWnd->bigIcon : m_hWnd->smallIcon) = hIcon;
+}
+
+short GetKeyState(int nVirtKey) { return nVirtKey == VK_CONTROL && g_standinCtrlDown ? -128 : 0; }
+
+// Popup menus
+
+UINT CMenu::GetMenuState(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).flags; }
+
+BOOL CMenu::CreatePopupMenu()
+{
+    m_hMenu = new HMENU__;
+    return TRUE;
+}
+
+BOOL CMenu::DestroyMenu()
+{
+    delete m_hMenu;
+    m_hMenu = nullptr;
+    return TRUE;
+}
+
+// Without a display nobody chooses: the menu closes with nothing chosen.
+UINT CMenu::TrackPopupMenu(UINT, int, int, CWnd*)
+{
+    AFX_POPUPMENU_OBSERVER pfn = AfxGetPopupMenuObserver();
+    return pfn ? pfn(*this) : 0;
+}
+
+// Geometry: children are placed in their parent's client area, and a dialog's
+// client area lies at a fixed place on the screen.
+
+void CWnd::GetWindowRect(RECT* pRect) const
+{
+    POINT origin = {0, 0};
+    ClientToScreen(&origin);
+    if (!m_hWnd->parent) {
+        pRect->left = origin.x - kStandinClientLeft;
+        pRect->top = origin.y - kStandinClientTop;
+        pRect->right = pRect->left + m_hWnd->clientWidth + kStandinFrameX;
+        pRect->bottom = pRect->top + m_hWnd->clientHeight + kStandinFrameY;
+    } else {
+        *pRect = {origin.x, origin.y, origin.x + m_hWnd->cx, origin.y + m_hWnd->cy};
+    }
+}
+
+void CWnd::GetRectInParent(RECT* pRect) const
+{
+    *pRect = {m_hWnd->x, m_hWnd->y, m_hWnd->x + m_hWnd->cx, m_hWnd->y + m_hWnd->cy};
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight)
+{
+    m_hWnd->x = x;
+    m_hWnd->y = y;
+    m_hWnd->cx = nWidth;
+    m_hWnd->cy = nHeight;
+}
+
+CWnd CWnd::GetWindow(UINT nCmd) const
+{
+    if (!m_hWnd)
+        return CWnd();
+    if (nCmd == GW_CHILD)
+        return CWnd(m_hWnd->children.empty() ? nullptr : m_hWnd->children.front().get());
+    if (nCmd != GW_HWNDNEXT || !m_hWnd->parent)
+        return CWnd();
+    auto& siblings = m_hWnd->parent->children;
+    for (size_t i = 0; i + 1 < siblings.size(); ++i)
+        if (siblings[i].get() == m_hWnd)
+            return CWnd(siblings[i + 1].get());
+    return CWnd();
+}
+
+void CWnd::ClientToScreen(POINT* pPoint) const
+{
+    for (HWND h = m_hWnd; h; h = h->parent) {
+        pPoint->x += h->parent ? h->x : kStandinClientLeft;
+        pPoint->y += h->parent ? h->y : kStandinClientTop;
+    }
+}
+
+void CWnd::ScreenToClient(POINT* pPoint) const
+{
+    POINT origin = {0, 0};
+    ClientToScreen(&origin);
+    pPoint->x -= origin.x;
+    pPoint->y -= origin.y;
+}
+
+void CWnd::SetFocus() { g_standinFocus = m_hWnd; }
+
+void CWnd::SizeAsUser(int nWidth, int nHeight)
+{
+    CDialog* pDialog = m_hWnd->pDialog;
+    MINMAXINFO info = {};
+    LRESULT result = 0;
+    if (pDialog)
+        pDialog->DispatchToMessageMap(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info), &result);
+    nWidth = std::max<int>(nWidth, static_cast<int>(info.ptMinTrackSize.x));
+    nHeight = std::max<int>(nHeight, static_cast<int>(info.ptMinTrackSize.y));
+    m_hWnd->clientWidth = std::max<long>(0, nWidth - kStandinFrameX);
+    m_hWnd->clientHeight = std::max<long>(0, nHeight - kStandinFrameY);
+    if (pDialog)
+        pDialog->DispatchToMessageMap(WM_SIZE, SIZE_RESTORED,
+                                      MAKELPARAM(m_hWnd->clientWidth, m_hWnd->clientHeight), &result);
+}
+
+// List selection
+
+int CListCtrl::GetNextItem(int nItem, int nFlags) const
+{
+    const auto& states = m_hWnd->rowStates;
+    UINT nWanted = (nFlags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (nFlags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
+    for (size_t i = static_cast<size_t>(nItem + 1); i < states.size(); ++i)
+        if ((states[i] & nWanted) == nWanted)
+            return static_cast<int>(i);
+    return -1;
+}
+
+UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
+{
+    const auto& states = m_hWnd->rowStates;
+    if (nItem < 0 || nItem >= static_cast<int>(states.size()))
+        return 0;
+    return states[static_cast<size_t>(nItem)] & nMask;
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    auto& states = m_hWnd->rowStates;
+    if (nItem < -1 || nItem >= static_cast<int>(states.size()))
+        return FALSE;
+    // One row at most has the focus.
+    if (nMask & nState & LVIS_FOCUSED)
+        for (UINT& s : states)
+            s &= ~static_cast<UINT>(LVIS_FOCUSED);
+    for (size_t i = 0; i < states.size(); ++i)
+        if (nItem == -1 || static_cast<int>(i) == nItem)
+            states[i] = (states[i] & ~nMask) | (nState & nMask);
+    return TRUE;
+}
+
+int CListCtrl::HitTest(POINT pt) const
+{
+    if (pt.x < 0 || pt.x >= m_hWnd->cx || pt.y < kStandinHeaderHeight || pt.y >= m_hWnd->cy)
+        return -1;
+    long n = (pt.y - kStandinHeaderHeight) / kStandinRowHeight;
+    return n < static_cast<long>(m_hWnd->rows.size()) ? static_cast<int>(n) : -1;
+}
+
+BOOL CListCtrl::GetItemRect(int nItem, RECT* pRect, UINT) const
+{
+    if (nItem < 0 || nItem >= GetItemCount())
+        return FALSE;
+    long top = kStandinHeaderHeight + nItem * kStandinRowHeight;
+    *pRect = {0, top, m_hWnd->cx, top + kStandinRowHeight};
+    return TRUE;
+}
+
+// Clipboard and shell
+
+BOOL AfxSetClipboardText(CWnd*, const CString& text)
+{
+    g_standinClipboard = text;
+    if (AFX_CLIPBOARD_OBSERVER pfn = AfxGetClipboardObserver())
+        pfn();
+    return TRUE;
+}
+
+INT_PTR AfxShellExecute(CWnd*, const char* verb, const char* file, const char* parameters)
+{
+    if (AFX_SHELL_OBSERVER pfn = AfxGetShellObserver())
+        return pfn(verb, file, parameters ? parameters : "");
+    g_standinShellOpened = file;
+    return 42;
 }

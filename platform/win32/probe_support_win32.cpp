@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/probe_support.h"
 #include "platform/win32/win32_internal.h"
@@ -72,3 +73,47 @@ void ProbeBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
 bool ProbeMapDrive(char, const char*) { return false; }
 
 void ProbeClearDrives() {}
+
+// Posted as the keyboard would, with the thread's key state saying whether
+// Ctrl is down, and pumped so the dialog manager and the list see them.
+void ProbePressKey(HWND hWnd, UINT nVirtKey, bool bCtrl)
+{
+    BYTE saved[256], state[256];
+    ::GetKeyboardState(saved);
+    memcpy(state, saved, sizeof state);
+    state[VK_CONTROL] = state[VK_LCONTROL] = bCtrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    ::SetFocus(hWnd);
+    ::PostMessageA(hWnd, WM_KEYDOWN, nVirtKey, 1);
+    ::PostMessageA(hWnd, WM_KEYUP, nVirtKey, static_cast<LPARAM>(0xC0000001u));
+    ProbePumpMessages();
+    ::SetKeyboardState(saved);
+}
+
+bool ProbeReadClipboard(std::string* pText, std::string* pUnicode)
+{
+    pText->clear();
+    pUnicode->clear();
+    if (!::OpenClipboard(nullptr))
+        return false;
+    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+        const char* p = static_cast<const char*>(::GlobalLock(h));
+        if (p)
+            *pText = p;
+        ::GlobalUnlock(h);
+    }
+    bool bUnicode = false;
+    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+        const wchar_t* p = static_cast<const wchar_t*>(::GlobalLock(h));
+        if (p) {
+            bUnicode = true;
+            int n = ::WideCharToMultiByte(932, 0, p, -1, nullptr, 0, nullptr, nullptr);
+            std::vector<char> bytes(n > 0 ? n : 1);
+            ::WideCharToMultiByte(932, 0, p, -1, bytes.data(), n, nullptr, nullptr);
+            *pUnicode = bytes.data();
+        }
+        ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return bUnicode;
+}

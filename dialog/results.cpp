@@ -1,0 +1,197 @@
+// What a user does with the rows of a search: open a row's file or its
+// folder, copy rows, select them all, from the keyboard, the mouse or the
+// context menu; and the layout that lets the list take a larger window.
+#include "dialog/search_dlg.h"
+
+namespace {
+
+// Context-menu commands; the menu answers with the one chosen.
+enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdSelectAll };
+
+bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
+
+}  // namespace
+
+CString CSearchDlg::RowFilePath(int nRow)
+{
+    // The file column starts with the "\" after the walked folder, which already ends in one.
+    CString strFile = CListCtrl(GetDlgItem(IDC_RESULTS)).GetItemText(nRow, 0);
+    return m_strSearchedDir + strFile.Mid(1);
+}
+
+void CSearchDlg::OpenRowFile(int nRow)
+{
+    if (nRow < 0)
+        return;
+    CString strPath = RowFilePath(nRow);
+    INT_PTR nResult = AfxShellExecute(this, "open", strPath, nullptr);
+    // A file type with no program of its own is still text to this tool.
+    if (nResult == SE_ERR_NOASSOC)
+        nResult = AfxShellExecute(this, "open", "notepad.exe", "\"" + strPath + "\"");
+    if (nResult <= 32) {
+        CString strMessage;
+        strMessage.Format("ファイル「%s」を開けませんでした。", static_cast<const char*>(strPath));
+        MessageBox(strMessage, "Error!", MB_ICONHAND);
+    }
+}
+
+void CSearchDlg::OpenRowFolder(int nRow)
+{
+    if (nRow < 0)
+        return;
+    CString strPath = RowFilePath(nRow);
+    if (AfxShellExecute(this, "open", "explorer.exe", "/select,\"" + strPath + "\"") <= 32) {
+        CString strMessage;
+        strMessage.Format("ファイル「%s」のフォルダを開けませんでした。", static_cast<const char*>(strPath));
+        MessageBox(strMessage, "Error!", MB_ICONHAND);
+    }
+}
+
+void CSearchDlg::CopySelectedRows()
+{
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    CString strText;
+    for (int n = results.GetNextItem(-1, LVNI_SELECTED); n >= 0; n = results.GetNextItem(n, LVNI_SELECTED)) {
+        for (int nCol = 0; nCol < 3; ++nCol) {
+            CString strCell = results.GetItemText(n, nCol);
+            strText += WidenTabs(strCell, static_cast<size_t>(strCell.GetLength()));
+            strText += nCol < 2 ? "\t" : "\r\n";
+        }
+    }
+    if (!strText.IsEmpty())
+        AfxSetClipboardText(this, strText);
+}
+
+void CSearchDlg::SelectAllRows() { CListCtrl(GetDlgItem(IDC_RESULTS)).SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); }
+
+void CSearchDlg::OnResultsDblclk(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    OpenRowFile(reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem);
+    *pResult = 0;
+}
+
+void CSearchDlg::OnResultsKeydown(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    WORD nKey = reinterpret_cast<NMLVKEYDOWN*>(pNMHDR)->wVKey;
+    if (nKey == 'C' && CtrlDown())
+        CopySelectedRows();
+    else if (nKey == 'A' && CtrlDown())
+        SelectAllRows();
+    *pResult = 0;
+}
+
+// From a right click (a screen point) or from the keyboard (-1, -1).
+void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
+{
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    if (hWnd != results.m_hWnd) {
+        Default();
+        return;
+    }
+    POINT pt = {x, y};
+    if (x == -1 && y == -1) {
+        // Below the focused row, or at the list's corner when there is none.
+        RECT rect = {0, 0, 0, 0};
+        int nFocused = results.GetNextItem(-1, LVNI_FOCUSED);
+        if (nFocused >= 0)
+            results.GetItemRect(nFocused, &rect, LVIR_BOUNDS);
+        pt = {rect.left, rect.bottom};
+        results.ClientToScreen(&pt);
+    } else {
+        // A click on a row outside the selection makes it the selection, as a list does.
+        POINT client = pt;
+        results.ScreenToClient(&client);
+        int nRow = results.HitTest(client);
+        if (nRow >= 0 && !results.GetItemState(nRow, LVIS_SELECTED)) {
+            results.SetItemState(-1, 0, LVIS_SELECTED);
+            results.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+    }
+
+    bool bRows = results.GetItemCount() > 0;
+    CMenu menu;
+    if (!menu.CreatePopupMenu())
+        return;
+    if (bRows) {
+        menu.AppendMenu(MF_STRING, kCmdOpen, "開く(&O)");
+        menu.AppendMenu(MF_STRING, kCmdFolder, "フォルダを開く(&F)");
+        menu.AppendMenu(MF_SEPARATOR);
+        menu.AppendMenu(MF_STRING, kCmdCopy, "コピー(&C)\tCtrl+C");
+    }
+    menu.AppendMenu(bRows ? MF_STRING : MF_STRING | MF_GRAYED, kCmdSelectAll, "すべて選択(&A)\tCtrl+A");
+    UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, this);
+    menu.DestroyMenu();
+
+    int nFocused = results.GetNextItem(-1, LVNI_FOCUSED);
+    switch (nCmd) {
+    case kCmdOpen: OpenRowFile(nFocused); break;
+    case kCmdFolder: OpenRowFolder(nFocused); break;
+    case kCmdCopy: CopySelectedRows(); break;
+    case kCmdSelectAll: SelectAllRows(); break;
+    default: break;
+    }
+}
+
+void CSearchDlg::RecordLayout()
+{
+    RECT rect;
+    GetClientRect(&rect);
+    m_nLayoutWidth = rect.right - rect.left;
+    m_nLayoutHeight = rect.bottom - rect.top;
+    GetWindowRect(&rect);
+    m_nMinWidth = rect.right - rect.left;
+    m_nMinHeight = rect.bottom - rect.top;
+    m_layout.clear();
+    for (CWnd child = GetWindow(GW_CHILD); child.m_hWnd; child = child.GetWindow(GW_HWNDNEXT)) {
+        ControlPlace place = {child.m_hWnd, child.GetDlgCtrlID(), {}};
+        child.GetRectInParent(&place.rect);
+        m_layout.push_back(place);
+    }
+}
+
+// The list takes the new room; what lies right of the search box keeps its
+// distance from the right edge, what lies below the list its distance from
+// the bottom; the tree grows in height and the progress bar with the list's width.
+void CSearchDlg::OnSize(UINT nType, int cx, int cy)
+{
+    if (nType == SIZE_MINIMIZED || m_layout.empty())
+        return;
+    long dx = cx - m_nLayoutWidth, dy = cy - m_nLayoutHeight;
+    RECT list = {}, combo = {};
+    for (const ControlPlace& place : m_layout) {
+        if (place.nID == IDC_RESULTS)
+            list = place.rect;
+        else if (place.nID == IDC_SEARCH_TEXT)
+            combo = place.rect;
+    }
+    for (const ControlPlace& place : m_layout) {
+        RECT r = place.rect;
+        if (place.nID == IDC_RESULTS) {
+            r.right += dx;
+            r.bottom += dy;
+        } else if (place.nID == IDC_TREE) {
+            r.bottom += dy;
+        } else if (place.nID == IDC_PROGRESS) {
+            r.right += dx;
+            r.top += dy;
+            r.bottom += dy;
+        } else if (r.top >= list.bottom) {
+            r.top += dy;
+            r.bottom += dy;
+        } else if (r.left >= combo.right) {
+            r.left += dx;
+            r.right += dx;
+        } else {
+            continue;
+        }
+        CWnd(place.hWnd).MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+}
+
+void CSearchDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo)
+{
+    if (m_nMinWidth > 0) {
+        pInfo->ptMinTrackSize.x = m_nMinWidth;
+        pInfo->ptMinTrackSize.y = m_nMinHeight;
+    }
+}
