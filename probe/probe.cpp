@@ -286,7 +286,8 @@ private:
         CListCtrl list(m_dlg->GetDlgItem(IDC_RESULTS));
         const std::string& a = f[0];
         int nRows = list.GetItemCount();
-        size_t nIndexes = a == "rows" ? f.size() : a == "key" ? 1 : 2;
+        // A right click may fall on the list's empty part, below its rows.
+        size_t nIndexes = a == "rows" ? f.size() : a == "dblclick" ? 2 : 1;
         for (size_t i = 1; i < nIndexes; ++i)
             if (std::atoi(f[i].c_str()) >= nRows)
                 return a + ": no row " + f[i];
@@ -314,11 +315,17 @@ private:
             // The system selects the row under a right click outside the
             // selection before the menu is asked for.
             int nRow = std::atoi(f[1].c_str());
-            if (!list.GetItemState(nRow, LVIS_SELECTED))
-                ClickRow(list, nRow, false);
             RECT rect;
-            list.GetItemRect(nRow, &rect, LVIR_BOUNDS);
-            POINT pt = {rect.left + 8, (rect.top + rect.bottom) / 2};
+            POINT pt = {8, 0};
+            if (nRow < nRows) {
+                if (!list.GetItemState(nRow, LVIS_SELECTED))
+                    ClickRow(list, nRow, false);
+                list.GetItemRect(nRow, &rect, LVIR_BOUNDS);
+                pt.y = (rect.top + rect.bottom) / 2;
+            } else {
+                list.GetClientRect(&rect);
+                pt.y = rect.bottom - 4;
+            }
             list.ClientToScreen(&pt);
             g_strMenuChoice = f[2];
             g_bMenuChoiceFound = false;

@@ -126,7 +126,7 @@ fi
 
 # What both must agree on; the rows of each dump in file-column order, stable.
 normalize() {
-    grep -a -v -e '^tree	' -e '^selected	' -e '^field	refdir	' |
+    grep -a -v -e '^tree	' -e '^selected	' -e '^field	refdir	' -e '^rect	' |
         awk -F '\t' '{ if ($1 != "row") { blk++; key = "" } else key = $2
                        printf "%08d\t%s\t%08d\t%s\n", blk, key, NR, $0
                        if ($1 != "row") blk++ }' |

@@ -32,10 +32,11 @@ put 'C/docs/deep/d.txt' '## 見出し\n全角ではない foo と ＦＯＯ\n'
 put 'D/データ/e.txt' '## 表\nfoo 表示\n'
 put 'D/データ/サブ/f.txt' 'foo\n'
 put 'D/ファイル.txt' 'foo at the root of D\n'
+put 'R/表/一覧.txt' '## 見出し\tA\r\nfoo\tbar\r\nソfoo表\r\n## 次\r\n\tfoo\r\n'
 
 # script NAME: the script text on stdin, in UTF-8, with @C@ and @D@ for the drives.
 script() {
-    sed -e "s|@C@|$work/C|g" -e "s|@D@|$work/D|g" | cp932 >"$work/$1.script"
+    sed -e "s|@C@|$work/C|g" -e "s|@D@|$work/D|g" -e "s|@R@|$work/R|g" | cp932 >"$work/$1.script"
 }
 
 script startup <<'EOF'
@@ -122,6 +123,43 @@ collapse	(C:)
 dump
 EOF
 
+script results <<'EOF'
+drive	C	@C@
+drive	R	@R@
+dump
+# No rows: only すべて選択, greyed; nothing to copy.
+context	0	すべて選択
+key	results	ctrl+c
+set	search	foo
+set	headword	##
+set	refdir	R:\
+click	search
+# The walked folder holds, whatever the field says now.
+set	refdir	C:\
+rows	1
+key	results	ctrl+c
+rows	2	0
+key	results	ctrl+c
+rows
+key	results	ctrl+c
+key	results	ctrl+a
+key	results	ctrl+c
+dump
+dblclick	2
+context	1	フォルダを開く
+# A row outside the selection becomes it; one inside keeps the selection.
+rows	0	1
+context	2	コピー
+rows	0	1
+context	1	コピー(C)
+context	0	すべて選択
+dump
+resize	1200	800
+dump
+resize	100	100
+dump
+EOF
+
 # The rows of each dump in file-column order, stable.
 sort_rows() {
     awk -F '\t' '{ if ($1 != "row") { blk++; key = "" } else key = $2
@@ -131,7 +169,7 @@ sort_rows() {
 }
 
 status=0
-for name in startup search restart stop tree; do
+for name in startup search restart stop tree results; do
     mkdir -p "$work/bin-$name"
     cp "$probe" "$work/bin-$name/"
     "$work/bin-$name/$(basename "$probe")" "$work/$name.script" >"$work/$name.raw" 2>"$work/$name.err"
