@@ -52,6 +52,8 @@ set	headword	##
 set	search	foo
 click	search
 dump
+key	results	ctrl+a
+key	results	ctrl+c
 set	search	検索
 set	ext	txt
 click	search
@@ -132,11 +134,30 @@ normalize() {
                        if ($1 != "row") blk++ }' |
         LC_ALL=C sort -t "$(printf '\t')" -k1,1 -k2,2 -k3,3n | cut -f4-
 }
-normalize <"$work/native.raw" >"$work/native.out"
-normalize <"$work/windows.raw" >"$work/windows.out"
+
+# The Windows clipboard holds both texts, and they must agree.
+if ! grep -a -q '^clipboard-unicode	' "$work/windows.raw" ||
+    [ "$(grep -a '^clipboard	' "$work/windows.raw" | cut -f2-)" != \
+      "$(grep -a '^clipboard-unicode	' "$work/windows.raw" | cut -f2-)" ]; then
+    echo "the Windows clipboard's CF_TEXT and CF_UNICODETEXT differ or are missing" >&2
+    exit 1
+fi
+# Copied rows are in listing order too: compared as sorted lines.
+sort_clipboard() {
+    grep -a -v '^clipboard-unicode	' |
+        python3 -c 'import sys
+for line in sys.stdin.buffer:
+    if line.startswith(b"clipboard\t"):
+        rows = line[10:].rstrip(b"\n").split(b"\\r\\n")
+        line = b"clipboard\t" + b"\\r\\n".join(sorted(rows[:-1]) + rows[-1:]) + b"\n"
+    sys.stdout.buffer.write(line)'
+}
+sort_clipboard <"$work/native.raw" | normalize >"$work/native.out"
+sort_clipboard <"$work/windows.raw" | normalize >"$work/windows.out"
 
 # A run that shows nothing would agree with any other.
-if ! grep -a -q '^row	' "$work/native.out" || ! grep -a -q '^msgbox	' "$work/native.out"; then
+if ! grep -a -q '^row	' "$work/native.out" || ! grep -a -q '^msgbox	' "$work/native.out" ||
+    ! grep -a -q '^clipboard	' "$work/native.out"; then
     echo "the native probe showed no rows or no message boxes" >&2
     exit 1
 fi
