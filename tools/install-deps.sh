@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows builds
   wine wine64                                      # runs the 64-bit program and its tests
   xvfb xdotool openbox x11-utils imagemagick       # a display, a person's clicks, screenshots
+  xclip                                            # reads the X clipboard in the end-to-end test
   locales fonts-ipafont-gothic                     # ja_JP.UTF-8 and a Japanese font
 )
 missing=()

@@ -93,6 +93,53 @@ xdotool key Return
 sleep 1
 shot results
 
+# The rows lead somewhere: Ctrl+A and Ctrl+C in the list put them on the
+# clipboard, which an X program reads as UTF-8 (Wine hands it over with LF
+# line ends); the listing order is the file system's, so sorted lines compare.
+read -r l t r b < <(peek "$title" | awk -F'\t' '$1=="control" && $2==1001 { print $5, $6, $7, $8 }')
+xdotool mousemove $((l + 40)) $((t + 32)) click 1
+sleep 0.5
+xdotool key ctrl+a ctrl+c
+printf '%s\n' '\メモ.txt	## はじめに	検索の例です。' '\メモ.txt	## つぎに	    検索する行' '\sub\深い.txt		検索' |
+  LC_ALL=C sort > "$out/expected-clipboard.txt"
+copied=
+for _ in $(seq 1 40); do
+  timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r' | LC_ALL=C sort > "$out/clipboard.txt" || true
+  cmp -s "$out/expected-clipboard.txt" "$out/clipboard.txt" && { copied=1; break; }
+  sleep 0.25
+done
+[ -n "$copied" ] || fail "the clipboard holds '$(cat "$out/clipboard.txt")'"
+shot copied
+
+# A double-click on a row opens its file in Wine's notepad.
+xdotool mousemove $((l + 40)) $((t + 32)) click --repeat 2 --delay 80 1
+notepad=
+for _ in $(seq 1 120); do
+  notepad=$(xdotool search --name '(メモ|深い)\.txt' 2>/dev/null | head -1) && [ -n "$notepad" ] && break
+  sleep 0.25
+done
+[ -n "$notepad" ] || fail "a double-click on a row opened no notepad window"
+shot opened
+xdotool windowactivate --sync "$notepad" key alt+F4 2>/dev/null || true
+for _ in $(seq 1 40); do xdotool search --name '(メモ|深い)\.txt' >/dev/null 2>&1 || break; sleep 0.25; done
+win=$(wait_window "$title") || fail "the main window is gone"
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+sleep 0.5
+
+# The window made larger, as its frame dragged would: the list takes the room.
+# A combo box's own edit field is also numbered 1001: ask for the list view.
+list_width() { peek "$title" | awk -F'\t' '$1=="control" && $2==1001 && $3=="SysListView32" { print $7 - $5; exit }'; }
+before=$(list_width)
+xdotool windowsize "$win" 1100 760
+grown=
+for _ in $(seq 1 40); do
+  [ "$(list_width)" -gt $((before + 200)) ] && { grown=1; break; }
+  sleep 0.25
+done
+[ -n "$grown" ] || fail "the list stayed $(list_width) pixels wide in a larger window"
+sleep 0.5
+shot larger
+
 # The case option and the check box, by mouse.
 click_control 1005
 click_control 1009
