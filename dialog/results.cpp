@@ -186,6 +186,9 @@ void CSearchDlg::OnSize(UINT nType, int cx, int cy)
         }
         CWnd(place.hWnd).MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
+    // The dialog's background is erased after the moved controls have drawn
+    // themselves, which leaves the buttons and labels blank: draw all again.
+    RedrawNow();
 }
 
 void CSearchDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo)

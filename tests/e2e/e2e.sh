@@ -139,6 +139,10 @@ done
 [ -n "$grown" ] || fail "the list stayed $(list_width) pixels wide in a larger window"
 sleep 0.5
 shot larger
+# The moved search button is drawn at its new place, not left as bare background.
+read -r l t r b < <(peek "$title" | awk -F'\t' '$1=="control" && $2==1 { print $5, $6, $7, $8 }')
+colours=$(import -window root -crop "$((r - l))x$((b - t))+$l+$t" png:- | convert - -format %k info:)
+[ "$colours" -gt 2 ] || fail "the moved search button shows $colours colours: not drawn"
 
 # The case option and the check box, by mouse.
 click_control 1005
