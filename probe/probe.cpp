@@ -12,6 +12,9 @@ namespace {
 
 typedef std::vector<std::string> Fields;
 
+// Exit code when the main window could not be made (2 is a bad script).
+const int kNoWindow = 3;
+
 void Out(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
 
 std::string Escape(const char* p)
@@ -202,7 +205,8 @@ class Probe {
 public:
     int Run(const std::vector<Fields>& actions)
     {
-        Start();
+        if (!Start())
+            return kNoWindow;
         for (const Fields& f : actions) {
             if (f[0] == "drive")
                 continue;
@@ -215,6 +219,8 @@ public:
                 std::fprintf(stderr, "tolvane-probe: %s\n", complaint.c_str());
                 return 2;
             }
+            if (!m_dlg && f[0] == "restart")
+                return kNoWindow;
             // What is queued must still wait when the next action starts.
             if (f[0] != "queue")
                 ProbePumpMessages();
@@ -227,11 +233,19 @@ public:
     }
 
 private:
-    void Start()
+    // Without a window every action would act on nothing and every dump
+    // show empty controls, which must not pass for what the program shows.
+    // Under Wine this happens when its desktop process cannot reach the display.
+    bool Start()
     {
         m_dlg.reset(new CSearchDlg);
-        m_dlg->Create();
+        if (!m_dlg->Create() || !m_dlg->GetSafeHwnd()) {
+            std::fprintf(stderr, "tolvane-probe: the main window could not be created\n");
+            m_dlg.reset();
+            return false;
+        }
         ProbePumpMessages();
+        return true;
     }
 
     void Close()
