@@ -1,6 +1,7 @@
 #!/bin/bash
-# Configures and builds the three builds: Windows x86-64 (with its tests),
-# Windows i686 (compiled only: this kernel runs no 32-bit code) and native.
+# Configures and builds the builds: Windows x86-64 (with its tests), Windows
+# i686 (compiled only: this kernel runs no 32-bit code), native, and native
+# once more under the sanitizers (build/asan, run from the native tree's tests).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -10,6 +11,9 @@ cmake --build build/win64 -j"$jobs"
 if [ "${1:-}" != "--win64-only" ]; then
   cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
   cmake --build build/win32 -j"$jobs"
-  cmake -S . -B build/native -DTOLVANE_WIN64_DIR="$repo/build/win64" >/dev/null
+  # The native tests and the probe once more, under the sanitizers.
+  cmake -S . -B build/asan -DTOLVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/asan -j"$jobs"
+  cmake -S . -B build/native -DTOLVANE_WIN64_DIR="$repo/build/win64" -DTOLVANE_ASAN_DIR="$repo/build/asan" >/dev/null
   cmake --build build/native -j"$jobs"
 fi
