@@ -148,8 +148,13 @@ private:
             m_boundaryLine = line.start;
             m_boundary = line.start;
         }
-        return StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, h, line.content);
+        return StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, h, line.content) &&
+               EndsWhole(h, line.content);
     }
+
+    // A text that ends in a lead byte stands only at the end of a line:
+    // anywhere else that byte takes the next one as its second.
+    bool EndsWhole(size_t h, size_t end) const { return !m_bLoneLeadLast || h + m_n == end; }
 
     bool FoldedLineHolds(const char* data, const Line& line)
     {
@@ -165,7 +170,7 @@ private:
             if (!hit)
                 return false;
             size_t h = static_cast<size_t>(hit - f);
-            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, h, n))
+            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, h, n) && EndsWhole(h, n))
                 return true;
             from = h + 1;
         }

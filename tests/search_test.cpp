@@ -201,6 +201,8 @@ TEST_F(SearchTest, RowsOfOneFile)
         {"searched up to a NUL", "foo\0bar\nbar\n"s, "bar", "", true, {{"", "bar"}}},
         {"marker after a NUL", "x\0##\nfoo\n"s, "foo", "##", true, {{"", "foo"}}},
         {"lone lead byte ends its line", "x\x83\nAbc\n", "A", "", true, {{"", "Abc"}}},
+        {"search text ending in a lead byte", "x\x83\x41\nx\x83\n", "x\x83", "", true, {{"", "x\x83"}}},
+        {"search text ending in a lead byte, blind", "X\x83\x41\nX\x83\n", "x\x83", "", false, {{"", "X\x83"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
