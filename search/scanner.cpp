@@ -276,8 +276,9 @@ uint64_t CountLines(const char* p, size_t len, bool bTail)
     return n;
 }
 
-// Where to cut a line that has no end within kMaxLinePiece bytes: on a
-// character boundary, and never between the CR and LF of a line end.
+// Where to cut a line that has no end within kMaxLinePiece + 1 bytes: after
+// as many whole characters as fit in kMaxLinePiece. The byte after the cut is
+// known and is no LF, so a CR before it is no line end either.
 size_t PieceEnd(const char* p)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(p);
@@ -288,8 +289,6 @@ size_t PieceEnd(const char* p)
             break;
         b += w;
     }
-    if (b > 1 && p[b - 1] == '\r')
-        --b;
     return b;
 }
 
@@ -312,23 +311,24 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
             break;  // a read error ends the file; rows already added stay
         bool eof = n == 0;
         have += static_cast<size_t>(n);
+        // Only the first line here can be longer than a piece: the others
+        // came whole within one read. It is cut once it is known to be
+        // longer, wherever the reads happened to end.
+        while (have > kMaxLinePiece && !std::memchr(data, '\n', kMaxLinePiece + 1)) {
+            size_t piece = PieceEnd(data);
+            sink.OnLines(1);
+            scan.Scan(piece);
+            std::memmove(data, data + piece, have - piece);
+            have -= piece;
+        }
         size_t end;
         if (eof) {
             end = have;
         } else {
             const char* last = FindLastByte(data, have, '\n');
-            if (last) {
-                end = static_cast<size_t>(last - data) + 1;
-            } else if (have >= kMaxLinePiece) {
-                end = PieceEnd(data);
-                sink.OnLines(1);
-                scan.Scan(end);
-                std::memmove(data, data + end, have - end);
-                have -= end;
+            if (!last)
                 continue;
-            } else {
-                continue;
-            }
+            end = static_cast<size_t>(last - data) + 1;
         }
         sink.OnLines(CountLines(data, end, eof));
         scan.Scan(end);

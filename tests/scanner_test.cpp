@@ -54,4 +54,61 @@ TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCase)
     std::remove(path);
 }
 
+TEST(Scanner, LinesAroundThePieceLimitAreCutTheSameWhereverTheyStart)
+{
+    // Whether a line is cut must not depend on where the reads happen to
+    // end: a line of kMaxLinePiece bytes is whole at any offset in the file.
+    char path[] = "/tmp/tolvane-scan-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::string piece(kMaxLinePiece, 'x');
+    struct Case {
+        const char* name;
+        std::string line;  // one line, its line end included
+        std::vector<size_t> lengths;  // of the lines the scan hands over
+    };
+    const Case cases[] = {
+        {"a whole piece", piece + "\n", {kMaxLinePiece}},
+        {"a whole piece before CR LF", piece.substr(1) + "\r\n", {kMaxLinePiece - 1}},
+        {"one byte more", piece + "x\n", {kMaxLinePiece, 1}},
+        {"a CR that is no line end", piece.substr(1) + "\rx\n", {kMaxLinePiece, 1}},
+        {"a double-byte character across the limit", piece.substr(1) + "\x82\xa0x\n", {kMaxLinePiece - 1, 3}},
+        {"no line end, a whole piece", piece, {kMaxLinePiece}},
+        {"no line end, ending in CR", piece.substr(1) + "\r", {kMaxLinePiece}},
+    };
+    ScanBuffers buffers;
+    for (const Case& c : cases) {
+        for (size_t offset : {size_t(0), size_t(1), size_t(4095), size_t(65536), size_t(262143)}) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(offset));
+            std::string before(offset, 'y');
+            if (offset > 0)
+                before.back() = '\n';
+            FILE* f = std::fopen(path, "wb");
+            std::fwrite(before.data(), 1, before.size(), f);
+            std::fwrite(c.line.data(), 1, c.line.size(), f);
+            std::fclose(f);
+            // Every line holds x or y.
+            class Lengths : public ScanSink {
+            public:
+                void OnMatch(const char*, size_t n, const char*, size_t) override { lengths.push_back(n); }
+                void OnLines(uint64_t n) override { lines += n; }
+                std::vector<size_t> lengths;
+                uint64_t lines = 0;
+            };
+            for (const char* needle : {"x", "y"}) {
+                CRawFile file;
+                ASSERT_TRUE(file.Open(path));
+                ScanOptions options = {needle, 1, "", 0, false};
+                Lengths sink;
+                ScanFile(file, options, buffers, sink);
+                if (*needle == 'x')
+                    EXPECT_EQ(c.lengths, sink.lengths);
+                EXPECT_EQ(c.lengths.size() + (offset > 0 ? 1 : 0), sink.lines);
+            }
+        }
+    }
+    std::remove(path);
+}
+
 }  // namespace
