@@ -87,7 +87,11 @@ public:
     }
 
     // Positions are offsets into one region: a new region forgets them.
-    void Reset() { m_boundaryLine = SIZE_MAX; }
+    void Reset()
+    {
+        m_boundaryLine = SIZE_MAX;
+        m_bLineKnown = false;
+    }
 
     // The first line at or after FROM holding the text at a position before
     // LIMIT; LEN is where the region's bytes end.
@@ -105,7 +109,14 @@ public:
                 from = h + 1;
                 continue;
             }
-            Line line = LineAt(data, len, h);
+            // Candidates that fail on their character boundaries can come at
+            // every other byte of one long line; finding that line for each
+            // of them anew would cost its length each time.
+            if (!m_bLineKnown || h < m_line.start || h > m_line.end) {
+                m_line = LineAt(data, len, h);
+                m_bLineKnown = true;
+            }
+            const Line line = m_line;
             if (m_bFold ? FoldedLineHolds(data, line) : HoldsAt(data, line, h)) {
                 *pLine = line;
                 return true;
@@ -187,6 +198,8 @@ private:
     char m_mid = 0;
     size_t m_boundaryLine = SIZE_MAX;
     size_t m_boundary = 0;
+    Line m_line = {0, 0, 0};
+    bool m_bLineKnown = false;
 };
 
 class RegionScan {
