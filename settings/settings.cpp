@@ -1,6 +1,8 @@
 // The settings file tolvane.dat beside the executable: five setting lines,
 // then the search text and the drop-down history. It is written whole, in one
 // step, so a search that is killed never leaves a half-written file.
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -15,6 +17,15 @@ void AppendLine(std::string& file, const CString& line)
 {
     file.append(line.GetString(), static_cast<size_t>(line.GetLength()));
     file += "\r\n";
+}
+
+// atoi as the Windows runtime does it: a number beyond int gives the nearest
+// int. The C library leaves that undefined, and one at hand wraps it, which
+// would make "4294967297" a 1.
+int AtoiClamped(const char* s)
+{
+    long long v = std::strtoll(s, nullptr, 10);
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, v)));
 }
 
 }  // namespace
@@ -94,7 +105,7 @@ void CSearchDlg::LoadSettings()
     GetDlgItem(IDC_HEADWORD).SetWindowText(ReadSettingsLine(2));
     GetDlgItem(IDC_EXT).SetWindowText(ReadSettingsLine(3));
     CString strCase = ReadSettingsLine(4);
-    int nCase = strCase.IsEmpty() ? 1 : std::atoi(strCase);
+    int nCase = strCase.IsEmpty() ? 1 : AtoiClamped(strCase);
     CButton(GetDlgItem(nCase == 1 ? IDC_CASE_ON : IDC_CASE_OFF)).SetCheck(BST_CHECKED);
     if (ReadSettingsLine(5).Compare("1") == 0)
         CButton(GetDlgItem(IDC_SELECTED_ONLY)).SetCheck(BST_CHECKED);

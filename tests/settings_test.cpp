@@ -133,6 +133,8 @@ TEST_F(SettingsTest, CaseAndSelectedOnlyLines)
     } cases[] = {
         {"", "1", 1, 1},  {"1", "", 1, 0},   {" 1", "0", 1, 0}, {"1x", " 1", 1, 0},
         {"0", "01", 0, 0}, {"2", "1 ", 0, 0}, {"abc", "1", 0, 1}, {"-1", "x", 0, 0},
+        // Beyond int: the nearest int, never what is left of it when cut.
+        {"4294967297", "", 0, 0}, {"-4294967295", "", 0, 0}, {"\t+1", "", 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("line 4 '" + c.line4 + "', line 5 '" + c.line5 + "'");
