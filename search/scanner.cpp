@@ -307,6 +307,8 @@ size_t PieceEnd(const char* p)
 
 }  // namespace
 
+size_t g_nScanReadBlock = kReadBlock;
+
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink)
 {
     const size_t capacity = kMaxLinePiece + kReadBlock;
@@ -319,7 +321,7 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         char* data = buffers.data.data();
         // Blocks small enough to stay in the processor's cache between the
         // line count and the search.
-        long n = file.Read(data + have, std::min(kReadBlock, capacity - have));
+        long n = file.Read(data + have, std::min(std::min(g_nScanReadBlock, kReadBlock), capacity - have));
         if (n < 0)
             break;  // a read error ends the file; rows already added stay
         bool eof = n == 0;

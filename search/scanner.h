@@ -40,6 +40,10 @@ struct ScanBuffers {
 // characters into pieces of at most this size.
 const size_t kMaxLinePiece = 1u << 20;
 
+// Bytes asked for by each read. Only tests change it: small blocks put every
+// byte of a file on a block edge once.
+extern size_t g_nScanReadBlock;
+
 // Reads FILE to its end (or its first read error) and reports matches and
 // lines read; returns the number of matching lines.
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Configures and builds the builds: Windows x86-64 (with its tests), Windows
 # i686 (compiled only: this kernel runs no 32-bit code), native, and native
-# once more under the sanitizers (build/asan, run from the native tree's tests).
+# once more under the sanitizers (build/asan), and the fuzz targets (build/fuzz,
+# clang); the native tree's tests run the last two.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -14,6 +15,10 @@ if [ "${1:-}" != "--win64-only" ]; then
   # The native tests and the probe once more, under the sanitizers.
   cmake -S . -B build/asan -DTOLVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build/asan -j"$jobs"
-  cmake -S . -B build/native -DTOLVANE_WIN64_DIR="$repo/build/win64" -DTOLVANE_ASAN_DIR="$repo/build/asan" >/dev/null
+  # The fuzz targets: libFuzzer needs clang.
+  CC=clang CXX=clang++ cmake -S . -B build/fuzz -DTOLVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/fuzz -j"$jobs"
+  cmake -S . -B build/native -DTOLVANE_WIN64_DIR="$repo/build/win64" -DTOLVANE_ASAN_DIR="$repo/build/asan" \
+    -DTOLVANE_FUZZ_DIR="$repo/build/fuzz" >/dev/null
   cmake --build build/native -j"$jobs"
 fi

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make python3 libgtest-dev googletest   # native build and unit tests
+  clang libclang-rt-14-dev                         # libFuzzer and its sanitizers, for the fuzz targets
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows builds
   wine wine64                                      # runs the 64-bit program and its tests
   xvfb xdotool openbox x11-utils imagemagick       # a display, a person's clicks, screenshots

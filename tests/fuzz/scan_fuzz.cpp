@@ -1,0 +1,199 @@
+// The file scan on arbitrary file bytes, search text, headword marker, case
+// choice and read block size, against a plain scan of the whole file: the
+// rows (line and headword), the number of lines read and the result.
+//   input: flags, two bytes of block size, needle length, marker length,
+//          [long-line length, two filler bytes], the needle, the marker,
+//          then the file
+// With the long-line flag the file gets, after its first half, a line of
+// about one or two pieces (kMaxLinePiece) made of the filler bytes, so the
+// cut of over-long lines is tried at and around its limit.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "search/scanner.h"
+#include "tests/fuzz/reference.h"
+
+namespace {
+
+struct Row {
+    std::string line, headword;
+    bool operator==(const Row& o) const { return line == o.line && headword == o.headword; }
+};
+
+struct Result {
+    std::vector<Row> rows;
+    uint64_t nLines = 0;
+    int nMatches = 0;
+};
+
+// The lines of a code page 932 file as the program sees them: a line ends at
+// LF, and a CR right before the LF is not part of it; a line of more than
+// kMaxLinePiece bytes is cut into pieces of as many whole characters as fit
+// in kMaxLinePiece; what a line shows ends at its first NUL.
+std::vector<std::string> Cp932Lines(const std::string& file)
+{
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < file.size()) {
+        size_t lf = file.find('\n', pos);
+        size_t len = (lf == std::string::npos ? file.size() : lf) - pos;
+        std::string text;
+        if (len > kMaxLinePiece) {
+            size_t b = 0;
+            while (b + (ref::IsLead(static_cast<unsigned char>(file[pos + b])) ? 2 : 1) <= kMaxLinePiece)
+                b += ref::IsLead(static_cast<unsigned char>(file[pos + b])) ? 2 : 1;
+            text = file.substr(pos, b);
+            pos += b;
+        } else {
+            text = file.substr(pos, len);
+            if (lf != std::string::npos && !text.empty() && text.back() == '\r')
+                text.pop_back();
+            pos += len + 1;
+        }
+        lines.push_back(text.substr(0, text.find('\0')));
+    }
+    return lines;
+}
+
+// Rows of those lines: a line holds a text when Find finds it there (in the
+// folded line without case); the headword is the last line up to and
+// including this one that holds the marker.
+Result ReferenceRows(const std::vector<std::string>& lines, const std::string& needle, const std::string& marker,
+                     bool bFold)
+{
+    Result r;
+    std::string headword;
+    for (const std::string& line : lines) {
+        ++r.nLines;
+        std::string seen = bFold ? ref::Lower(line) : line;
+        if (!marker.empty() && ref::Find(seen, marker) >= 0)
+            headword = line;
+        if (ref::Find(seen, needle) >= 0) {
+            r.rows.push_back({line, headword});
+            ++r.nMatches;
+        }
+    }
+    return r;
+}
+
+class Collect : public ScanSink {
+public:
+    explicit Collect(Result& r) : m_r(r) {}
+    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
+    {
+        m_r.rows.push_back({std::string(line, nLine), std::string(headword, nHeadword)});
+    }
+    void OnLines(uint64_t nLines) override { m_r.nLines += nLines; }
+
+private:
+    Result& m_r;
+};
+
+std::string Hex(const std::string& s, size_t limit = 96)
+{
+    std::string out;
+    char b[4];
+    for (size_t i = 0; i < s.size() && i < limit; ++i) {
+        std::snprintf(b, sizeof b, "%02X ", static_cast<unsigned char>(s[i]));
+        out += b;
+    }
+    if (s.size() > limit)
+        out += "... (" + std::to_string(s.size()) + " bytes)";
+    return out;
+}
+
+[[noreturn]] void Fail(const char* what, const Result& got, const Result& want)
+{
+    std::fprintf(stderr, "%s: got %zu rows, %llu lines, result %d; expected %zu rows, %llu lines, result %d\n", what,
+                 got.rows.size(), static_cast<unsigned long long>(got.nLines), got.nMatches, want.rows.size(),
+                 static_cast<unsigned long long>(want.nLines), want.nMatches);
+    for (size_t i = 0; i < got.rows.size() || i < want.rows.size(); ++i) {
+        if (i < got.rows.size() && i < want.rows.size() && got.rows[i] == want.rows[i])
+            continue;
+        std::fprintf(stderr, "first differing row %zu\n", i);
+        if (i < got.rows.size())
+            std::fprintf(stderr, "  got:      %s | %s\n", Hex(got.rows[i].headword).c_str(), Hex(got.rows[i].line).c_str());
+        if (i < want.rows.size())
+            std::fprintf(stderr, "  expected: %s | %s\n", Hex(want.rows[i].headword).c_str(),
+                         Hex(want.rows[i].line).c_str());
+        break;
+    }
+    std::abort();
+}
+
+std::string TempPath()
+{
+    // In memory where the machine has that: long lines are megabytes.
+    static std::string path =
+        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/tolvane-scan-fuzz." + std::to_string(getpid());
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const size_t kHeader = 8;
+    if (size < kHeader)
+        return 0;
+    const bool bFold = data[0] & 1;
+    const bool bLong = (data[0] & 14) == 14;
+    const unsigned blockBits = data[1] | data[2] << 8;
+    size_t nNeedle = std::min<size_t>(data[3] % 32, size - kHeader);
+    size_t nMarker = std::min<size_t>(data[4] % 32, size - kHeader - nNeedle);
+    const char* p = reinterpret_cast<const char*>(data + kHeader);
+    // The program's texts come from single-line fields: no NUL, no line end
+    // once a NUL has cut them; the caller folds them when case does not count.
+    std::string needle = std::string(p, nNeedle).c_str();
+    std::string marker = std::string(p + nNeedle, nMarker).c_str();
+    std::string file(p + nNeedle + nMarker, size - kHeader - nNeedle - nMarker);
+    if (needle.empty())
+        return 0;
+    if (bFold) {
+        needle = ref::Lower(needle);
+        marker = ref::Lower(marker);
+    }
+    size_t block;
+    if (bLong) {
+        size_t nLong = (data[5] & 0x80 ? 2 * kMaxLinePiece : kMaxLinePiece) - 24 + (data[5] & 0x3F);
+        std::string filler(nLong, static_cast<char>(data[6]));
+        for (size_t i = 1; i < nLong; i += 2)
+            filler[i] = static_cast<char>(data[7]);
+        file.insert(file.size() / 2, filler);
+        // Each read looks for the last LF of all that waits, so tiny blocks
+        // would make a long line cost a pass per block over a megabyte;
+        // larger blocks still put their edges anywhere.
+        block = 65536 + blockBits * 3;
+    } else {
+        block = 1 + blockBits % 200;
+    }
+
+    FILE* f = std::fopen(TempPath().c_str(), "wb");
+    if (!f || std::fwrite(file.data(), 1, file.size(), f) != file.size() || std::fclose(f) != 0)
+        std::abort();
+    Result got;
+    {
+        g_nScanReadBlock = block;
+        CRawFile raw;
+        if (!raw.Open(TempPath().c_str()))
+            std::abort();
+        std::remove(TempPath().c_str());  // open until the scan ends, left behind by no crash
+        ScanOptions options = {needle.c_str(), needle.size(), marker.c_str(), marker.size(), bFold};
+        static ScanBuffers buffers;  // kept from file to file, as a search keeps them
+        Collect sink(got);
+        got.nMatches = ScanFile(raw, options, buffers, sink);
+    }
+    Result want = ReferenceRows(Cp932Lines(file), needle, marker, bFold);
+    if (!(got.rows == want.rows) || got.nLines != want.nLines || got.nMatches != want.nMatches) {
+        std::fprintf(stderr, "block %zu, %s, needle %s, marker %s\n", block, bFold ? "no case" : "case",
+                     Hex(needle).c_str(), Hex(marker).c_str());
+        Fail("scan", got, want);
+    }
+    return 0;
+}
