@@ -4,6 +4,7 @@
 # what it writes. Screenshots of each step are kept in ARTIFACTS.
 #   e2e.sh WIN64_BUILD_DIR ARTIFACTS
 set -euo pipefail
+trap 'echo "e2e: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 win64=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
@@ -177,5 +178,109 @@ shot about-box
 peek "$(printf 'tolvaneのﾊﾞｰｼﾞｮﾝ情報')" | grep -q 'https://tolvane.example.jp/' || fail "about box shows no web address"
 xdotool key Escape
 sleep 0.5
+xdotool key Escape
+for _ in $(seq 1 40); do xdotool search --name "^$title\$" >/dev/null 2>&1 || break; sleep 0.25; done
+
+# A search of half a minute or more: the window answers, paints and shows its
+# rows while it runs, and Esc stops it. The tree holds 100,000 names of 400
+# files: hard links are little to write, and the walk opens each name as a file.
+python3 - "$out/long" <<'PY_'
+import os, sys
+filler = "長い検索を試すための行です。途中で止められるか。\r\n".encode("cp932")
+hit = "ここに目印がある。\r\n".encode("cp932")
+for d in range(400):
+    folder = os.path.join(sys.argv[1], "d%03d" % d)
+    os.makedirs(folder)
+    first = os.path.join(folder, "f000.txt")
+    with open(first, "wb") as out:
+        out.write(filler * 20 + hit + filler * 20)
+    for f in range(1, 250):
+        os.link(first, os.path.join(folder, "f%03d.txt" % f))
+PY_
+longdir="Z:$(printf '%s' "$out/long" | tr '/' '\\')\\"
+{ printf '%s\r\n' "$longdir" '' '' 1 0; for _ in $(seq 1 12); do printf '\r\n'; done; } > "$out/app/tolvane.dat"
+start_program
+[ "$(field 1003)" = "$longdir" ] || fail "reference folder is '$(field 1003)'"
+type_into 1012 '目印'
+items() { peek "$title" | awk -F'\t' '$1=="items" && $2==1001 { print $3 }'; }
+in_search() { ! xdotool search --name "^$(printf '検索結果')\$" >/dev/null 2>&1 || fail "the search ended too soon: $*"; }
+xdotool key Return
+sleep 1
+in_search "before the checks began"
+# The window manager's and the system's checks that a program is alive.
+python3 "$repo/tests/e2e/netwm_ping.py" "$win" 1000 >"$out/ping.txt" || fail "no answer to _NET_WM_PING: $(cat "$out/ping.txt")"
+wine "$out/app/peek.exe" --null "$title" 1000 >"$out/null.txt" 2>/dev/null ||
+  fail "WM_NULL was not answered within 1 s: $(cat "$out/null.txt")"
+[ "$(items)" -gt 0 ] || fail "no rows in the list while searching"
+
+# Pixels of an exact colour in the window's client area of a screenshot; the
+# client area with the list and the progress bar blacked out, which must look
+# alike whenever the window is drawn during the search.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+client="${WIDTH}x${HEIGHT}+$X+$Y"
+rect_of() { peek "$title" | awk -F'\t' -v id="$1" -v x="$X" -v y="$Y" \
+  '$1=="control" && $2==id { print $5 - x "," $6 - y " " $7 - x - 1 "," $8 - y - 1; exit }'; }
+list_rect=$(rect_of 1001)
+progress_rect=$(rect_of 1008)
+[ -n "$list_rect" ] && [ -n "$progress_rect" ] || fail "no list or progress bar in: $(peek "$title")"
+colour_count() { convert "$1" -crop "$client" +repage -crop "${3:-100%}" +repage -fill "rgb(1,2,3)" +opaque "$2" \
+  -fill white -opaque "$2" -fill black -opaque "rgb(1,2,3)" -format '%[fx:round(mean*w*h)]' info:; }
+fixed_part() { convert "$1" -crop "$client" +repage -fill black -draw "rectangle $list_rect" \
+  -draw "rectangle $progress_rect" "$2"; }
+pixels_apart() { { compare -metric AE "$1" "$2" null: 2>&1 || true; } | awk '{ printf "%d", $1 }'; }
+
+rows_before=$(items)
+shot searching
+before="$out/$(printf '%02d' $step)-searching.png"
+# The rows found so far are drawn: black text below the list's header.
+rows_area=$(echo "$list_rect" | awk -F'[ ,]' '{ print $3 - $1 - 20 "x" $4 - $2 - 40 "+" $1 + 2 "+" $2 + 24 }')
+text=$(colour_count "$before" black "$rows_area")
+[ "$text" -gt 1000 ] || fail "the list shows no rows while searching ($text text pixels)"
+# Another program's window over ours, in a colour the window never shows.
+xmessage -geometry "$((WIDTH + 40))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" -bg magenta -fg magenta -xrm '*borderWidth: 0' \
+  "cover" >/dev/null 2>&1 &
+cover=$!
+pids+=("$cover")
+timeout 10 xdotool search --sync --onlyvisible --class xmessage >/dev/null || fail "the covering window did not appear"
+sleep 0.5
+shot covered
+covered=$(colour_count "$out/$(printf '%02d' $step)-covered.png" magenta)
+[ "$covered" -gt $((WIDTH * HEIGHT / 2)) ] || fail "the covering window hid only $covered pixels of ours"
+kill "$cover"
+for _ in $(seq 1 40); do xdotool search --onlyvisible --class xmessage >/dev/null 2>&1 || break; sleep 0.1; done
+# The list is drawn again within a second even when no row has come.
+sleep 1.5
+in_search "before the window was uncovered and drawn"
+shot uncovered
+after="$out/$(printf '%02d' $step)-uncovered.png"
+left=$(colour_count "$after" magenta)
+[ "$left" -eq 0 ] || fail "$left pixels of the covering window were left on ours"
+fixed_part "$before" "$out/fixed-before.png"
+fixed_part "$after" "$out/fixed-after.png"
+# A blinking caret may differ; a part left undrawn is thousands of pixels.
+apart=$(pixels_apart "$out/fixed-before.png" "$out/fixed-after.png")
+[ "$apart" -le 100 ] || fail "the window was not drawn again: $apart pixels differ from before it was covered"
+rows_after=$(items)
+[ "$rows_after" -gt "$rows_before" ] || fail "no more rows: $rows_before, then $rows_after"
+
+timeout 10 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus "$win"
+in_search "before Esc was pressed"
+t0=$(date +%s%N)
+xdotool key Escape
+for _ in $(seq 1 100); do xdotool search --name "^$(printf '検索結果')\$" >/dev/null 2>&1 && break; sleep 0.02; done
+stop_ms=$((($(date +%s%N) - t0) / 1000000))
+shot stopped
+box_text=$(peek "$(printf '検索結果')" | awk -F'\t' '$1=="control" { s = $3 == "Static" && $9 != "" } $1=="control" && s { print $9 } $1!="control" && $1!="window" && s')
+echo "e2e: the result box came ${stop_ms} ms after Esc"
+[ "$stop_ms" -le 500 ] || fail "the search went on for $stop_ms ms after Esc"
+[ "$(echo "$box_text" | head -1)" = "検索を中断しました。" ] || fail "result box says '$box_text'"
+found=$(echo "$box_text" | sed -n '2s/^\([0-9]*\)個一致しました。$/\1/p')
+[ -n "$found" ] && [ "$(echo "$box_text" | wc -l)" = 2 ] || fail "result box says '$box_text'"
+xdotool key Return
+sleep 1
+[ "$(items)" = "$found" ] || fail "the list holds $(items) rows, the box said $found"
+# The Esc that stopped the search did not also close the window.
+xdotool search --name "^$title\$" >/dev/null 2>&1 || fail "Esc closed the window as well"
+shot after-stop
 xdotool key Escape
 echo "e2e: passed; screenshots in $out"
