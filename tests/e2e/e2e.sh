@@ -218,10 +218,10 @@ wine "$out/app/peek.exe" --null "$title" 1000 >"$out/null.txt" 2>/dev/null ||
 # alike whenever the window is drawn during the search.
 eval "$(xdotool getwindowgeometry --shell "$win")"
 client="${WIDTH}x${HEIGHT}+$X+$Y"
-rect_of() { peek "$title" | awk -F'\t' -v id="$1" -v x="$X" -v y="$Y" \
-  '$1=="control" && $2==id { print $5 - x "," $6 - y " " $7 - x - 1 "," $8 - y - 1; exit }'; }
-list_rect=$(rect_of 1001)
-progress_rect=$(rect_of 1008)
+rect_of() { peek "$title" | awk -F'\t' -v id="$1" -v class="$2" -v x="$X" -v y="$Y" \
+  '$1=="control" && $2==id && $3==class { print $5 - x "," $6 - y " " $7 - x - 1 "," $8 - y - 1; exit }'; }
+list_rect=$(rect_of 1001 SysListView32)
+progress_rect=$(rect_of 1008 msctls_progress32)
 [ -n "$list_rect" ] && [ -n "$progress_rect" ] || fail "no list or progress bar in: $(peek "$title")"
 colour_count() { convert "$1" -crop "$client" +repage -crop "${3:-100%}" +repage -fill "rgb(1,2,3)" +opaque "$2" \
   -fill white -opaque "$2" -fill black -opaque "rgb(1,2,3)" -format '%[fx:round(mean*w*h)]' info:; }
