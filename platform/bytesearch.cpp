@@ -135,6 +135,22 @@ const char* FindLastByte(const char* p, size_t n, char c)
 #endif
 }
 
+const char* FindHighByte(const char* p, size_t n)
+{
+    size_t i = 0;
+#ifdef TOLVANE_HAVE_SSE2
+    for (; i + 16 <= n; i += 16) {
+        if (unsigned mask = Sse2::Mask(Sse2::Load(p + i)))
+            return p + i + __builtin_ctz(mask);
+    }
+#endif
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return p + i;
+    }
+    return nullptr;
+}
+
 size_t CountByte(const char* p, size_t n, char c)
 {
 #ifdef TOLVANE_HAVE_SSE2

@@ -25,6 +25,9 @@ const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m);
 // Last occurrence of byte C in the N bytes at P, or NULL.
 const char* FindLastByte(const char* p, size_t n, char c);
 
+// The first byte of 0x80 or more in the N bytes at P, or NULL.
+const char* FindHighByte(const char* p, size_t n);
+
 // How many bytes C the N bytes at P hold.
 size_t CountByte(const char* p, size_t n, char c);
 

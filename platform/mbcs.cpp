@@ -1,5 +1,6 @@
 #include "platform/mbcs.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -169,4 +170,199 @@ size_t MbcsFoldTableSize() {
 void MbcsFoldPair(size_t i, unsigned short* from, unsigned short* to) {
     *from = kFoldPairs[i].from;
     *to = kFoldPairs[i].to;
+}
+
+namespace {
+
+struct CodePair {
+    unsigned short from;
+    unsigned short to;
+};
+
+#include "cp932_table.inc"
+
+size_t Utf8Length(unsigned cp) {
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+// Looked up directly, as text is converted a character at a time.
+struct UnicodeTables {
+    unsigned short code[0x10000] = {};     // character -> code page 932 code, 0 = none
+    unsigned short ch[0x100][0x100] = {};  // code (lead, trail; single bytes in row 0) -> character
+    unsigned short lower[0x10000] = {};    // character -> its lower case, 0 = unchanged
+    CodePair folds[kFoldPairCount + 26] = {};
+    size_t nFolds = 0;
+    void AddFold(unsigned short from, unsigned short to) {
+        // Folding in place needs both of the same UTF-8 length. A pair that
+        // only joins two codes of one character folds nothing here, and a
+        // character with two codes comes once.
+        if (from == to || Utf8Length(from) != Utf8Length(to) || lower[from] != 0)
+            return;
+        lower[from] = to;
+        folds[nFolds++] = {from, to};
+    }
+    UnicodeTables() {
+        for (const CodePair& p : kEncodePairs)
+            code[p.from] = p.to;
+        for (const CodePair& p : kDecodePairs)
+            ch[p.from >> 8][p.from & 0xFF] = p.to;
+        for (unsigned c = 0; c < 0x80; ++c) {
+            code[c] = static_cast<unsigned short>(c);
+            ch[0][c] = static_cast<unsigned short>(c);
+        }
+        for (unsigned c = 'A'; c <= 'Z'; ++c)
+            AddFold(static_cast<unsigned short>(c), static_cast<unsigned short>(c + ('a' - 'A')));
+        for (const FoldPair& p : kFoldPairs)
+            AddFold(ch[p.from >> 8][p.from & 0xFF], ch[p.to >> 8][p.to & 0xFF]);
+    }
+};
+
+const UnicodeTables& Tables() {
+    static const UnicodeTables tables;
+    return tables;
+}
+
+}  // namespace
+
+bool UnicodeTo932(unsigned cp, unsigned short* code) {
+    if (cp > 0xFFFF || (cp != 0 && Tables().code[cp] == 0))
+        return false;
+    *code = Tables().code[cp];
+    return true;
+}
+
+bool Cp932ToUnicode(unsigned code, unsigned* cp) {
+    if (code > 0xFFFF || (code != 0 && Tables().ch[code >> 8][code & 0xFF] == 0))
+        return false;
+    *cp = Tables().ch[code >> 8][code & 0xFF];
+    return true;
+}
+
+size_t Utf8Char(const unsigned char* p, size_t n, unsigned* cp) {
+    unsigned c = p[0];
+    size_t len;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c < 0x80) {
+        *cp = c;
+        return 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        *cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        *cp = c & 0x0F;
+        if (c == 0xE0)
+            lo = 0xA0;  // overlong
+        if (c == 0xED)
+            hi = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        *cp = c & 0x07;
+        if (c == 0xF0)
+            lo = 0x90;  // overlong
+        if (c == 0xF4)
+            hi = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    for (size_t i = 1; i < len; ++i) {
+        if (i >= n)
+            return SIZE_MAX;
+        unsigned t = p[i];
+        if (t < (i == 1 ? lo : 0x80u) || t > (i == 1 ? hi : 0xBFu))
+            return 0;
+        *cp = (*cp << 6) | (t & 0x3F);
+    }
+    return len;
+}
+
+char* PutUtf8(char* out, unsigned cp) {
+    unsigned char* o = reinterpret_cast<unsigned char*>(out);
+    size_t len = Utf8Length(cp);
+    if (len == 1) {
+        *o = static_cast<unsigned char>(cp);
+        return out + 1;
+    }
+    static const unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (size_t i = len - 1; i > 0; --i, cp >>= 6)
+        o[i] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    o[0] = static_cast<unsigned char>(kLead[len] | cp);
+    return out + len;
+}
+
+void Utf8MakeLower(char* s, size_t n) {
+    const UnicodeTables& t = Tables();
+    unsigned char* p = reinterpret_cast<unsigned char*>(s);
+    for (size_t i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            p[i] = kAsciiLower.map[p[i]];
+            ++i;
+            continue;
+        }
+        unsigned cp;
+        size_t len = Utf8Char(p + i, n - i, &cp);
+        if (len == 0 || len == SIZE_MAX) {
+            ++i;
+            continue;
+        }
+        if (cp < 0x10000 && t.lower[cp] != 0)
+            PutUtf8(s + i, t.lower[cp]);
+        i += len;
+    }
+}
+
+size_t Utf8FoldTableSize() {
+    return Tables().nFolds;
+}
+
+void Utf8FoldPair(size_t i, unsigned* from, unsigned* to) {
+    *from = Tables().folds[i].from;
+    *to = Tables().folds[i].to;
+}
+
+bool Cp932ToUtf8(const char* s, size_t n, std::string* out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    out->clear();
+    char buf[4];
+    for (size_t i = 0; i < n;) {
+        unsigned code = p[i++];
+        if (IsLeadByte932(static_cast<unsigned char>(code))) {
+            if (i >= n)
+                return false;  // a lone lead byte is no character
+            code = code << 8 | p[i++];
+        }
+        unsigned cp;
+        if (!Cp932ToUnicode(code, &cp))
+            return false;
+        out->append(buf, PutUtf8(buf, cp));
+    }
+    return true;
+}
+
+size_t Utf8To932(const char* s, size_t n, char* out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    char* o = out;
+    for (size_t i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            *o++ = static_cast<char>(p[i++]);
+            continue;
+        }
+        unsigned cp;
+        unsigned short code;
+        size_t len = Utf8Char(p + i, n - i, &cp);
+        if (len == 0 || len == SIZE_MAX) {
+            *o++ = '?';  // a byte that is no part of a character
+            ++i;
+            continue;
+        }
+        i += len;
+        if (!UnicodeTo932(cp, &code)) {
+            *o++ = '?';
+        } else {
+            if (code > 0xFF)
+                *o++ = static_cast<char>(code >> 8);
+            *o++ = static_cast<char>(code & 0xFF);
+        }
+    }
+    return static_cast<size_t>(o - out);
 }

@@ -34,6 +34,11 @@ struct ScanBuffers {
     std::vector<char> data;
     std::vector<char> folded;  // one line at a time, when case is not distinguished
     std::string headword;
+    std::vector<char> raw;     // UTF-16 bytes still to be read as UTF-8
+    std::vector<char> shown;   // a row of a UTF-8 or UTF-16 file as code page 932
+    // The search string and marker as UTF-8, and what they were made from.
+    std::string utf8Key, utf8Needle, utf8Marker;
+    bool bUtf8Needle = false, bUtf8Marker = false;
 };
 
 // Longest piece of a line handed over whole; longer lines are cut between
@@ -45,7 +50,10 @@ const size_t kMaxLinePiece = 1u << 20;
 extern size_t g_nScanReadBlock;
 
 // Reads FILE to its end (or its first read error) and reports matches and
-// lines read; returns the number of matching lines.
+// lines read; returns the number of matching lines. A file with a UTF-8 or
+// UTF-16 byte-order mark, or whose bytes from the first one of 0x80 or more
+// on read as UTF-8, is searched as that text and reported as code page 932
+// ('?' for what that lacks); any other file as code page 932 bytes.
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);
 
 // The progress bar's position as if it were stepped once per line: range
