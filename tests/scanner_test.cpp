@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,63 @@ TEST(Scanner, LinesAroundThePieceLimitAreCutTheSameWhereverTheyStart)
                     EXPECT_EQ(c.lengths, sink.lengths);
                 EXPECT_EQ(c.lengths.size() + (offset > 0 ? 1 : 0), sink.lines);
             }
+        }
+    }
+    std::remove(path);
+}
+
+std::string Utf8(unsigned cp)
+{
+    char bytes[4];
+    return std::string(bytes, PutUtf8(bytes, cp));
+}
+
+// The same in a UTF-8 file: every pair the double-byte table folds (as code
+// points) is folded there too, with its UTF-8 length kept, and the row shows
+// the line in code page 932.
+TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCaseInUtf8)
+{
+    char path[] = "/tmp/tolvane-scan-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::set<std::pair<unsigned, unsigned>> folds;
+    for (size_t i = 0; i < Utf8FoldTableSize(); ++i) {
+        unsigned from, to;
+        Utf8FoldPair(i, &from, &to);
+        EXPECT_EQ(Utf8(from).size(), Utf8(to).size()) << std::hex << from;
+        folds.insert({from, to});
+    }
+    for (size_t i = 0; i < MbcsFoldTableSize(); ++i) {
+        unsigned short from, to;
+        MbcsFoldPair(i, &from, &to);
+        unsigned uFrom, uTo;
+        ASSERT_TRUE(Cp932ToUnicode(from, &uFrom) && Cp932ToUnicode(to, &uTo)) << std::hex << from;
+        if (uFrom != uTo) {
+            EXPECT_EQ(1u, folds.count({uFrom, uTo})) << std::hex << from << " -> " << to << " is not folded";
+        }
+    }
+    ScanBuffers buffers;
+    for (auto [from, to] : folds) {
+        std::string line = "x" + Utf8(from) + "\xE3\x81\x82" + Utf8(from) + "y";
+        FILE* f = std::fopen(path, "wb");
+        std::fputs(("12345\r\n" + line + "\r\n").c_str(), f);
+        std::fclose(f);
+        char shown[64];
+        std::string want(shown, Utf8To932(line.data(), line.size(), shown));
+        ASSERT_EQ(std::string::npos, want.find('?')) << std::hex << from;
+        unsigned short code;
+        ASSERT_TRUE(UnicodeTo932(to, &code));
+        std::string lower = code > 0xFF ? Code(code) : std::string(1, static_cast<char>(code));
+        for (const std::string& text : {lower, "x" + lower, lower + "\x82\xa0" + lower + "y"}) {
+            CString needle(text.c_str());
+            needle.MakeLower();
+            ScanOptions options = {needle, static_cast<size_t>(needle.GetLength()), "", 0, true};
+            CRawFile file;
+            ASSERT_TRUE(file.Open(path));
+            Collect sink;
+            EXPECT_EQ(1, ScanFile(file, options, buffers, sink)) << std::hex << from << " -> " << to;
+            EXPECT_EQ(std::vector<std::string>{want}, sink.lines) << std::hex << from;
         }
     }
     std::remove(path);

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs the same actions through the native probe and through the Windows
-# probe under Wine, over the same folder of CP932 files, and compares what a
+# probe under Wine, over the same folder of CP932, UTF-8 and UTF-16 files, and compares what a
 # user sees: message boxes, rows (in file-column order: the order of a listing
 # belongs to the file system), history, checks, the other fields and progress.
 # The tree and the reference folder differ by nature (drives) and are left out.
@@ -40,6 +40,17 @@ put 'ソ/f/g.TXT' 'foo upper-case extension\n'
 put 'zero.txt' 'foo\0 after a NUL\nbar\0foo\n'
 put 'kana.txt' 'ア\nアA\n'
 put 'long.txt' "$(head -c 99994 /dev/zero | tr '\0' x)needle\nneedle\n"
+# put_encoded PATH ENCODING MARK TEXT: TEXT in ENCODING (iconv's name) after
+# the bytes MARK, the same in both trees.
+put_encoded() {
+    { printf '%b' "$3"; printf '%b' "$4" | iconv -f UTF-8 -t "$2"; } >"$work/nat/$1"
+    cp "$work/nat/$1" "$work/win/$1"
+}
+utf_text='## 章一\r\nfoo ＦＯＯ αβ\tΑΒ\r\n## 章二\n\tFoo 検索 € ｶﾅ\nfoo\0 NUL'
+put_encoded 'u8.txt' UTF-8 '' "$utf_text"
+put_encoded 'u8bom.txt' UTF-8 '\xef\xbb\xbf' "$utf_text"
+put_encoded 'u16le.txt' UTF-16LE '\xff\xfe' "$utf_text"
+put_encoded 'u16be.txt' UTF-16BE '\xfe\xff' "$utf_text"
 mkdir -p "$work/nat/empty" "$work/win/empty"
 
 # script OUT REF SELECT: the actions, with REF as the reference folder (ending
@@ -75,6 +86,9 @@ set	search	a
 click	search
 dump
 set	search	needle
+click	search
+dump
+set	search	?
 click	search
 dump
 queue	esc
