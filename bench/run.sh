@@ -1,9 +1,11 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|all]   (default all)
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|all|encodings]   (default all;
+#   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
 #      PROBE / PROBE_EXE  probes to time (default: built from this tree into the cache)
+#      BASE  commit whose probe the CP932 times are compared with (default main)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd); repo=$(dirname "$here")
 cache=${TOLVANE_BENCH_DIR:-/tmp/tolvane-bench}; runs=${RUNS:-5}; what=${1:-all}
@@ -135,7 +137,46 @@ wine_part() {
     tree_case "" "$labels" "$p" "$repo/tools/wine-run.sh"
 }
 
+encodings() {  # the benchmark corpus as CP932 and as UTF-8; and CP932 against the probe of BASE
+    corpus main main cp932
+    if [ ! -f "$cache/main-utf8text/done" ]; then
+        echo "converting main to UTF-8..." >&2; rm -rf "$cache/main-utf8text"
+        python3 - "$cache/main/tree" "$cache/main-utf8text/tree" <<'PY'
+import os, sys
+src, dst = sys.argv[1], sys.argv[2]
+for d, _, files in os.walk(src):
+    out = os.path.join(dst, os.path.relpath(d, src)); os.makedirs(out, exist_ok=True)
+    for f in files:
+        data = open(os.path.join(d, f), 'rb').read()
+        open(os.path.join(out, f), 'wb').write(data.decode('cp932').encode('utf-8'))
+PY
+        touch "$cache/main-utf8text/done"
+    fi
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    local base=${BASE:-main}
+    rm -rf "$cache/base-src"; mkdir -p "$cache/base-src"; git -C "$repo" archive "$base" | tar -x -C "$cache/base-src"
+    cmake -S "$cache/base-src" -B "$cache/build-base" >/dev/null && cmake --build "$cache/build-base" -j"$(nproc)" --target tolvane-probe >/dev/null
+    mkdir -p "$cache/pn" "$cache/pb"; cp "$PROBE" "$cache/pn/"; cp "$cache/build-base/tolvane-probe" "$cache/pb/"
+    local m=$cache/main/manifest.json k mode hw t8 t9 tb c8 c9 cb
+    machine; echo "base: $base ($(git -C "$repo" rev-parse --short "$base")); corpus main preset, $(du -sm "$cache/main/tree" | cut -f1) MB as CP932, $(du -sm "$cache/main-utf8text/tree" | cut -f1) MB as UTF-8"
+    echo "times: median CPU seconds (user+system)"
+    printf '\n%-30s %-9s %-9s %-9s %7s %7s  %s\n' case base cp932 utf8 cp/base u8/cp "rows base/cp932/utf8"
+    for k in ascii_few:case_on: ja_few:case_on: ja_many:case_on: ascii_many:case_on: ja_many:case_off: \
+             ascii_many:case_off: ja_few:case_on:head ascii_many:case_off:head; do
+        mode=${k#*:}; hw=${mode#*:}; mode=${mode%:*}; needle "$m" "${k%%:*}" >"$cache/needle"
+        [ -n "$hw" ] && hw=$(printf '\x81\xa1')  # ■
+        script "drive	C	$cache/main/tree" 'C:\' "$cache/needle" "$hw" "$mode"
+        rm -f "$cache/pb/tolvane.dat"; read -r _ tb _ < <(timeit "$cache/pb/tolvane-probe" "$cache/script"); cb=$(probe_count)
+        rm -f "$cache/pn/tolvane.dat"; read -r _ t9 _ < <(timeit "$cache/pn/tolvane-probe" "$cache/script"); c9=$(probe_count)
+        script "drive	C	$cache/main-utf8text/tree" 'C:\' "$cache/needle" "$hw" "$mode"
+        rm -f "$cache/pn/tolvane.dat"; read -r _ t8 _ < <(timeit "$cache/pn/tolvane-probe" "$cache/script"); c8=$(probe_count)
+        printf '%-30s %-9s %-9s %-9s %7s %7s  %s\n' "${k%%:*} $mode${hw:+ +headword}" "$tb" "$t9" "$t8" \
+            "$(awk "BEGIN{printf \"%.3f\", $t9/$tb}")" "$(awk "BEGIN{printf \"%.2f\", $t8/$t9}")" \
+            "$cb/$c9/$c8$([ "$cb" = "$c9" ] && [ "$c9" = "$c8" ] || echo ' MISMATCH')"
+    done
+}
+
 case $what in
-    native) native ;; wine) wine_part ;; all) native; wine_part ;;
-    *) echo "usage: $0 [native|wine|all]" >&2; exit 2 ;;
+    native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;;
+    *) echo "usage: $0 [native|wine|all|encodings]" >&2; exit 2 ;;
 esac
