@@ -582,9 +582,11 @@ size_t g_nScanReadBlock = kReadBlock;
 
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink)
 {
+    // The look-ahead may read past the capacity once, so that it sees the
+    // same bytes wherever the first byte of 0x80 or more lies.
     const size_t capacity = kMaxLinePiece + kReadBlock;
-    if (buffers.data.size() < capacity + 1)
-        buffers.data.resize(capacity + 1);
+    if (buffers.data.size() < capacity + kLookAhead + 1)
+        buffers.data.resize(capacity + kLookAhead + 1);
     buffers.headword.clear();
     RegionScan scan(options, buffers, sink);
     TextSource source(file, buffers.raw);
@@ -595,16 +597,16 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         char* data = buffers.data.data();
         // Blocks small enough to stay in the processor's cache between the
         // line count and the search.
-        size_t ask = std::min(std::min(g_nScanReadBlock, kReadBlock), capacity - have);
-        long n = source.Read(data + have, have == 0 ? std::max<size_t>(ask, 3) : ask);
+        size_t ask = have < capacity ? std::min(std::min(g_nScanReadBlock, kReadBlock), capacity - have) : 0;
+        long n = ask == 0 ? 0 : source.Read(data + have, have == 0 ? std::max<size_t>(ask, 3) : ask);
         if (n < 0)
             break;  // a read error ends the file; rows already added stay
-        bool eof = n == 0;
+        bool eof = ask > 0 && n == 0;
         have += static_cast<size_t>(n);
         if (!bDecided) {
             const char* high = source.IsUtf8() ? data : FindHighByte(data, have);
             if (high && !source.IsUtf8()) {
-                size_t p = static_cast<size_t>(high - data), want = std::min(p + kLookAhead, capacity);
+                size_t p = static_cast<size_t>(high - data), want = p + kLookAhead;
                 while (!eof && have < want) {
                     long more = source.Read(data + have, want - have);
                     if (more < 0)
