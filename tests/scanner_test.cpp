@@ -25,6 +25,28 @@ public:
 
 std::string Code(unsigned short c) { return std::string{static_cast<char>(c >> 8), static_cast<char>(c & 0xff)}; }
 
+// Writes LINE after a line that does not match into the file at PATH, as it
+// stands on disk, and expects a search without case for the code page 932
+// text LOWER, alone and between other characters, to find LINE alone, shown
+// as SHOWN.
+void ExpectFoundWithoutCase(const char* path, const std::string& line, const std::string& lower,
+                            const std::string& shown, ScanBuffers& buffers)
+{
+    FILE* f = std::fopen(path, "wb");
+    std::fputs(("12345\r\n" + line + "\r\n").c_str(), f);
+    std::fclose(f);
+    for (const std::string& text : {lower, "x" + lower, lower + "\x82\xa0" + lower + "y"}) {
+        CString needle(text.c_str());
+        needle.MakeLower();
+        ScanOptions options = {needle, static_cast<size_t>(needle.GetLength()), "", 0, true};
+        CRawFile file;
+        ASSERT_TRUE(file.Open(path));
+        Collect sink;
+        EXPECT_EQ(1, ScanFile(file, options, buffers, sink));
+        EXPECT_EQ(std::vector<std::string>{shown}, sink.lines);
+    }
+}
+
 TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCase)
 {
     char path[] = "/tmp/tolvane-scan-XXXXXX";
@@ -35,22 +57,9 @@ TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCase)
     for (size_t i = 0; i < MbcsFoldTableSize(); ++i) {
         unsigned short from, to;
         MbcsFoldPair(i, &from, &to);
-        // Alone, and between other characters, with a line before that does
-        // not match, in the file as it stands on disk.
+        SCOPED_TRACE(testing::Message() << std::hex << from << " -> " << to);
         std::string line = "x" + Code(from) + "\x82\xa0" + Code(from) + "y";
-        FILE* f = std::fopen(path, "wb");
-        std::fputs(("other\r\n" + line + "\r\n").c_str(), f);
-        std::fclose(f);
-        for (const std::string& text : {Code(to), "x" + Code(to), Code(to) + "\x82\xa0" + Code(to) + "y"}) {
-            CString needle(text.c_str());
-            needle.MakeLower();
-            ScanOptions options = {needle, static_cast<size_t>(needle.GetLength()), "", 0, true};
-            CRawFile file;
-            ASSERT_TRUE(file.Open(path));
-            Collect sink;
-            EXPECT_EQ(1, ScanFile(file, options, buffers, sink)) << std::hex << from << " -> " << to;
-            EXPECT_EQ(std::vector<std::string>{line}, sink.lines) << std::hex << from;
-        }
+        ExpectFoundWithoutCase(path, line, Code(to), line, buffers);
     }
     std::remove(path);
 }
@@ -146,25 +155,14 @@ TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCaseInUtf8)
     ScanBuffers buffers;
     for (auto [from, to] : folds) {
         std::string line = "x" + Utf8(from) + "\xE3\x81\x82" + Utf8(from) + "y";
-        FILE* f = std::fopen(path, "wb");
-        std::fputs(("12345\r\n" + line + "\r\n").c_str(), f);
-        std::fclose(f);
         char shown[64];
         std::string want(shown, Utf8To932(line.data(), line.size(), shown));
         ASSERT_EQ(std::string::npos, want.find('?')) << std::hex << from;
         unsigned short code;
         ASSERT_TRUE(UnicodeTo932(to, &code));
         std::string lower = code > 0xFF ? Code(code) : std::string(1, static_cast<char>(code));
-        for (const std::string& text : {lower, "x" + lower, lower + "\x82\xa0" + lower + "y"}) {
-            CString needle(text.c_str());
-            needle.MakeLower();
-            ScanOptions options = {needle, static_cast<size_t>(needle.GetLength()), "", 0, true};
-            CRawFile file;
-            ASSERT_TRUE(file.Open(path));
-            Collect sink;
-            EXPECT_EQ(1, ScanFile(file, options, buffers, sink)) << std::hex << from << " -> " << to;
-            EXPECT_EQ(std::vector<std::string>{want}, sink.lines) << std::hex << from;
-        }
+        SCOPED_TRACE(testing::Message() << std::hex << "U+" << from << " -> U+" << to);
+        ExpectFoundWithoutCase(path, line, lower, want, buffers);
     }
     std::remove(path);
 }
