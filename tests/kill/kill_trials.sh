@@ -151,13 +151,20 @@ if [ -n "$windows" ] && [ "$wincount" -gt 0 ]; then
     winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
     export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix} LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # Now and then the prefix's wineserver stays up with only Wine's own
+    # services left after the program has ended, and waiting for it would
+    # wait for ever: past a minute it is ended, which only costs the next
+    # start a new server.
+    wine_settle() {
+        timeout 60 wineserver -w || { echo "wineserver still up a minute after the program; ended it" >&2; wineserver -k; }
+    }
     # wine runs the program in its own process, so its pid is the program's.
     wine_runner() {
         case $1 in
-        start_full) wine "$work/win/probe.exe" "$(winpath "$work/win/full.script")" >/dev/null 2>&1 </dev/null; wineserver -w ;;
+        start_full) wine "$work/win/probe.exe" "$(winpath "$work/win/full.script")" >/dev/null 2>&1 </dev/null; wine_settle ;;
         start) wine "$work/win/probe.exe" "$(winpath "$work/win/full.script")" >/dev/null 2>&1 </dev/null & pid=$! ;;
-        settle) wineserver -w ;;
-        dump) wine "$work/win/probe.exe" "$(winpath "$work/dump.win")" >"$work/dump.out" 2>/dev/null </dev/null; wineserver -w ;;
+        settle) wine_settle ;;
+        dump) wine "$work/win/probe.exe" "$(winpath "$work/dump.win")" >"$work/dump.out" 2>/dev/null </dev/null; wine_settle ;;
         esac
     }
     wine_runner dump  # the prefix's first start is slow; the trials time a warm one
