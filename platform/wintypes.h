@@ -16,6 +16,7 @@ typedef int BOOL;
 typedef unsigned int UINT;
 typedef uint32_t DWORD;
 typedef uint16_t WORD;
+typedef uint64_t ULONGLONG;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef uintptr_t WPARAM;
@@ -141,6 +142,7 @@ struct NMLVKEYDOWN {
 
 int GetSystemMetrics(int nIndex);
 short GetKeyState(int nVirtKey);
+ULONGLONG GetTickCount64();
 HINSTANCE ShellExecuteA(HWND hWnd, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int nShowCmd);
 
 #define RGB(r, g, b) ((COLORREF)(((uint8_t)(r) | ((uint16_t)((uint8_t)(g)) << 8)) | (((DWORD)(uint8_t)(b)) << 16)))

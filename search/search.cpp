@@ -1,6 +1,5 @@
 // The search command: checks, options fixed once per search, the walk of the
 // reference folder and its subfolders, and the rows of each file.
-#include <chrono>
 #include <cstring>
 
 #include "dialog/search_dlg.h"
@@ -16,13 +15,6 @@ CString WithSeparator(const CString& strDir)
     if (nLast >= 0 && nLast == strDir.GetLength() - 1)
         return strDir;
     return strDir + "\\";
-}
-
-unsigned long long NowMs()
-{
-    using namespace std::chrono;
-    return static_cast<unsigned long long>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace
@@ -125,7 +117,7 @@ void CSearchDlg::RunSearchCommand()
     progress.SetPos(1);
     m_progress.Reset(0, 80, 10, 1);
     m_nShownPos = 1;
-    m_nLastShownMs = NowMs();
+    m_nLastShownMs = GetTickCount64();
     results.DeleteAllItems();
     m_strRelDir = "";
     m_bSearching = true;
@@ -275,14 +267,15 @@ bool CSearchDlg::EnterFolder(const CString& strDir)
 void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
 {
     m_progress.Step(nLines);
-    if (m_progress.Pos() == m_nShownPos)
-        return;
-    unsigned long long now = NowMs();
-    if (!bFinal && now - m_nLastShownMs < kProgressIntervalMs)
-        return;
-    CProgressCtrl(GetDlgItem(IDC_PROGRESS)).SetPos(m_progress.Pos());
-    m_nShownPos = m_progress.Pos();
-    m_nLastShownMs = now;
+    unsigned long long now = GetTickCount64();
+    if (m_progress.Pos() != m_nShownPos && (bFinal || now - m_nLastShownMs >= kProgressIntervalMs)) {
+        CProgressCtrl(GetDlgItem(IDC_PROGRESS)).SetPos(m_progress.Pos());
+        m_nShownPos = m_progress.Pos();
+        m_nLastShownMs = now;
+    }
+    // Also where the bar stays put: a file whose every block holds a
+    // multiple of eight lines leaves it where it stands for as long as the
+    // file lasts.
     KeepWindowAlive(now);
 }
 
@@ -290,7 +283,7 @@ void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
 // file being scanned is finished and no further one is opened.
 bool CSearchDlg::SearchGoesOn()
 {
-    KeepWindowAlive(NowMs());
+    KeepWindowAlive(GetTickCount64());
     return m_nStopRequest == kBusyGoOn;
 }
 

@@ -563,6 +563,25 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
     }
 }
 
+// A file of 64-byte lines puts 4,096 lines, a multiple of eight, in every
+// read block, so the progress bar stands where it stood after each block.
+// The window must still get its looks at the queue while such a file is read.
+TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
+{
+    std::string text;
+    for (int i = 0; i < 65536; ++i)  // 4 MiB, 16 blocks
+        text += std::string(63, 'x') + "\n";
+    Put("big.txt", text);
+    g_nLooks = 0;
+    g_pfnStandinWhileBusy = [](CDialog*) { ++g_nLooks; };
+    g_standinTickStepMs = 60;  // a look is due at every reading of the clock
+    Search("C:\\", "never");
+    g_standinTickStepMs = 0;
+    g_pfnStandinWhileBusy = nullptr;
+    EXPECT_EQ(std::vector<Box>{kNoMatchBox}, g_boxes);
+    EXPECT_LE(16, g_nLooks);
+}
+
 // The same text as code page 932, UTF-8 and UTF-16 bytes: Japanese,
 // full-width and Greek letters in both cases, tabs, headword lines, CR LF
 // and LF, no line end at the end.

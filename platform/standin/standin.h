@@ -98,5 +98,9 @@ extern std::vector<HWND> g_standinQueuedEscapes;
 // Stands for the messages other windows send, which a look at the queue
 // delivers: called at every look a dialog takes while it is busy.
 extern void (*g_pfnStandinWhileBusy)(CDialog* pDialog);
+// When not 0, the clock GetTickCount64 reads is simulated: every reading is
+// this many milliseconds after the one before, as if that much work had
+// passed between any two readings.
+extern ULONGLONG g_standinTickStepMs;
 
 #endif
