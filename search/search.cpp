@@ -73,12 +73,28 @@ private:
 const unsigned long long kProgressIntervalMs = 33;
 // How often a running search lets the window paint and looks for Esc: the
 // system takes a window that has not looked for five seconds as hung, and a
-// person expects Esc to act at once.
-const unsigned long long kLookIntervalMs = 50;
-// How often the list shows the rows found so far, and how often it is drawn
-// when none have come, for what another window left on it.
+// person expects Esc to act at once. Each look costs a millisecond or more
+// under a slow window system; the next one comes within the time of one
+// read block or one file opened after this interval.
+const unsigned long long kLookIntervalMs = 80;
+// How often the list shows the rows found so far while they can be seen, and
+// how often it is drawn otherwise, for its scroll bar and what another window
+// left on it. The first rows wait longer: a search that is over by then shows
+// them at its end, and one drawing costs tens of milliseconds under a slow
+// window system, a tenth of such a search.
+const unsigned long long kFirstListDrawMs = 500;
 const unsigned long long kListDrawIntervalMs = 250;
 const unsigned long long kListIdleDrawIntervalMs = 1000;
+
+// Whether row N, once in the list, would be seen without scrolling.
+bool RowInView(const CListCtrl& list, int n)
+{
+    RECT row, client;
+    if (!list.GetItemRect(n, &row, LVIR_BOUNDS))
+        return false;
+    list.GetClientRect(&client);
+    return row.top < client.bottom;
+}
 
 }  // namespace
 
@@ -294,11 +310,15 @@ void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
     m_nLastLookMs = nNowMs;
     // The list draws nothing of itself while rows go in: a row added with
     // drawing on costs a hundred times more. Drawn now and then it shows the
-    // rows found so far, and what a window moved over it left.
+    // rows found so far, and what a window moved over it left. Drawing it
+    // costs tens of milliseconds under a slow window system, so rows that
+    // land below the part in view wait for the next idle drawing.
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     int nRows = results.GetItemCount();
     unsigned long long nSinceDrawn = nNowMs - m_nLastListDrawMs;
-    if ((nRows != m_nDrawnRows && nSinceDrawn >= kListDrawIntervalMs) || nSinceDrawn >= kListIdleDrawIntervalMs) {
+    bool bNewInView = nRows != m_nDrawnRows && RowInView(results, m_nDrawnRows);
+    unsigned long long nInterval = m_nDrawnRows == 0 ? kFirstListDrawMs : kListDrawIntervalMs;
+    if ((bNewInView && nSinceDrawn >= nInterval) || nSinceDrawn >= kListIdleDrawIntervalMs) {
         results.SetRedraw(TRUE);
         results.RedrawNow();
         results.SetRedraw(FALSE);

@@ -574,7 +574,7 @@ TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
     Put("big.txt", text);
     g_nLooks = 0;
     g_pfnStandinWhileBusy = [](CDialog*) { ++g_nLooks; };
-    g_standinTickStepMs = 60;  // a look is due at every reading of the clock
+    g_standinTickStepMs = 1000;  // a look is due at every reading of the clock
     Search("C:\\", "never");
     g_standinTickStepMs = 0;
     g_pfnStandinWhileBusy = nullptr;
