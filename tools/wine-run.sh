@@ -60,7 +60,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # files and is shown once the prefix's wineserver has finished.
 wine "$@" >"$work/out" 2>"$work/err" </dev/null
 rc=$?
-wineserver -w
+# Once in a while only Wine's own services stay up after the program has
+# ended, and the wait would last for ever.
+timeout 60 wineserver -w || { echo "wine-run: wineserver still up a minute after the program; ended it" >&2; wineserver -k; }
 
 cat "$work/out"
 cat "$work/err" >&2
