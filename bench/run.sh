@@ -1,11 +1,15 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|all|encodings]   (default all;
-#   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE)
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|all|encodings|peer]   (default all;
+#   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
+#   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
 #      PROBE / PROBE_EXE  probes to time (default: built from this tree into the cache)
 #      BASE  commit whose probe the CP932 times are compared with (default main)
+#      PEER  commit whose probes peer times beside this tree's (default main); PEER_NO_LOOKS=1
+#        takes out of its search the looks at the window's queue, to show what they cost
+#      REPEAT  searches in each Wine run of peer, so Wine's start-up is paid once (default 10)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd); repo=$(dirname "$here")
 cache=${TOLVANE_BENCH_DIR:-/tmp/tolvane-bench}; runs=${RUNS:-5}; what=${1:-all}
@@ -21,15 +25,21 @@ needle() { python3 -c "import json,sys; sys.stdout.buffer.write(bytes.fromhex(js
 rgpat() { needle "$@" | od -An -tx1 -v | tr -d ' \n' | sed 's/../\\x&/g; s/^/(?-u:/; s/$/)/'; }
 # TIMEIT CMD... : 1 warm-up + RUNS runs, stdout to $cache/out; prints median wall s, median CPU s, peak RSS MB
 timeit() { python3 "$here/timeit.py" "$runs" "$cache/out" "$@"; }
-probe_count() { grep -a '^msgbox' "$cache/out" | tail -1 | cut -f3 | tr -cd '0-9' | sed 's/^$/0/'; }
+probe_count() { grep -a '^msgbox' "${1:-$cache/out}" | tail -1 | cut -f3 | tr -cd '0-9' | sed 's/^$/0/'; }
 script() {  # DRIVE-LINE REFDIR NEEDLE-FILE HEADWORD CASE [EXT]
     { [ -n "$1" ] && printf '%s\n' "$1"
       printf 'set\trefdir\t%s\nset\tsearch\t' "$2"; cat "$3"
       printf '\nset\theadword\t%s\nset\text\t%s\nclick\t%s\nclick\tsearch\n' "$4" "${6:-}" "$5"; } >"$cache/script"
 }
-build() {  # DIR TOOLCHAIN-ARGS... : the probe of this tree, built into the cache
-    cmake -S "$repo" -B "$cache/$1" "${@:2}" >/dev/null && cmake --build "$cache/$1" -j"$(nproc)" --target tolvane-probe >/dev/null
+build() {  # DIR TOOLCHAIN-ARGS... : the probe of this tree (of $src when set), built into the cache
+    cmake -S "${src:-$repo}" -B "$cache/$1" "${@:2}" >/dev/null && cmake --build "$cache/$1" -j"$(nproc)" --target tolvane-probe >/dev/null
 }
+export_commit() {  # COMMIT DIR: the commit's files in the cache, for build
+    # Dated now, not by the commit: a build folder made earlier from another
+    # commit would otherwise take its objects for up to date.
+    rm -rf "$cache/$2"; mkdir -p "$cache/$2"; git -C "$repo" archive "$1" | tar -x -m -C "$cache/$2"
+}
+win64=-DCMAKE_TOOLCHAIN_FILE=$repo/cmake/mingw-w64-x86_64.cmake
 machine() {
     echo "machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
          "$(free -g | awk '/Mem:/ {print $2}') GB RAM, $(uname -r); $(grep --version | head -1); $(rg --version 2>/dev/null | head -1)"
@@ -100,14 +110,9 @@ tree_case() {  # DRIVE-LINE "LABEL<TAB>..." (path to the parent) PROBE RUNNER: e
          "a later expand of a one-folder sibling $(awk "BEGIN{printf \"%.2f\", $t2-$t1}") s (whole runs $t0 / $t1 / $t2 s)"
 }
 
-wine_part() {
-    corpus wine-utf8 wine utf8; corpus treeview-utf8 tree utf8
-    if [ -z "${PROBE_EXE:-}" ]; then
-        build build-win64 -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe
-    fi
-    mkdir -p "$cache/pw"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; local p=$cache/pw/tolvane-probe.exe
+wine_setup() {
     export TOLVANE_WINEPREFIX=$cache/wineprefix
-    local xvfb=
+    local xvfb n
     if [ -z "${DISPLAY:-}" ]; then  # one X server for all runs rather than one per run
         rm -f "$cache/displayfd"; mkfifo "$cache/displayfd"
         Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$cache/displayfd" >/dev/null 2>&1 & xvfb=$!
@@ -117,6 +122,15 @@ wine_part() {
     # Without a window manager (Xvfb) Wine waits 2 s for every top-level window
     # that closes (the main window, each message box) unless it leaves them unmanaged.
     "$repo/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+wine_part() {
+    corpus wine-utf8 wine utf8; corpus treeview-utf8 tree utf8
+    if [ -z "${PROBE_EXE:-}" ]; then
+        build build-win64 "$win64"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe
+    fi
+    mkdir -p "$cache/pw"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; local p=$cache/pw/tolvane-probe.exe
+    wine_setup
     local m=$cache/wine-utf8/manifest.json want t0 t1 k
     echo; machine | tail -1
     echo "Wine: $(wine --version 2>/dev/null), prefix with unmanaged windows; corpus $(python3 -c "import json; d=json.load(open('$m')); print(f\"{d['bytes']/1e6:.0f} MB, {d['lines']} lines, {d['files']} files, UTF-8 host names\")")"
@@ -154,29 +168,76 @@ PY
     fi
     if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
     local base=${BASE:-main}
-    rm -rf "$cache/base-src"; mkdir -p "$cache/base-src"; git -C "$repo" archive "$base" | tar -x -C "$cache/base-src"
-    cmake -S "$cache/base-src" -B "$cache/build-base" >/dev/null && cmake --build "$cache/build-base" -j"$(nproc)" --target tolvane-probe >/dev/null
-    mkdir -p "$cache/pn" "$cache/pb"; cp "$PROBE" "$cache/pn/"; cp "$cache/build-base/tolvane-probe" "$cache/pb/"
+    export_commit "$base" base-src; src=$cache/base-src build build-base
+    mkdir -p "$cache/pn" "$cache/pn8" "$cache/pb"; cp "$PROBE" "$cache/pn/"; cp "$PROBE" "$cache/pn8/"; cp "$cache/build-base/tolvane-probe" "$cache/pb/"
     local m=$cache/main/manifest.json k mode hw t8 t9 tb c8 c9 cb
     machine; echo "base: $base ($(git -C "$repo" rev-parse --short "$base")); corpus main preset, $(du -sm "$cache/main/tree" | cut -f1) MB as CP932, $(du -sm "$cache/main-utf8text/tree" | cut -f1) MB as UTF-8"
-    echo "times: median CPU seconds (user+system)"
+    echo "times: median CPU seconds (user+system), the three runs of a case taking turns"
     printf '\n%-30s %-9s %-9s %-9s %7s %7s  %s\n' case base cp932 utf8 cp/base u8/cp "rows base/cp932/utf8"
     for k in ascii_few:case_on: ja_few:case_on: ja_many:case_on: ascii_many:case_on: ja_many:case_off: \
              ascii_many:case_off: ja_few:case_on:head ascii_many:case_off:head; do
         mode=${k#*:}; hw=${mode#*:}; mode=${mode%:*}; needle "$m" "${k%%:*}" >"$cache/needle"
         [ -n "$hw" ] && hw=$(printf '\x81\xa1')  # ■
+        script "drive	C	$cache/main-utf8text/tree" 'C:\' "$cache/needle" "$hw" "$mode"; mv "$cache/script" "$cache/script8"
         script "drive	C	$cache/main/tree" 'C:\' "$cache/needle" "$hw" "$mode"
-        rm -f "$cache/pb/tolvane.dat"; read -r _ tb _ < <(timeit "$cache/pb/tolvane-probe" "$cache/script"); cb=$(probe_count)
-        rm -f "$cache/pn/tolvane.dat"; read -r _ t9 _ < <(timeit "$cache/pn/tolvane-probe" "$cache/script"); c9=$(probe_count)
-        script "drive	C	$cache/main-utf8text/tree" 'C:\' "$cache/needle" "$hw" "$mode"
-        rm -f "$cache/pn/tolvane.dat"; read -r _ t8 _ < <(timeit "$cache/pn/tolvane-probe" "$cache/script"); c8=$(probe_count)
+        rm -f "$cache"/p[bn]*/tolvane.dat
+        { read -r _ tb _; read -r _ t9 _; read -r _ t8 _; } < <(timeit "$cache/pb/tolvane-probe" "$cache/script" --- \
+            "$cache/pn/tolvane-probe" "$cache/script" --- "$cache/pn8/tolvane-probe" "$cache/script8")
+        cb=$(probe_count); c9=$(probe_count "$cache/out.2"); c8=$(probe_count "$cache/out.3")
         printf '%-30s %-9s %-9s %-9s %7s %7s  %s\n' "${k%%:*} $mode${hw:+ +headword}" "$tb" "$t9" "$t8" \
             "$(awk "BEGIN{printf \"%.3f\", $t9/$tb}")" "$(awk "BEGIN{printf \"%.2f\", $t8/$t9}")" \
             "$cb/$c9/$c8$([ "$cb" = "$c9" ] && [ "$c9" = "$c8" ] || echo ' MISMATCH')"
     done
 }
 
+# This tree's probes against PEER's, the two taking turns: whole-tree searches
+# natively (CPU seconds) and under Wine (wall seconds, REPEAT searches in one
+# run, less the same run over an empty folder, per search).
+peer() {
+    local k m=$cache/main/manifest.json w=$cache/wine-utf8/manifest.json reps=${REPEAT:-10} i this other e0 e1
+    corpus main main cp932; corpus wine-utf8 wine utf8
+    export_commit "${PEER:-main}" peer-src
+    if [ -n "${PEER_NO_LOOKS:-}" ]; then
+        python3 - "$cache/peer-src/search/search.cpp" <<'PY'
+import re, sys
+path = sys.argv[1]; s = open(path).read()
+s, n = re.subn(r'(void CSearchDlg::KeepWindowAlive\([^)]*\)\n\{\n)', r'\1    return;\n', s)
+s, m = re.subn(r'KeepWindowAlive\(GetTickCount64\(\)\);', '', s)
+if n != 1 or m < 1: sys.exit("PEER_NO_LOOKS: the looks of this search.cpp were not found")
+open(path, 'w').write(s)
+PY
+    fi
+    build build-native; src=$cache/peer-src build peer-native
+    build build-win64 "$win64"; src=$cache/peer-src build peer-win64 "$win64"
+    machine; echo "peer: ${PEER:-main} ($(git -C "$repo" rev-parse --short "${PEER:-main}"))${PEER_NO_LOOKS:+ without its looks at the queue}"
+    mkdir -p "$cache/pn" "$cache/pp"; cp "$cache/build-native/tolvane-probe" "$cache/pn/"; cp "$cache/peer-native/tolvane-probe" "$cache/pp/"
+    echo "native: median CPU seconds of the whole run, the two probes taking turns"
+    for k in ascii_few:case_on ascii_many:case_on ja_many:case_on ascii_many:case_off; do
+        needle "$m" "${k%:*}" >"$cache/needle"; script "drive	C	$cache/main/tree" 'C:\' "$cache/needle" "" "${k#*:}"
+        rm -f "$cache/pn/tolvane.dat" "$cache/pp/tolvane.dat"
+        { read -r _ this _; read -r _ other _; } < <(timeit "$cache/pn/tolvane-probe" "$cache/script" --- "$cache/pp/tolvane-probe" "$cache/script")
+        printf '  %-20s rows %6s/%-6s  this %6.3f s  peer %6.3f s  this/peer %5.3f\n' "$k" "$(probe_count)" \
+            "$(probe_count "$cache/out.2")" "$this" "$other" "$(awk "BEGIN{print $this/$other}")"
+    done
+    wine_setup
+    mkdir -p "$cache/empty" "$cache/wn" "$cache/wp"
+    cp "$cache/build-win64/tolvane-probe.exe" "$cache/wn/"; cp "$cache/peer-win64/tolvane-probe.exe" "$cache/wp/"
+    echo "Wine: median wall seconds per search, $reps searches a run, less the same run over an empty folder"
+    for k in empty:case_on ascii_few:case_on ascii_many:case_on ascii_many:case_off; do
+        if [ "${k%:*}" = empty ]; then printf 'Kvarn42' >"$cache/needle"; script "" "Z:$(echo "$cache/empty" | tr / '\\')\\" "$cache/needle" "" case_on
+        else needle "$w" "${k%:*}" >"$cache/needle"; script "" "Z:$(echo "$cache/wine-utf8/tree" | tr / '\\')\\" "$cache/needle" "" "${k#*:}"; fi
+        for ((i = 1; i < reps; i++)); do printf 'click\tsearch\n'; done >>"$cache/script"
+        rm -f "$cache/wn/tolvane.dat" "$cache/wp/tolvane.dat"
+        { read -r this _; read -r other _; } < <(timeit "$repo/tools/wine-run.sh" "$cache/wn/tolvane-probe.exe" "$cache/script" \
+                                                   --- "$repo/tools/wine-run.sh" "$cache/wp/tolvane-probe.exe" "$cache/script")
+        if [ "${k%:*}" = empty ]; then e0=$this; e1=$other; echo "  empty folder: whole runs this $e0 s, peer $e1 s"; continue; fi
+        this=$(awk "BEGIN{print ($this-$e0)/$reps}"); other=$(awk "BEGIN{print ($other-$e1)/$reps}")
+        printf '  %-20s rows %6s/%-6s  this %6.3f s  peer %6.3f s  this/peer %5.3f\n' "$k" "$(probe_count)" \
+            "$(probe_count "$cache/out.2")" "$this" "$other" "$(awk "BEGIN{print $this/$other}")"
+    done
+}
+
 case $what in
-    native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;;
-    *) echo "usage: $0 [native|wine|all|encodings]" >&2; exit 2 ;;
+    native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;;
+    *) echo "usage: $0 [native|wine|all|encodings|peer]" >&2; exit 2 ;;
 esac
