@@ -49,6 +49,9 @@ public:
     // Drawing of a control can be held back while many items are added.
     void SetRedraw(BOOL bRedraw);
     void RedrawNow();
+    // Drops what of the window, its frame included, waits to be painted: it
+    // shows what it showed until it is drawn again.
+    void ValidateRect();
     static CWnd GetFocus();
     // The window's own copy of the system menu (no handle when it has none).
     CMenu GetSystemMenu(BOOL bRevert) const;

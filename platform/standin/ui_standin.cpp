@@ -85,6 +85,8 @@ void CWnd::RedrawNow()
         ++m_hWnd->repaints;
 }
 
+void CWnd::ValidateRect() {}
+
 CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
 
 CMenu CWnd::GetSystemMenu(BOOL) const

@@ -102,6 +102,13 @@ void CWnd::RedrawNow()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+void CWnd::ValidateRect()
+{
+    // The frame too: a list that lost its scroll bars has it waiting as well,
+    // and the paint that follows redraws the whole list.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_VALIDATE | RDW_NOERASE | RDW_NOFRAME | RDW_NOINTERNALPAINT);
+}
+
 CWnd CWnd::GetFocus() { return CWnd(::GetFocus()); }
 
 // CButton
