@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Deterministic CP932 test corpus for the speed benchmark.
 
-  gen_corpus.py OUT [--preset main|wine|big|tree] [--seed N] [--names cp932|utf8|ascii]
+  gen_corpus.py OUT [--preset main|wine|big|tree|walk] [--seed N] [--names cp932|utf8|ascii]
 
 Writes OUT/tree/... (the files to search) and OUT/manifest.json (the needles
 and how many lines hold each).  Presets:
@@ -10,6 +10,7 @@ and how many lines hold each).  Presets:
   big   one 300 MB file of ordinary lines and one 50 MB single-line file
   tree  tree/big with 5,000 subfolders (each with a small file, every other one
         with a subfolder of its own) and tree/other with one subfolder
+  walk  10,200 small files (20-100 lines) in 5,100 folders two levels deep
 --names: host file names in CP932 bytes (what the native probe expects), in
 UTF-8 (what Wine expects) or plain ASCII (safe everywhere).  Content is the same.
 """
@@ -144,7 +145,7 @@ def write_files(out, rng, mode, nlines, nfiles, many, few, pool):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("out")
-    ap.add_argument("--preset", default="main", choices=["main", "wine", "big", "tree"])
+    ap.add_argument("--preset", default="main", choices=["main", "wine", "big", "tree", "walk"])
     ap.add_argument("--seed", type=int, default=20240601)
     ap.add_argument("--names", default="cp932", choices=["cp932", "utf8", "ascii"])
     a = ap.parse_args()
@@ -161,6 +162,23 @@ def main():
             with open(os.path.join(d, "a.txt"), "wb") as fh:
                 fh.write("東京%d\r\n".encode(E) % i)
         info["folders"] = 5000
+    elif a.preset == "walk":
+        # Many small files in many folders: the walk, not the scan, is timed.
+        pool = make_pool(rng, 20000)
+        nfiles = nlines = nbytes = 0
+        for i in range(100):
+            top = os.path.join(os.fsencode(tree), name(rng.choice(DIRS), a.names) + b"%03d" % i)
+            for j in range(51):
+                d = top if j == 50 else os.path.join(top, name(rng.choice(DIRS), a.names) + b"%02d" % j)
+                os.makedirs(d, exist_ok=True)
+                for k in range(2):
+                    f = rng.choice(FILES)
+                    lines = [p[0] for p in rng.choices(pool, k=rng.randint(20, 100))]
+                    data = b"\r\n".join(lines) + b"\r\n"
+                    with open(os.path.join(d, name(f[:2], a.names) + b"_%d" % k + f[2].encode()), "wb") as fh:
+                        fh.write(data)
+                    nfiles += 1; nlines += len(lines); nbytes += len(data)
+        info.update(folders=100 * 51, files=nfiles, lines=nlines, bytes=nbytes)
     elif a.preset == "big":
         pool = make_pool(rng, 100000)
         with open(os.path.join(tree, "ordinary.txt"), "wb") as fh:
