@@ -73,8 +73,19 @@ private:
     void KeepWindowAlive(unsigned long long nNowMs);
 
     // The folders on the current walk path, so a link back to one of them is
-    // not followed again.
-    std::vector<FileIdentity> m_walkPath;
+    // not followed again. Without a link on the path no folder can come round
+    // again, and asking a folder's identity costs as much as listing it under
+    // Wine: identities are asked only once a link is on the path.
+    struct WalkStep {
+        CString strDir;
+        bool bLink;
+        bool bIdentified;
+        FileIdentity id;
+    };
+    std::vector<WalkStep> m_walkPath;
+    // Set by a listing for the folder SearchSubdirectory enters next: whether
+    // its entry is a junction or a link.
+    bool m_bEnteringLink;
     // The progress bar as if it were stepped once per line read; the control
     // itself is told only now and then.
     ProgressModel m_progress;

@@ -22,6 +22,9 @@ public:
     BOOL FindNextFile();
     BOOL IsDirectory() const;
     BOOL IsDots() const;
+    // Whether the current entry has any of the FILE_ATTRIBUTE_ bits of MASK; a
+    // junction or a link to a folder is a directory and a reparse point.
+    BOOL MatchesMask(DWORD dwMask) const;
     CString GetFileName() const;
     void Close();
 

@@ -45,6 +45,9 @@ struct MINMAXINFO {
 #define TRUE 1
 #define FALSE 0
 #define MAX_PATH 260
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x400
 
 struct NMHDR {
     HWND hwndFrom;

@@ -207,6 +207,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     // nothing the restarted progress bar does not.
     results.ValidateRect();
     m_walkPath.clear();
+    m_bEnteringLink = false;
     EnterFolder(strDir);
 
     CFileFind finder;
@@ -216,6 +217,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         if (finder.IsDirectory()) {
             if (finder.IsDots() || nSelectedOnly)
                 continue;
+            m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
             SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
             m_strRelDir = "";
         } else if (finder.GetFileName().Find(strExt) != -1) {
@@ -240,8 +242,10 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
         while (bWorking && SearchGoesOn()) {
             bWorking = finder.FindNextFile();
             if (finder.IsDirectory()) {
-                if (!finder.IsDots())
-                    SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
+                if (finder.IsDots())
+                    continue;
+                m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
+                SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
             } else if (finder.GetFileName().Find(strExt) != -1) {
                 SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
             }
@@ -276,13 +280,28 @@ int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileNam
 // Pushes the folder on the walk path; false when it is already on it.
 bool CSearchDlg::EnterFolder(const CString& strDir)
 {
-    FileIdentity id;
-    if (!GetDirectoryIdentity(strDir, &id))
-        id = FileIdentity{~0ull, m_walkPath.size()};  // unknown: never equal to another
-    for (const FileIdentity& on : m_walkPath)
-        if (on == id)
+    WalkStep step{strDir, m_bEnteringLink, false, FileIdentity{}};
+    m_bEnteringLink = false;
+    bool bLoopPossible = step.bLink;
+    for (const WalkStep& on : m_walkPath)
+        bLoopPossible = bLoopPossible || on.bLink;
+    m_walkPath.push_back(step);
+    if (!bLoopPossible)
+        return true;
+    // A link may lead to any folder, and so may the real subfolders below
+    // it: from the first link on, every folder of the path is compared.
+    for (size_t i = 0; i < m_walkPath.size(); ++i) {
+        WalkStep& s = m_walkPath[i];
+        if (!s.bIdentified && !GetDirectoryIdentity(s.strDir, &s.id))
+            s.id = FileIdentity{~0ull, i};  // unknown: never equal to another
+        s.bIdentified = true;
+    }
+    for (size_t i = 0; i + 1 < m_walkPath.size(); ++i) {
+        if (m_walkPath[i].id == m_walkPath.back().id) {
+            m_walkPath.pop_back();
             return false;
-    m_walkPath.push_back(id);
+        }
+    }
     return true;
 }
 

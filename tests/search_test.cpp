@@ -454,6 +454,24 @@ TEST_F(SearchTest, LinksThatLoopAreWalkedOnce)
               FileColumn(rows));
 }
 
+// The link leads above the reference folder, and the walk comes back into it
+// through an ordinary subfolder, not through a link.
+TEST_F(SearchTest, LinkAboveTheReferenceFolderComesBackThroughAPlainFolder)
+{
+    Put("r/a.txt", "hit\n");
+    Put("r/s/b.txt", "hit\n");
+    Put("other/o.txt", "hit\n");
+    ASSERT_EQ(0, symlink("../..", Host("r/s/p").c_str()));  // the drive root
+    EXPECT_EQ((std::vector<std::string>{"\\a.txt", "\\s\\b.txt", "\\s\\p\\other\\o.txt"}),
+              FileColumn(Search("C:\\r\\", "hit")));
+    // From the root: a second way into r by a link is followed, and p leads
+    // back to the root on both ways.
+    ASSERT_EQ(0, symlink("r", Host("q").c_str()));
+    EXPECT_EQ((std::vector<std::string>{"\\other\\o.txt", "\\q\\a.txt", "\\q\\s\\b.txt", "\\r\\a.txt",
+                                        "\\r\\s\\b.txt"}),
+              FileColumn(Search("C:\\", "hit")));
+}
+
 TEST_F(SearchTest, ThirtyLevelsDeep)
 {
     std::string rel, col0;

@@ -135,6 +135,7 @@ struct CFileFind::Impl {
     struct Entry {
         std::string name;
         bool directory;
+        bool link;  // reached through a symbolic link, as Windows marks a reparse point
     };
     std::vector<Entry> entries;
     size_t next = 0;       // the entry FindNextFile moves to
@@ -172,10 +173,13 @@ BOOL CFileFind::FindFile(const char* pattern)
         bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
         bool dir = dots || e->d_type == DT_DIR;
         bool regular = e->d_type == DT_REG;
+        bool link = e->d_type == DT_LNK;
         if (!dots && !dir && !regular) {
             // A link, or a file system that does not say: look at what it names.
             struct stat st;
             std::string full = hostDir + "/" + name;
+            if (e->d_type == DT_UNKNOWN && lstat(full.c_str(), &st) == 0)
+                link = S_ISLNK(st.st_mode);
             if (stat(full.c_str(), &st) != 0)
                 continue;  // a dangling link names nothing that could be read
             dir = S_ISDIR(st.st_mode);
@@ -185,7 +189,7 @@ BOOL CFileFind::FindFile(const char* pattern)
         // block the search forever.
         if (!dir && !regular)
             continue;
-        impl->entries.push_back({name, dir});
+        impl->entries.push_back({name, dir, link});
     }
     closedir(d);
     if (impl->entries.empty()) {
@@ -212,6 +216,16 @@ BOOL CFileFind::IsDots() const
         return FALSE;
     const std::string& n = m_pImpl->current->name;
     return n == "." || n == "..";
+}
+
+BOOL CFileFind::MatchesMask(DWORD dwMask) const
+{
+    if (!m_pImpl || !m_pImpl->current)
+        return FALSE;
+    DWORD attributes = m_pImpl->current->directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (m_pImpl->current->link)
+        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return (attributes & dwMask) != 0;
 }
 
 CString CFileFind::GetFileName() const

@@ -247,6 +247,8 @@ BOOL CFileFind::IsDots() const
     return IsDirectory() && (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0);
 }
 
+BOOL CFileFind::MatchesMask(DWORD dwMask) const { return (m_pImpl->current.dwFileAttributes & dwMask) != 0; }
+
 CString CFileFind::GetFileName() const { return m_pImpl->currentName; }
 
 void CFileFind::Close()

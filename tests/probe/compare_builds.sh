@@ -52,6 +52,12 @@ put_encoded 'u8bom.txt' UTF-8 '\xef\xbb\xbf' "$utf_text"
 put_encoded 'u16le.txt' UTF-16LE '\xff\xfe' "$utf_text"
 put_encoded 'u16be.txt' UTF-16BE '\xfe\xff' "$utf_text"
 mkdir -p "$work/nat/empty" "$work/win/empty"
+# Links to folders, as Wine shows host links (reparse points): two lead back
+# up the walk path and are not walked again, one leads aside and is walked.
+for l in '..:sub/up' '../..:sub/deeper/back' 'sub/deeper:aside'; do
+    ln -s "${l%%:*}" "$work/nat/${l#*:}"
+    ln -s "${l%%:*}" "$work/win/${l#*:}"
+done
 
 # script OUT REF SELECT: the actions, with REF as the reference folder (ending
 # in "\") and SELECT the tree labels, TAB-separated, of its folder sub.
