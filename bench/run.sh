@@ -1,5 +1,6 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|all|encodings|peer]   (default all;
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer]   (default all;
+#   walk: the Windows build's search of many small files against a bare wide-API loop under Wine;
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
 #   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
@@ -151,6 +152,35 @@ wine_part() {
     tree_case "" "$labels" "$p" "$repo/tools/wine-run.sh"
 }
 
+# The whole-tree search of the Windows build against a bare loop of the same
+# toolchain and listing call that only opens, reads and counts line ends. The
+# programs take turns, and each is timed less its run over an empty folder.
+walk_part() {
+    corpus walk-utf8 walk utf8
+    if [ -z "${PROBE_EXE:-}" ]; then build build-win64 "$win64"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe; fi
+    mkdir -p "$cache/pw" "$cache/empty"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; local p=$cache/pw/tolvane-probe.exe
+    x86_64-w64-mingw32-g++-posix -O2 -municode -static -o "$cache/pw/bare_walk.exe" "$here/bare_walk.cpp"
+    wine_setup
+    local m=$cache/walk-utf8/manifest.json run=$repo/tools/wine-run.sh tree empty s0 s1 b0 b1 bi
+    tree="Z:$(echo "$cache/walk-utf8/tree" | tr / '\\')"; empty="Z:$(echo "$cache/empty" | tr / '\\')"
+    printf 'Kvarn42' >"$cache/needle"; rm -f "$cache/pw/tolvane.dat"
+    script "" "$empty\\" "$cache/needle" "" case_on; mv "$cache/script" "$cache/script-empty"
+    script "" "$tree\\" "$cache/needle" "" case_on
+    echo; machine | tail -1
+    echo "walk (Wine): $(python3 -c "import json; d=json.load(open('$m')); print(f\"{d['files']} files in {d['folders']} folders, {d['bytes']/1e6:.0f} MB, UTF-8 host names\")")"
+    echo "times: median wall seconds of the whole run, the five runs taking turns"
+    { read -r s0 _; read -r s1 _; read -r b0 _; read -r b1 _; read -r bi _; } < <(timeit \
+        "$run" "$p" "$cache/script-empty" --- "$run" "$p" "$cache/script" --- \
+        "$run" "$cache/pw/bare_walk.exe" "$empty" --- "$run" "$cache/pw/bare_walk.exe" "$tree" --- \
+        "$run" "$cache/pw/bare_walk.exe" --identity "$tree")
+    echo "  search: $(grep -a '^msgbox' "$cache/out.2" | tail -1 | cut -f3)"
+    echo "  bare loop: $(cat "$cache/out.4")"
+    awk -v s0="$s0" -v s1="$s1" -v b0="$b0" -v b1="$b1" -v bi="$bi" -v n="$(cut -d' ' -f2 "$cache/out.4")" 'BEGIN {
+        printf "  search %.2f s (whole run %.2f, empty folder %.2f)  bare loop %.2f s (%.2f, %.2f)  ratio %.2f (target <= 1.3)\n",
+               s1 - s0, s1, s0, b1 - b0, b1, b0, (s1 - s0) / (b1 - b0)
+        printf "  bare loop that also asks every folder its identity: %.2f s, %.2f ms more per folder\n", bi - b0, (bi - b1) * 1000 / n }'
+}
+
 encodings() {  # the benchmark corpus as CP932 and as UTF-8; and CP932 against the probe of BASE
     corpus main main cp932
     if [ ! -f "$cache/main-utf8text/done" ]; then
@@ -238,6 +268,6 @@ PY
 }
 
 case $what in
-    native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;;
-    *) echo "usage: $0 [native|wine|all|encodings|peer]" >&2; exit 2 ;;
+    native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
+    *) echo "usage: $0 [native|wine|walk|all|encodings|peer]" >&2; exit 2 ;;
 esac
