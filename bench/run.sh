@@ -173,7 +173,7 @@ walk_part() {
         "$run" "$p" "$cache/script-empty" --- "$run" "$p" "$cache/script" --- \
         "$run" "$cache/pw/bare_walk.exe" "$empty" --- "$run" "$cache/pw/bare_walk.exe" "$tree" --- \
         "$run" "$cache/pw/bare_walk.exe" --identity "$tree")
-    echo "  search: $(grep -a '^msgbox' "$cache/out.2" | tail -1 | cut -f3)"
+    echo "  search: $(grep -a '^msgbox' "$cache/out.2" | tail -1 | cut -f3 | iconv -f cp932 -t utf-8)"
     echo "  bare loop: $(cat "$cache/out.4")"
     awk -v s0="$s0" -v s1="$s1" -v b0="$b0" -v b1="$b1" -v bi="$bi" -v n="$(cut -d' ' -f2 "$cache/out.4")" 'BEGIN {
         printf "  search %.2f s (whole run %.2f, empty folder %.2f)  bare loop %.2f s (%.2f, %.2f)  ratio %.2f (target <= 1.3)\n",
