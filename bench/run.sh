@@ -168,7 +168,7 @@ walk_part() {
     script "" "$tree\\" "$cache/needle" "" case_on
     echo; machine | tail -1
     echo "walk (Wine): $(python3 -c "import json; d=json.load(open('$m')); print(f\"{d['files']} files in {d['folders']} folders, {d['bytes']/1e6:.0f} MB, UTF-8 host names\")")"
-    echo "times: median wall seconds of the whole run, the five runs taking turns"
+    echo "times: median wall seconds of the whole run, the five commands taking turns"
     { read -r s0 _; read -r s1 _; read -r b0 _; read -r b1 _; read -r bi _; } < <(timeit \
         "$run" "$p" "$cache/script-empty" --- "$run" "$p" "$cache/script" --- \
         "$run" "$cache/pw/bare_walk.exe" "$empty" --- "$run" "$cache/pw/bare_walk.exe" "$tree" --- \

@@ -51,7 +51,7 @@ public:
     void RedrawNow();
     // Drops what of the window, its frame included, waits to be painted: it
     // shows what it showed until it is drawn again.
-    void ValidateRect();
+    void DropPendingPaint();
     static CWnd GetFocus();
     // The window's own copy of the system menu (no handle when it has none).
     CMenu GetSystemMenu(BOOL bRevert) const;

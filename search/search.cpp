@@ -205,7 +205,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     // the search's end: painted blank at the first look it would cost a
     // hundredth of a short search under a slow window system, and tell
     // nothing the restarted progress bar does not.
-    results.ValidateRect();
+    results.DropPendingPaint();
     m_walkPath.clear();
     m_bEnteringLink = false;
     EnterFolder(strDir);

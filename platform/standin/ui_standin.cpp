@@ -85,7 +85,7 @@ void CWnd::RedrawNow()
         ++m_hWnd->repaints;
 }
 
-void CWnd::ValidateRect() {}
+void CWnd::DropPendingPaint() {}
 
 CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
 

@@ -102,7 +102,7 @@ void CWnd::RedrawNow()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void CWnd::ValidateRect()
+void CWnd::DropPendingPaint()
 {
     // The frame too: a list that lost its scroll bars has it waiting as well,
     // and the paint that follows redraws the whole list.
