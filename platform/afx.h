@@ -114,6 +114,7 @@ public:
 
 class CListCtrl : public CWnd {
 public:
+    CListCtrl() = default;
     explicit CListCtrl(const CWnd& wnd) : CWnd(wnd.m_hWnd) {}
     int InsertColumn(int nCol, const char* heading, int nFormat, int nWidth);
     int GetColumnCount() const;

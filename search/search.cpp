@@ -42,16 +42,20 @@ CString WidenTabs(const char* line, size_t nLine)
 
 namespace {
 
+// Asks the window for the list only when the file has a row for it: under a
+// slow window system each ask is a round trip to the window server, and most
+// files of a large tree have no row at all.
 class RowSink : public ScanSink {
 public:
-    RowSink(CSearchDlg& dlg, const CString& strFileColumn, CListCtrl& results,
-            void (CSearchDlg::*pfnStep)(uint64_t, bool))
-        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_results(results), m_pfnStep(pfnStep)
+    RowSink(CSearchDlg& dlg, const CString& strFileColumn, void (CSearchDlg::*pfnStep)(uint64_t, bool))
+        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_pfnStep(pfnStep)
     {
     }
 
     void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
     {
+        if (!m_results.GetSafeHwnd())
+            m_results = CListCtrl(m_dlg.GetDlgItem(IDC_RESULTS));
         int n = m_results.GetItemCount();
         m_results.InsertItem(n, m_strFileColumn);
         m_results.SetItemText(n, 1, CString(headword, static_cast<int>(nHeadword)));
@@ -64,7 +68,7 @@ public:
 private:
     CSearchDlg& m_dlg;
     const CString& m_strFileColumn;
-    CListCtrl& m_results;
+    CListCtrl m_results;
     void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
 };
 
@@ -263,7 +267,6 @@ int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileNam
     CRawFile file;
     if (!file.Open(strPath))
         return 0;
-    CListCtrl results(GetDlgItem(IDC_RESULTS));
 
     ScanOptions options;
     options.needle = strSearch;
@@ -271,7 +274,7 @@ int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileNam
     options.marker = strHeadword;
     options.nMarker = static_cast<size_t>(strHeadword.GetLength());
     options.bFold = nCase == 0;
-    RowSink sink(*this, strFileColumn, results, &CSearchDlg::StepProgress);
+    RowSink sink(*this, strFileColumn, &CSearchDlg::StepProgress);
     int nRows = ScanFile(file, options, m_scanBuffers, sink);
     StepProgress(0, false);
     return nRows;
