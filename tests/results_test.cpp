@@ -98,8 +98,9 @@ TEST_F(ResultsTest, OpenFallsBackToNotepadOnlyWithoutAssociationAndReportsOtherF
             EXPECT_EQ("open", g_calls[i].verb);
             EXPECT_EQ(c.files[i], g_calls[i].file);
         }
-        if (c.files.size() == 2)
+        if (c.files.size() == 2) {
             EXPECT_EQ("\"" + kFile + "\"", g_calls[1].parameters);
+        }
         EXPECT_EQ(c.bBox ? std::vector<std::string>{kBox} : std::vector<std::string>{}, g_boxes) << c.answers[0];
     }
 }

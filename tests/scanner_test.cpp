@@ -112,8 +112,9 @@ TEST(Scanner, LinesAroundThePieceLimitAreCutTheSameWhereverTheyStart)
                 ScanOptions options = {needle, 1, "", 0, false};
                 Lengths sink;
                 ScanFile(file, options, buffers, sink);
-                if (*needle == 'x')
+                if (*needle == 'x') {
                     EXPECT_EQ(c.lengths, sink.lengths);
+                }
                 EXPECT_EQ(c.lengths.size() + (offset > 0 ? 1 : 0), sink.lines);
             }
         }
