@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/cstring.h"
 #include "platform/wintypes.h"
@@ -247,6 +248,10 @@ protected:                                             \
     {WM_CONTEXTMENU, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {         \
          static_cast<ThisClass*>(p)->OnContextMenu((HWND)w, GET_X_LPARAM(l), GET_Y_LPARAM(l)); \
      }},
+#define ON_CBN_SELCHANGE(id, memberFxn)                                          \
+    {WM_COMMAND, CBN_SELCHANGE, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
+         static_cast<ThisClass*>(p)->memberFxn();                                \
+     }},
 #define ON_BN_CLICKED(id, memberFxn)                                             \
     {WM_COMMAND, BN_CLICKED, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
          static_cast<ThisClass*>(p)->memberFxn();                                \
@@ -348,6 +353,23 @@ void AfxSetClipboardObserver(AFX_CLIPBOARD_OBSERVER pfn);
 INT_PTR AfxShellExecute(CWnd* pOwner, const char* verb, const char* file, const char* parameters);
 typedef INT_PTR (*AFX_SHELL_OBSERVER)(const char* verb, const char* file, const char* parameters);
 void AfxSetShellObserver(AFX_SHELL_OBSERVER pfn);
+
+// Starts an editor for a file at a line and column, from a command line with
+// the placeholders %path%, %line% and %column% (command_line.h). PATH is
+// given as the product shows it and reaches the editor as the file system
+// names the file. No shell comes in between, so nothing in a name means
+// anything to one. While the shell observer is set it is asked instead, with
+// the verb "open", the program and the rest of the filled command line, and
+// nothing starts. FALSE when the program could not be started.
+BOOL AfxStartEditor(CWnd* pOwner, const char* command, const char* path, uint64_t nLine, uint64_t nColumn);
+
+// The program that the App Paths key registers for EXENAME (the user's key
+// before the machine's), or empty.
+CString AfxGetAppPath(const char* exeName);
+
+// The folders programs are installed in: Program Files, its 32-bit twin, and
+// the user's own Programs folder, those that exist.
+void AfxGetProgramFolders(std::vector<CString>* pFolders);
 
 // While an observer is set, a popup menu is not shown: the observer gets it
 // and answers with the command chosen (0 for none).

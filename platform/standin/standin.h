@@ -3,6 +3,7 @@
 #ifndef TOLVANE_PLATFORM_STANDIN_H
 #define TOLVANE_PLATFORM_STANDIN_H
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,9 @@ struct HMENU__ {
 
 // The last address handed to the shell.
 extern CString g_standinShellOpened;
+
+// The App Paths entries of the stand-in's registry, by program name.
+extern std::map<std::string, CString> g_standinAppPaths;
 
 // What was last put on the clipboard.
 extern CString g_standinClipboard;

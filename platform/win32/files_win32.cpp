@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "platform/files.h"
+#include "platform/win32/win32_internal.h"
 
 namespace {
 
@@ -182,6 +183,19 @@ std::wstring SystemPath(const char* path)
 }
 
 }  // namespace
+
+std::wstring Win32RealPath(const char* path)
+{
+    return ResolveDisplayed(Normalise(Widen(path, std::strlen(path))));
+}
+
+CString Win32Narrow(const std::wstring& text)
+{
+    bool bExact = true;
+    return Narrow(text.data(), text.size(), &bExact);
+}
+
+std::wstring Win32Widen(const char* text) { return Widen(text, std::strlen(text)); }
 
 struct CFileFind::Impl {
     HANDLE hFind = INVALID_HANDLE_VALUE;

@@ -2,6 +2,10 @@
 #ifndef TOLVANE_PLATFORM_WIN32_INTERNAL_H
 #define TOLVANE_PLATFORM_WIN32_INTERNAL_H
 
+#include <string>
+
+#include "platform/cstring.h"
+
 // True while CDialog::MessageBox waits inside ::MessageBoxA: the probe's hook
 // answers only the boxes the program itself opens.
 bool Win32InsideMessageBox();
@@ -10,5 +14,15 @@ bool Win32InsideMessageBox();
 // start does it, and so does dialog creation, since the probe and the tests
 // build dialogs without going through WinMain.
 void Win32InitCommonControls();
+
+// The path as the file system names it, without the "\\?\" prefix: a
+// CP932 path of the product, made absolute, with names shown with "?" mapped
+// back to their real characters.
+std::wstring Win32RealPath(const char* path);
+
+// CP932 text of UTF-16 text; a character CP932 lacks becomes "?".
+CString Win32Narrow(const std::wstring& text);
+// UTF-16 text of CP932 text.
+std::wstring Win32Widen(const char* text);
 
 #endif
