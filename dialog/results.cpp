@@ -1,12 +1,16 @@
-// What a user does with the rows of a search: open a row's file or its
-// folder, copy rows, select them all, from the keyboard, the mouse or the
-// context menu; and the layout that lets the list take a larger window.
+// What a user does with the rows of a search: open a row's file at its line
+// or its folder, copy rows, select them all, from the keyboard, the mouse or
+// the context menu; and the layout that lets the list take a larger window.
 #include "dialog/search_dlg.h"
 
 namespace {
 
 // Context-menu commands; the menu answers with the one chosen.
-enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdSelectAll };
+enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor };
+
+// The list's columns: file, line, headword, the line itself.
+const int kColumns = 4;
+const int kTextColumn = 3;
 
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
@@ -19,11 +23,32 @@ CString CSearchDlg::RowFilePath(int nRow)
     return m_strSearchedDir + strFile.Mid(1);
 }
 
+bool CSearchDlg::GetRowPlace(int nRow, uint64_t* pLine, uint64_t* pColumn) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_rowPlaces.size())
+        return false;
+    *pLine = m_rowPlaces[static_cast<size_t>(nRow)].nLine;
+    *pColumn = m_rowPlaces[static_cast<size_t>(nRow)].nColumn;
+    return true;
+}
+
+// In the editor in force, at the row's line and column; without one, with
+// the file type's own program.
 void CSearchDlg::OpenRowFile(int nRow)
 {
-    if (nRow < 0)
+    uint64_t nLine = 0, nColumn = 0;
+    if (!GetRowPlace(nRow, &nLine, &nColumn))
         return;
     CString strPath = RowFilePath(nRow);
+    EditorInForce editor = Editor();
+    if (!editor.strCommand.IsEmpty()) {
+        if (!AfxStartEditor(this, editor.strCommand, strPath, nLine, nColumn)) {
+            CString strMessage;
+            strMessage.Format("エディタを起動できませんでした。\n%s", static_cast<const char*>(editor.strCommand));
+            MessageBox(strMessage, "Error!", MB_ICONHAND);
+        }
+        return;
+    }
     INT_PTR nResult = AfxShellExecute(this, "open", strPath, nullptr);
     // A file type with no program of its own is still text to this tool.
     if (nResult == SE_ERR_NOASSOC)
@@ -33,6 +58,16 @@ void CSearchDlg::OpenRowFile(int nRow)
         strMessage.Format("ファイル「%s」を開けませんでした。", static_cast<const char*>(strPath));
         MessageBox(strMessage, "Error!", MB_ICONHAND);
     }
+}
+
+void CSearchDlg::EditEditorSettings()
+{
+    CEditorDlg dlg(m_editor, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_editor = dlg.m_choice;
+    m_editor.Store(m_ini);
+    m_ini.Save(IniPath());
 }
 
 void CSearchDlg::OpenRowFolder(int nRow)
@@ -47,16 +82,35 @@ void CSearchDlg::OpenRowFolder(int nRow)
     }
 }
 
+// The columns as the list shows them, tab-separated, a row a line.
 void CSearchDlg::CopySelectedRows()
 {
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     CString strText;
     for (int n = results.GetNextItem(-1, LVNI_SELECTED); n >= 0; n = results.GetNextItem(n, LVNI_SELECTED)) {
-        for (int nCol = 0; nCol < 3; ++nCol) {
+        for (int nCol = 0; nCol < kColumns; ++nCol) {
             CString strCell = results.GetItemText(n, nCol);
             strText += WidenTabs(strCell, static_cast<size_t>(strCell.GetLength()));
-            strText += nCol < 2 ? "\t" : "\r\n";
+            strText += nCol < kColumns - 1 ? "\t" : "\r\n";
         }
+    }
+    if (!strText.IsEmpty())
+        AfxSetClipboardText(this, strText);
+}
+
+// "PATH(LINE,COLUMN): TEXT" lines, which Japanese editors jump from.
+void CSearchDlg::CopySelectedRowsAsTagJump()
+{
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    CString strText;
+    for (int n = results.GetNextItem(-1, LVNI_SELECTED); n >= 0; n = results.GetNextItem(n, LVNI_SELECTED)) {
+        uint64_t nLine = 0, nColumn = 0;
+        GetRowPlace(n, &nLine, &nColumn);
+        strText += RowFilePath(n);
+        strText.AppendFormat("(%llu,%llu): ", static_cast<unsigned long long>(nLine),
+                             static_cast<unsigned long long>(nColumn));
+        strText += results.GetItemText(n, kTextColumn);
+        strText += "\r\n";
     }
     if (!strText.IsEmpty())
         AfxSetClipboardText(this, strText);
@@ -117,8 +171,11 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
         menu.AppendMenu(MF_STRING, kCmdFolder, "フォルダを開く(&F)");
         menu.AppendMenu(MF_SEPARATOR);
         menu.AppendMenu(MF_STRING, kCmdCopy, "コピー(&C)\tCtrl+C");
+        menu.AppendMenu(MF_STRING, kCmdTagJump, "タグジャンプ形式でコピー(&T)");
     }
     menu.AppendMenu(bRows ? MF_STRING : MF_STRING | MF_GRAYED, kCmdSelectAll, "すべて選択(&A)\tCtrl+A");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, kCmdEditor, "エディタの設定(&E)...");
     UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, this);
     menu.DestroyMenu();
 
@@ -127,7 +184,9 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     case kCmdOpen: OpenRowFile(nFocused); break;
     case kCmdFolder: OpenRowFolder(nFocused); break;
     case kCmdCopy: CopySelectedRows(); break;
+    case kCmdTagJump: CopySelectedRowsAsTagJump(); break;
     case kCmdSelectAll: SelectAllRows(); break;
+    case kCmdEditor: EditEditorSettings(); break;
     default: break;
     }
 }

@@ -43,6 +43,7 @@ BOOL CSearchDlg::OnInitDialog()
         CString strAboutMenu = AfxLoadString(IDS_ABOUTBOX);
         if (!strAboutMenu.IsEmpty()) {
             sysMenu.AppendMenu(MF_SEPARATOR);
+            sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
     }
@@ -52,11 +53,14 @@ BOOL CSearchDlg::OnInitDialog()
 
     BuildTree();
     LoadSettings();
+    m_ini.Load(IniPath());
+    m_editor.Load(m_ini);
 
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 100);
-    results.InsertColumn(1, "見出し語", LVCFMT_LEFT, 100);
-    results.InsertColumn(2, "一致内容", LVCFMT_LEFT, 1000);
+    results.InsertColumn(1, "行", LVCFMT_RIGHT, 50);
+    results.InsertColumn(2, "見出し語", LVCFMT_LEFT, 100);
+    results.InsertColumn(3, "一致内容", LVCFMT_LEFT, 1000);
     results.SetExtendedStyle(LVS_EX_FULLROWSELECT);
 
     LoadHistory();
@@ -70,6 +74,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
         dlgAbout.DoModal();
+    } else if ((nID & 0xFFF0) == IDM_EDITOR) {
+        EditEditorSettings();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

@@ -4,10 +4,12 @@
 
 #include <vector>
 
+#include "dialog/editor.h"
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "resource.h"
 #include "search/scanner.h"
+#include "settings/ini_file.h"
 
 class CSearchDlg : public CDialog {
 public:
@@ -33,13 +35,24 @@ public:
                             CString strExt, int nCase);
     int SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
                    CString strHeadword, int nCase);
+    // One row at the end of RESULTS: the file column, the line number, the
+    // headword line and the matching line as read (its tabs not yet widened).
+    void AddResultRow(CListCtrl& results, const CString& strFileColumn, uint64_t nLine, uint64_t nColumn,
+                      const char* headword, size_t nHeadword, const char* line, size_t nLineLength);
 
-    // Results list: the file of a row, opening it, its folder, copy, select all.
+    // Results list: the file of a row and where in it the row's line is,
+    // opening it, its folder, copy, select all.
     CString RowFilePath(int nRow);
+    bool GetRowPlace(int nRow, uint64_t* pLine, uint64_t* pColumn) const;
     void OpenRowFile(int nRow);
     void OpenRowFolder(int nRow);
     void CopySelectedRows();
+    void CopySelectedRowsAsTagJump();
     void SelectAllRows();
+
+    // The editor rows are opened in, and its settings dialog.
+    EditorInForce Editor() const { return ResolveEditor(m_editor); }
+    void EditEditorSettings();
 
 protected:
     void DoDataExchange() override;
@@ -92,6 +105,17 @@ private:
     int m_nShownPos;
     unsigned long long m_nLastShownMs;
     ScanBuffers m_scanBuffers;
+
+    // Line and column of each row, in the list's order.
+    struct RowPlace {
+        uint64_t nLine;
+        uint64_t nColumn;
+    };
+    std::vector<RowPlace> m_rowPlaces;
+
+    // The settings tolvane.dat has no room for.
+    CIniFile m_ini;
+    EditorChoice m_editor;
     // While a search runs the window handles paint messages and what other
     // windows send; commands that arrive meanwhile must not start a second
     // search or end the dialog in the middle of the walk.

@@ -103,6 +103,26 @@ UINT OnPopupMenu(const CMenu& menu)
     return 0;
 }
 
+// The command line a `set editor` action types into the editor settings.
+std::string g_strEditorToType;
+bool g_bEditorTyped = false;
+
+// The editor settings are given their text and OK; any other dialog is
+// closed as Esc would close it.
+void OnModal(CDialog* pDialog)
+{
+    if (pDialog->GetTemplateID() == IDD_EDITOR) {
+        // No text is no editor chosen: the list's automatic choice.
+        if (g_strEditorToType.empty())
+            CComboBox(pDialog->GetDlgItem(IDC_EDITOR_PRESET)).PickEntry(0);
+        pDialog->GetDlgItem(IDC_EDITOR_COMMAND).SetWindowText(g_strEditorToType.c_str());
+        g_bEditorTyped = true;
+        pDialog->OnCommand(IDOK, BN_CLICKED);
+    } else {
+        pDialog->OnCommand(IDCANCEL, BN_CLICKED);
+    }
+}
+
 struct Key {
     const char* name;
     UINT nVirtKey;
@@ -171,7 +191,9 @@ std::string CheckAction(const Fields& f)
                    ? ""
                    : "drive needs a letter and a host folder";
     if (a == "set")
-        return f.size() == 3 && Lookup(kFields, f[1]) ? "" : "set needs refdir|search|headword|ext and a text";
+        return f.size() == 3 && (Lookup(kFields, f[1]) || f[1] == "editor")
+                   ? ""
+                   : "set needs refdir|search|headword|ext|editor and a text";
     if (a == "click")
         return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|search|exit";
     if (a == "pick")
@@ -259,7 +281,14 @@ private:
     std::string Do(const Fields& f)
     {
         const std::string& a = f[0];
-        if (a == "set") {
+        if (a == "set" && f[1] == "editor") {
+            // Through the system menu's entry and the dialog's own OK.
+            g_strEditorToType = f[2];
+            g_bEditorTyped = false;
+            m_dlg->SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);
+            if (!g_bEditorTyped)
+                return "set editor: the editor settings did not open";
+        } else if (a == "set") {
             m_dlg->GetDlgItem(Lookup(kFields, f[1])->id).SetWindowText(f[2].c_str());
         } else if (a == "click") {
             CButton(m_dlg->GetDlgItem(Lookup(kClicks, f[1])->id)).Click();
@@ -388,15 +417,19 @@ private:
     {
         for (const Control& c : kFields)
             Event({"field", c.name, Escape(m_dlg->GetDlgItem(c.id).GetWindowText())});
+        Event({"field", "editor", Escape(m_dlg->Editor().strCommand)});
         for (const Control& c : kChecks)
             Event({"check", c.name, std::to_string(CButton(m_dlg->GetDlgItem(c.id)).GetCheck())});
         CComboBox combo(m_dlg->GetDlgItem(IDC_SEARCH_TEXT));
         for (int i = 0, n = combo.GetCount(); i < n; ++i)
             Event({"history", std::to_string(i), Escape(combo.GetLBText(i))});
         CListCtrl list(m_dlg->GetDlgItem(IDC_RESULTS));
-        for (int i = 0, n = list.GetItemCount(); i < n; ++i)
-            Event({"row", Escape(list.GetItemText(i, 0)), Escape(list.GetItemText(i, 1)),
-                   Escape(list.GetItemText(i, 2))});
+        for (int i = 0, n = list.GetItemCount(); i < n; ++i) {
+            uint64_t nLine = 0, nColumn = 0;
+            m_dlg->GetRowPlace(i, &nLine, &nColumn);
+            Event({"row", Escape(list.GetItemText(i, 0)), Escape(list.GetItemText(i, 2)),
+                   Escape(list.GetItemText(i, 3)), std::to_string(nLine), std::to_string(nColumn)});
+        }
         std::string selrows = "selrows";
         for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
             selrows += "\t" + std::to_string(i);
@@ -453,5 +486,6 @@ int RunProbeScript(const std::string& script)
     AfxSetClipboardObserver(OnClipboard);
     AfxSetShellObserver(OnShell);
     AfxSetPopupMenuObserver(OnPopupMenu);
+    AfxSetModalObserver(OnModal);
     return Probe().Run(actions);
 }

@@ -3,9 +3,12 @@
 #define TOLVANE_RES_RESOURCE_H
 
 #define IDM_ABOUTBOX        0x0010
+#define IDM_EDITOR          0x0020
 #define IDD_ABOUTBOX        100
 #define IDS_ABOUTBOX        101
 #define IDD_SEARCH_DIALOG   102
+#define IDD_EDITOR          103
+#define IDS_EDITOR          104
 #define IDR_MAINFRAME       128
 #define IDB_FOLDER_CLOSED   130
 #define IDB_FOLDER_OPEN     131
@@ -21,5 +24,8 @@
 #define IDC_SELECTED_ONLY   1009
 #define IDC_WEBSITE         1010
 #define IDC_SEARCH_TEXT     1012
+#define IDC_EDITOR_PRESET   1013
+#define IDC_EDITOR_COMMAND  1014
+#define IDC_EDITOR_IN_FORCE 1015
 
 #endif

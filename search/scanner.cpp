@@ -340,7 +340,7 @@ private:
     void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword)
     {
         if (!m_bUtf8) {
-            m_sink.OnMatch(line, nLine, headword, nHeadword);
+            m_sink.OnMatch(line, nLine, headword, nHeadword, 0, 0);
             return;
         }
         if (m_b.shown.size() < nLine + nHeadword)
@@ -348,7 +348,7 @@ private:
         char* out = m_b.shown.data();
         size_t nShownLine = Utf8To932(line, nLine, out);
         size_t nShownHead = Utf8To932(headword, nHeadword, out + nShownLine);
-        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead);
+        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, 0, 0);
     }
 
     // Moves the headword up to the last line before LIMIT that holds the

@@ -52,15 +52,12 @@ public:
     {
     }
 
-    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
+    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
+                 uint64_t nColumn) override
     {
         if (!m_results.GetSafeHwnd())
             m_results = CListCtrl(m_dlg.GetDlgItem(IDC_RESULTS));
-        int n = m_results.GetItemCount();
-        m_results.InsertItem(n, m_strFileColumn);
-        m_results.SetItemText(n, 1, CString(headword, static_cast<int>(nHeadword)));
-        m_results.SetItemText(n, 2, WidenTabs(line, nLine));
-        ++m_dlg.m_nHits;
+        m_dlg.AddResultRow(m_results, m_strFileColumn, nLineNo, nColumn, headword, nHeadword, line, nLine);
     }
 
     void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
@@ -110,6 +107,12 @@ void CSearchDlg::OnOK()
         m_bSearchAgain = true;
         return;
     }
+    // Enter on a row opens it, as in any list; anywhere else it searches.
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    if (CWnd::GetFocus().m_hWnd == results.m_hWnd && results.GetNextItem(-1, LVNI_FOCUSED) >= 0) {
+        OpenRowFile(results.GetNextItem(-1, LVNI_FOCUSED));
+        return;
+    }
     do {
         m_bSearchAgain = false;
         RunSearchCommand();
@@ -139,6 +142,7 @@ void CSearchDlg::RunSearchCommand()
     m_nShownPos = 1;
     m_nLastShownMs = GetTickCount64();
     results.DeleteAllItems();
+    m_rowPlaces.clear();
     m_strRelDir = "";
     m_bSearching = true;
     m_nStopRequest = kBusyGoOn;
@@ -257,6 +261,20 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
         m_walkPath.pop_back();
     }
     m_strRelDir = strSavedRelDir;
+}
+
+void CSearchDlg::AddResultRow(CListCtrl& results, const CString& strFileColumn, uint64_t nLine, uint64_t nColumn,
+                              const char* headword, size_t nHeadword, const char* line, size_t nLineLength)
+{
+    int n = results.GetItemCount();
+    CString strLine;
+    strLine.Format("%llu", static_cast<unsigned long long>(nLine));
+    results.InsertItem(n, strFileColumn);
+    results.SetItemText(n, 1, strLine);
+    results.SetItemText(n, 2, CString(headword, static_cast<int>(nHeadword)));
+    results.SetItemText(n, 3, WidenTabs(line, nLineLength));
+    m_rowPlaces.push_back(RowPlace{nLine, nColumn});
+    ++m_nHits;
 }
 
 int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,

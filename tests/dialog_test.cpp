@@ -47,16 +47,18 @@ TEST_F(DialogTest, StartsWithCaptionColumnsAndFocusOnSearchButton)
     CListCtrl results(dlg_.GetDlgItem(IDC_RESULTS));
     struct Column {
         const char* heading;
+        int format;
         int width;
     };
-    const Column expected[] = {{"ファイル名", 100}, {"見出し語", 100}, {"一致内容", 1000}};
-    ASSERT_EQ(3, results.GetColumnCount());
-    for (int i = 0; i < 3; ++i) {
+    const Column expected[] = {
+        {"ファイル名", LVCFMT_LEFT, 100}, {"行", LVCFMT_RIGHT, 50}, {"見出し語", LVCFMT_LEFT, 100}, {"一致内容", LVCFMT_LEFT, 1000}};
+    ASSERT_EQ(4, results.GetColumnCount());
+    for (int i = 0; i < 4; ++i) {
         CString heading;
         int format = -1, width = 0;
         ASSERT_TRUE(results.GetColumn(i, heading, format, width));
         EXPECT_STREQ(expected[i].heading, heading) << i;
-        EXPECT_EQ(LVCFMT_LEFT, format) << i;
+        EXPECT_EQ(expected[i].format, format) << i;
         EXPECT_EQ(expected[i].width, width) << i;
     }
     EXPECT_EQ(static_cast<DWORD>(LVS_EX_FULLROWSELECT), results.GetExtendedStyle());
@@ -95,32 +97,36 @@ TEST_F(DialogTest, ExitEndsTheDialogAndWritesNothing)
     EXPECT_NE(0, ::access(SettingsFile().c_str(), F_OK));
 }
 
-TEST_F(DialogTest, SystemMenuEndsWithSeparatorAndAboutEntry)
+TEST_F(DialogTest, SystemMenuEndsWithSeparatorEditorAndAboutEntries)
 {
     CMenu menu = dlg_.GetSystemMenu(FALSE);
     int n = menu.GetMenuItemCount();
-    ASSERT_GE(n, 2);
-    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 2].flags);
+    ASSERT_GE(n, 3);
+    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 3].flags);
+    EXPECT_EQ(static_cast<UINT>(IDM_EDITOR), menu.GetMenuItemID(n - 2));
+    EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 2));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), menu.GetMenuItemID(n - 1));
     EXPECT_STREQ("tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...", menu.GetMenuString(n - 1));
 }
 
-TEST_F(DialogTest, SystemCommandsSixteenToThirtyOneOpenTheAboutBox)
+// The system keeps the low four bits of a command for itself.
+TEST_F(DialogTest, SystemCommandsOpenTheAboutBoxAndTheEditorSettings)
 {
     struct Case {
         UINT command;
-        bool opensAbout;
+        UINT opens;  // the dialog template, 0 for none
     };
-    const Case cases[] = {{0x0010, true}, {0x0011, true}, {0x001F, true}, {0x000F, false},
-                          {0x0020, false}, {SC_MINIMIZE, false}, {0xF010, false}};
+    const Case cases[] = {{0x0010, IDD_ABOUTBOX}, {0x0011, IDD_ABOUTBOX}, {0x001F, IDD_ABOUTBOX}, {0x000F, 0},
+                          {0x0020, IDD_EDITOR},   {0x002F, IDD_EDITOR},   {0x0030, 0},            {SC_MINIMIZE, 0},
+                          {0xF010, 0}};
     AfxSetModalObserver(RecordModal);
     for (const Case& c : cases) {
         g_modalTemplates.clear();
         LRESULT result;
         BOOL handled = dlg_.DispatchToMessageMap(WM_SYSCOMMAND, c.command, 0, &result);
-        EXPECT_EQ(c.opensAbout, g_modalTemplates == std::vector<UINT>{IDD_ABOUTBOX}) << std::hex << c.command;
+        EXPECT_EQ(c.opens ? std::vector<UINT>{c.opens} : std::vector<UINT>{}, g_modalTemplates) << std::hex << c.command;
         // Everything else goes on to the default window processing.
-        EXPECT_EQ(c.opensAbout, handled != FALSE) << std::hex << c.command;
+        EXPECT_EQ(c.opens != 0, handled != FALSE) << std::hex << c.command;
     }
 }
 

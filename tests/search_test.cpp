@@ -131,8 +131,8 @@ protected:
         CListCtrl list(Item(IDC_RESULTS));
         std::vector<Row> rows;
         for (int i = 0; i < list.GetItemCount(); ++i)
-            rows.emplace_back(std::string(list.GetItemText(i, 0)), std::string(list.GetItemText(i, 1)),
-                              std::string(list.GetItemText(i, 2)));
+            rows.emplace_back(std::string(list.GetItemText(i, 0)), std::string(list.GetItemText(i, 2)),
+                              std::string(list.GetItemText(i, 3)));
         return rows;
     }
 

@@ -1,6 +1,6 @@
-// What several native tests share: the settings file lies beside the
-// running test executable, each test starts and ends without it, and its
-// content is read whole.
+// What several native tests share: the settings files lie beside the
+// running test executable, each test starts and ends without them, and a
+// file's content is read whole.
 #ifndef TOLVANE_TESTS_TEST_SUPPORT_H
 #define TOLVANE_TESTS_TEST_SUPPORT_H
 
@@ -20,8 +20,11 @@ inline std::string SettingsFile()
 inline void RemoveSettings()
 {
     std::error_code ec;
-    std::filesystem::remove_all(SettingsFile(), ec);
-    std::filesystem::remove_all(SettingsFile() + ".new", ec);
+    std::string ini = SettingsFile().substr(0, SettingsFile().size() - 4) + ".ini";
+    for (const std::string& path : {SettingsFile(), ini}) {
+        std::filesystem::remove_all(path, ec);
+        std::filesystem::remove_all(path + ".new", ec);
+    }
 }
 
 // The whole content of a file, or kMissing when it cannot be read.

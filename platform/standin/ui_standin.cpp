@@ -193,8 +193,11 @@ void CButton::Click()
                 s->check = s == h ? 1 : 0;
         }
     }
-    if (type != kBsGroupBox)
-        h->parent->pDialog->OnCommand(static_cast<UINT>(h->id), BN_CLICKED);
+    if (type == kBsGroupBox)
+        return;
+    // A button takes the focus from the mouse, as it does on Windows.
+    g_standinFocus = h;
+    h->parent->pDialog->OnCommand(static_cast<UINT>(h->id), BN_CLICKED);
 }
 
 int CComboBox::GetCount() const { return m_hWnd ? static_cast<int>(m_hWnd->items.size()) : 0; }

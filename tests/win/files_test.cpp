@@ -123,7 +123,7 @@ protected:
         CButton(m_dlg.GetDlgItem(IDOK)).Click();
         std::vector<Row> rows;
         for (int i = 0; i < list.GetItemCount(); ++i)
-            rows.emplace_back(std::string(list.GetItemText(i, 0)), std::string(list.GetItemText(i, 2)));
+            rows.emplace_back(std::string(list.GetItemText(i, 0)), std::string(list.GetItemText(i, 3)));
         std::sort(rows.begin(), rows.end());
         return rows;
     }

@@ -21,15 +21,16 @@ TEST(Window, StartUpStateOnRealControls)
     ProbePumpMessages();
     EXPECT_STREQ("トルヴァン検索", dlg.GetCaption());
     CListCtrl results(dlg.GetDlgItem(IDC_RESULTS));
-    const char* headings[] = {"ファイル名", "見出し語", "一致内容"};
-    const int widths[] = {100, 100, 1000};
-    ASSERT_EQ(3, results.GetColumnCount());
-    for (int i = 0; i < 3; ++i) {
+    const char* headings[] = {"ファイル名", "行", "見出し語", "一致内容"};
+    const int widths[] = {100, 50, 100, 1000};
+    const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
+    ASSERT_EQ(4, results.GetColumnCount());
+    for (int i = 0; i < 4; ++i) {
         CString heading;
         int format = -1, width = 0;
         ASSERT_TRUE(results.GetColumn(i, heading, format, width));
         EXPECT_STREQ(headings[i], heading);
-        EXPECT_EQ(LVCFMT_LEFT, format & LVCFMT_JUSTIFYMASK);
+        EXPECT_EQ(formats[i], format & LVCFMT_JUSTIFYMASK);
         EXPECT_EQ(widths[i], width);
     }
     EXPECT_EQ(static_cast<DWORD>(LVS_EX_FULLROWSELECT), results.GetExtendedStyle());
