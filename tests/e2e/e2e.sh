@@ -101,7 +101,7 @@ read -r l t r b < <(peek "$title" | awk -F'\t' '$1=="control" && $2==1001 { prin
 xdotool mousemove $((l + 40)) $((t + 32)) click 1
 sleep 0.5
 xdotool key ctrl+a ctrl+c
-printf '%s\n' '\メモ.txt	## はじめに	検索の例です。' '\メモ.txt	## つぎに	    検索する行' '\sub\深い.txt		検索' |
+printf '%s\n' '\メモ.txt	2	## はじめに	検索の例です。' '\メモ.txt	5	## つぎに	    検索する行' '\sub\深い.txt	1		検索' |
   LC_ALL=C sort > "$out/expected-clipboard.txt"
 copied=
 for _ in $(seq 1 40); do
@@ -125,6 +125,39 @@ xdotool windowactivate --sync "$notepad" key alt+F4 2>/dev/null || true
 for _ in $(seq 1 40); do xdotool search --name '(メモ|深い)\.txt' >/dev/null 2>&1 || break; sleep 0.25; done
 win=$(wait_window "$title") || fail "the main window is gone"
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+sleep 0.5
+
+# An editor chosen in the editor settings, reached from the system menu (its
+# entry is the one above the about entry, which is the last): the サクラエディタ
+# preset below the automatic choice, then OK. Not installed, it is started by
+# its bare name, which the system finds first beside the program: there a
+# stand-in records how it was started.
+xdotool key alt+space
+sleep 1
+xdotool key --delay 200 Up Up Return
+editor_title=$(printf 'エディタの設定')
+wait_window "$editor_title" >/dev/null || fail "no editor settings dialog"
+xdotool key --delay 200 Down
+sleep 0.5
+shot editor-settings
+[ "$(peek "$editor_title" | awk -F'\t' '$1=="control" && $2==1014 { print $9 }')" = 'sakura.exe -Y=%line% -X=%column% "%path%"' ] ||
+  fail "the preset wrote '$(peek "$editor_title" | awk -F'\t' '$1=="control" && $2==1014 { print $9 }')'"
+xdotool key Return
+for _ in $(seq 1 40); do xdotool search --name "^$editor_title\$" >/dev/null 2>&1 || break; sleep 0.25; done
+grep -q '^EditorCommand=sakura.exe -Y=%line% -X=%column% "%path%"' "$out/app/tolvane.ini" ||
+  fail "tolvane.ini holds '$(cat "$out/app/tolvane.ini" 2>/dev/null)'"
+cp "$win64/fake-editor.exe" "$out/app/sakura.exe"
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+read -r l t r b < <(peek "$title" | awk -F'\t' '$1=="control" && $2==1001 && $3=="SysListView32" { print $5, $6, $7, $8 }')
+xdotool mousemove $((l + 40)) $((t + 32)) click --repeat 2 --delay 80 1
+for _ in $(seq 1 80); do [ -e "$out/app/editor-command.txt" ] && break; sleep 0.25; done
+[ -e "$out/app/editor-command.txt" ] || fail "a double-click started no editor"
+started=$(iconv -f UTF-16LE -t UTF-8 "$out/app/editor-command.txt")
+datadir="Z:$(printf '%s' "$out/data" | tr '/' '\\')"
+case "$started" in
+  "\"sakura.exe\" -Y=2 -X=1 \"$datadir\\メモ.txt\"" | "\"sakura.exe\" -Y=1 -X=1 \"$datadir\\sub\\深い.txt\"") ;;
+  *) fail "the editor was started as '$started'" ;;
+esac
 sleep 0.5
 
 # The window made larger, as its frame dragged would: the list takes the room.
@@ -176,6 +209,15 @@ xdotool key --delay 200 Up Return
 about=$(wait_window "$(printf 'tolvaneのﾊﾞｰｼﾞｮﾝ情報')") || fail "no about box"
 shot about-box
 peek "$(printf 'tolvaneのﾊﾞｰｼﾞｮﾝ情報')" | grep -q 'https://tolvane.example.jp/' || fail "about box shows no web address"
+xdotool key Escape
+sleep 0.5
+# The editor chosen before the restart is still the one in force.
+xdotool key alt+space
+sleep 1
+xdotool key --delay 200 Up Up Return
+wait_window "$editor_title" >/dev/null || fail "no editor settings dialog after the restart"
+kept=$(peek "$editor_title" | awk -F'\t' '$1=="control" && $2==1014 { print $9 }')
+[ "$kept" = 'sakura.exe -Y=%line% -X=%column% "%path%"' ] || fail "after a restart the editor is '$kept'"
 xdotool key Escape
 sleep 0.5
 xdotool key Escape

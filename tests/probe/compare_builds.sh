@@ -94,6 +94,15 @@ dump
 set	search	needle
 click	search
 dump
+# The editor at each row's line and column: line 1 at its 99,995th character.
+set	editor	"C:\ed\my ed.exe" -n%line% -c%column% "%path%"
+dblclick	0
+rows	1
+key	results	enter
+key	results	ctrl+a
+context	0	タグジャンプ形式でコピー
+set	editor	
+dump
 set	search	?
 click	search
 dump
@@ -172,8 +181,14 @@ for line in sys.stdin.buffer:
         line = b"clipboard\t" + b"\\r\\n".join(sorted(rows[:-1]) + rows[-1:]) + b"\n"
     sys.stdout.buffer.write(line)'
 }
-sort_clipboard <"$work/native.raw" | normalize >"$work/native.out"
-sort_clipboard <"$work/windows.raw" | normalize >"$work/windows.out"
+# Full paths (tag-jump copies, editors started) name the folder each build searched.
+unref() {
+    python3 -c 'import sys
+ref = sys.argv[1].encode().replace(b"\\", b"\\\\")
+sys.stdout.buffer.write(sys.stdin.buffer.read().replace(ref, b"@REF@"))' "$1"
+}
+sort_clipboard <"$work/native.raw" | unref "$ref_native" | normalize >"$work/native.out"
+sort_clipboard <"$work/windows.raw" | unref "$ref_windows" | normalize >"$work/windows.out"
 
 # A run that shows nothing would agree with any other.
 if ! grep -a -q '^row	' "$work/native.out" || ! grep -a -q '^msgbox	' "$work/native.out" ||

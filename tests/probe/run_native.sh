@@ -154,6 +154,20 @@ rows	0	1
 context	1	コピー(C)
 context	0	すべて選択
 dump
+# Rows opened in an editor at their line and column: a double-click, Enter
+# on the focused row and 開く; tag-jump lines of the selection.
+set	editor	"C:\ed\my ed.exe" -n%line% -c%column% "%path%"
+dblclick	0
+rows	1
+key	results	enter
+context	2	開く
+rows	0	2
+context	0	タグジャンプ形式でコピー
+dump
+# No editor chosen and none installed: the file type's program, as before.
+set	editor	
+key	results	enter
+dump
 resize	1200	800
 dump
 resize	100	100
