@@ -53,8 +53,6 @@ BOOL CSearchDlg::OnInitDialog()
 
     BuildTree();
     LoadSettings();
-    m_ini.Load(IniPath());
-    m_editor.Load(m_ini);
 
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 100);

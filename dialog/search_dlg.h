@@ -8,6 +8,7 @@
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "resource.h"
+#include "search/file_mask.h"
 #include "search/scanner.h"
 #include "settings/ini_file.h"
 
@@ -125,6 +126,14 @@ private:
     unsigned long long m_nLastLookMs;
     unsigned long long m_nLastListDrawMs;
     int m_nDrawnRows;
+
+    // What the walk takes, fixed once per search: the files the file-name
+    // field accepts, the folders it does not enter, whether files with a NUL
+    // near their start are left out, and how many were.
+    CFileFilter m_fileFilter;
+    CNameMasks m_excludedFolders;
+    bool m_bSkipBinary = true;
+    int m_nBinaryFiles = 0;
 
     // The folder the last search walked (ending in "\"): the rows' paths are
     // relative to it, whatever the reference field says afterwards.

@@ -44,6 +44,9 @@ struct FileIdentity {
 };
 bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId);
 
+// Whether the path names an existing folder (a file, or nothing, is not one).
+bool IsExistingDirectory(const char* path);
+
 // Unbuffered reading of a whole file in large blocks.
 class CRawFile {
 public:

@@ -31,13 +31,21 @@ struct Control {
     const char* name;
     int id;
 };
-const Control kFields[] = {
-    {"refdir", IDC_REFDIR}, {"search", IDC_SEARCH_TEXT}, {"headword", IDC_HEADWORD}, {"ext", IDC_EXT}};
-const Control kChecks[] = {
-    {"case_on", IDC_CASE_ON}, {"case_off", IDC_CASE_OFF}, {"selected_only", IDC_SELECTED_ONLY}};
+// In the order a dump prints them; the editor's command line, which no field
+// of the window holds, comes after ext.
+const Control kFields[] = {{"refdir", IDC_REFDIR},
+                           {"search", IDC_SEARCH_TEXT},
+                           {"headword", IDC_HEADWORD},
+                           {"ext", IDC_EXT},
+                           {"exclude", IDC_EXCLUDE}};
+const Control kChecks[] = {{"case_on", IDC_CASE_ON},
+                           {"case_off", IDC_CASE_OFF},
+                           {"selected_only", IDC_SELECTED_ONLY},
+                           {"skip_binary", IDC_SKIP_BINARY}};
 const Control kClicks[] = {{"case_on", IDC_CASE_ON},
                            {"case_off", IDC_CASE_OFF},
                            {"selected_only", IDC_SELECTED_ONLY},
+                           {"skip_binary", IDC_SKIP_BINARY},
                            {"search", IDOK},
                            {"exit", IDCANCEL}};
 
@@ -86,9 +94,9 @@ std::string CheckAction(const Fields& f)
     if (a == "set")
         return f.size() == 3 && (Lookup(kFields, f[1]) || f[1] == "editor")
                    ? ""
-                   : "set needs refdir|search|headword|ext|editor and a text";
+                   : "set needs refdir|search|headword|ext|editor|exclude and a text";
     if (a == "click")
-        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|search|exit";
+        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|skip_binary|search|exit";
     if (a == "pick")
         return f.size() == 2 && IsNumber(f[1]) ? "" : "pick needs an index";
     if (a == "select" || a == "expand" || a == "collapse")
@@ -308,9 +316,11 @@ private:
 
     void Dump()
     {
-        for (const Control& c : kFields)
+        for (const Control& c : kFields) {
             Event({"field", c.name, Escape(m_dlg->GetDlgItem(c.id).GetWindowText())});
-        Event({"field", "editor", Escape(m_dlg->Editor().strCommand)});
+            if (c.id == IDC_EXT)
+                Event({"field", "editor", Escape(m_dlg->Editor().strCommand)});
+        }
         for (const Control& c : kChecks)
             Event({"check", c.name, std::to_string(CButton(m_dlg->GetDlgItem(c.id)).GetCheck())});
         CComboBox combo(m_dlg->GetDlgItem(IDC_SEARCH_TEXT));

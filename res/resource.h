@@ -27,5 +27,7 @@
 #define IDC_EDITOR_PRESET   1013
 #define IDC_EDITOR_COMMAND  1014
 #define IDC_EDITOR_IN_FORCE 1015
+#define IDC_EXCLUDE         1016
+#define IDC_SKIP_BINARY     1017
 
 #endif

@@ -72,6 +72,20 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// "*.*" is every name to a Windows user, a name without a dot too; blanks
+// after an excluding '!' are no part of its mask.
+std::string AsWindowsReads(std::string mask)
+{
+    bool bExclude = !mask.empty() && mask[0] == '!';
+    size_t start = bExclude ? 1 : 0;
+    while (start < mask.size() && IsBlank(mask[start]))
+        ++start;
+    std::string rest = mask.substr(start);
+    if (rest == "*.*")
+        rest = "*";
+    return bExclude ? "!" + rest : rest;
+}
+
 // The ';'-separated pieces of TEXT, folded, blanks around each cut off,
 // empty ones left out. The text is walked by characters so that a lead byte
 // keeps whatever byte follows it, as the match reads it.
@@ -98,7 +112,7 @@ std::vector<std::string> SplitMasks(const char* text)
                 last = c + CharLength(text, c, n);
         }
         if (last > first)
-            pieces.push_back(Folded(text + first, last - first));
+            pieces.push_back(AsWindowsReads(Folded(text + first, last - first)));
         start = ++b;
     }
     return pieces;

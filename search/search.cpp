@@ -4,20 +4,7 @@
 
 #include "dialog/search_dlg.h"
 #include "platform/mbcs.h"
-
-namespace {
-
-// The walk puts one "\" after a typed folder that lacks it; the 5C trail
-// byte of a final ソ or 表 is not a separator.
-CString WithSeparator(const CString& strDir)
-{
-    int nLast = strDir.ReverseFind('\\');
-    if (nLast >= 0 && nLast == strDir.GetLength() - 1)
-        return strDir;
-    return strDir + "\\";
-}
-
-}  // namespace
+#include "search/folder_text.h"
 
 // Every tab becomes four blanks, wherever it stands. A 09 right after a lead
 // byte is that character's second byte, as Find sees it, and stays.
@@ -192,6 +179,13 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         MessageBox("参照ディレクトリを指示してください", "Error!", MB_ICONHAND);
         return;
     }
+    // A pasted path often ends in a blank; a folder that is not there would
+    // otherwise read as one searched in which nothing was found.
+    CString strDir = WithSeparator(NormalisedFolderText(strRefDir));
+    if (!IsExistingDirectory(strDir)) {
+        MessageBox("参照ディレクトリが見つかりません。", "Error!", MB_ICONHAND);
+        return;
+    }
 
     SaveSettings();
 
@@ -201,11 +195,11 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         strHeadword.MakeLower();
     }
     CString strExt = GetDlgItem(IDC_EXT).GetWindowText();
-    if (!strExt.IsEmpty() && strExt.Find(".") == -1)
-        strExt = "." + strExt;
+    m_fileFilter = CFileFilter(strExt);
+    m_excludedFolders = CNameMasks(GetDlgItem(IDC_EXCLUDE).GetWindowText());
+    m_bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
     int nSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck();
 
-    CString strDir = WithSeparator(strRefDir);
     m_strSearchedDir = strDir;
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
@@ -223,12 +217,12 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     while (bWorking && SearchGoesOn()) {
         bWorking = finder.FindNextFile();
         if (finder.IsDirectory()) {
-            if (finder.IsDots() || nSelectedOnly)
+            if (finder.IsDots() || nSelectedOnly || m_excludedFolders.Matches(finder.GetFileName()))
                 continue;
             m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
             SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
             m_strRelDir = "";
-        } else if (finder.GetFileName().Find(strExt) != -1) {
+        } else if (m_fileFilter.Accepts(finder.GetFileName())) {
             SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
         }
     }
@@ -250,11 +244,12 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
         while (bWorking && SearchGoesOn()) {
             bWorking = finder.FindNextFile();
             if (finder.IsDirectory()) {
-                if (finder.IsDots())
+                // An excluded folder costs no more than its entry in this listing.
+                if (finder.IsDots() || m_excludedFolders.Matches(finder.GetFileName()))
                     continue;
                 m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
                 SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
-            } else if (finder.GetFileName().Find(strExt) != -1) {
+            } else if (m_fileFilter.Accepts(finder.GetFileName())) {
                 SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
             }
         }

@@ -1,6 +1,7 @@
 // The settings file tolvane.dat beside the executable: five setting lines,
 // then the search text and the drop-down history. It is written whole, in one
-// step, so a search that is killed never leaves a half-written file.
+// step, so a search that is killed never leaves a half-written file. The
+// settings that came later live in tolvane.ini beside it, written the same way.
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -12,6 +13,12 @@ namespace {
 
 const int kHistoryFirstLine = 6;
 const int kHistoryEntries = 11;
+
+const char kExcludeKey[] = "ExcludeFolders";
+const char kSkipBinaryKey[] = "SkipBinary";
+// Folders of version control and packages: copies of the user's files and
+// compressed objects, which only repeat rows or spoil them.
+const char kDefaultExclude[] = ".git;.svn;.hg;.vs;node_modules";
 
 void AppendLine(std::string& file, const CString& line)
 {
@@ -86,6 +93,11 @@ void CSearchDlg::SaveSettings()
     for (int i = 0, n = history.GetCount(); i < n; ++i)
         AppendLine(file, history.GetLBText(i));
     WriteFileReplacing(SettingsPath(), file.data(), file.size());
+
+    m_ini.Set(kExcludeKey, GetDlgItem(IDC_EXCLUDE).GetWindowText());
+    m_ini.Set(kSkipBinaryKey, CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() ? "1" : "0");
+    m_editor.Store(m_ini);
+    m_ini.Save(IniPath());
 }
 
 // The file already holds this press's history (written before the search);
@@ -109,6 +121,12 @@ void CSearchDlg::LoadSettings()
     CButton(GetDlgItem(nCase == 1 ? IDC_CASE_ON : IDC_CASE_OFF)).SetCheck(BST_CHECKED);
     if (ReadSettingsLine(5).Compare("1") == 0)
         CButton(GetDlgItem(IDC_SELECTED_ONLY)).SetCheck(BST_CHECKED);
+
+    m_ini.Load(IniPath());
+    m_editor.Load(m_ini);
+    GetDlgItem(IDC_EXCLUDE).SetWindowText(m_ini.Get(kExcludeKey, kDefaultExclude));
+    if (m_ini.Get(kSkipBinaryKey, "1") != "0")
+        CButton(GetDlgItem(IDC_SKIP_BINARY)).SetCheck(BST_CHECKED);
 }
 
 void CSearchDlg::LoadHistory()

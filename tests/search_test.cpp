@@ -42,6 +42,7 @@ const char kResult[] = "検索結果";
 const Box kNoMatchBox = {kResult, kNoMatch, MB_OK};
 const Box kNoSearchBox = {"Error!", "検索文字列を指示してください", 0x10};
 const Box kNoFolderBox = {"Error!", "参照ディレクトリを指示してください", 0x10};
+const Box kMissingFolderBox = {"Error!", "参照ディレクトリが見つかりません。", 0x10};
 Box CountBox(int n)
 {
     char text[64];
@@ -325,8 +326,14 @@ TEST_F(SearchTest, RefusalsAndReports)
         {"C:\\", "", {kNoSearchBox, kNoMatchBox}, false},
         {"C:\\", "hit", {CountBox(12)}, true},
         {"C:\\", "absent", {kNoMatchBox}, true},
-        {"C:\\nowhere\\", "hit", {kNoMatchBox}, true},
-        {"nasi", "hit", {kNoMatchBox}, true},  // a field reading nasi is not empty
+        // A folder that is not there is no search that found nothing.
+        {"C:\\nowhere\\", "hit", {kMissingFolderBox, kNoMatchBox}, false},
+        {"nasi", "hit", {kMissingFolderBox, kNoMatchBox}, false},  // a field reading nasi is not empty
+        {"C:\\f0.txt", "hit", {kMissingFolderBox, kNoMatchBox}, false},
+        // The folder as Windows reads a typed path.
+        {"C:\\ ", "hit", {CountBox(12)}, true},
+        {"C:\\.", "hit", {CountBox(12)}, true},
+        {"C:/nowhere/..", "hit", {CountBox(12)}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("refdir '" + c.refdir + "' search '" + c.search + "'");

@@ -210,6 +210,7 @@ TEST_F(SettingsTest, WhatAValidatedPressWrites)
         {"C:\\", "HW", "TXT", false, true, "ABC", {"C:\\", "HW", "TXT", "0", "1", "ABC"}},
         {"C:\\", "見出し", "", true, true, "ア", {"C:\\", "見出し", "", "1", "1", "ア"}},
     };
+    fs::create_directories(m_root + "/docs");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.search);
         RemoveSettings();
@@ -290,8 +291,9 @@ TEST_F(SettingsTest, LongLinesSurviveARestart)
     std::string search, refdir = "C:\\";
     while (search.size() < 5000)
         search += "検索abc\x83\x5c";
+    // A folder that is there, written the long way round.
     while (refdir.size() < 5000)
-        refdir += "\x83\x5c" "folder\\";
+        refdir += "\x83\x5c" "folder\\..\\";
     Start();
     Press(refdir, search);
     Start();

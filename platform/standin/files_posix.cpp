@@ -250,6 +250,13 @@ bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId)
     return true;
 }
 
+bool IsExistingDirectory(const char* path)
+{
+    std::string host;
+    struct stat st;
+    return HostPath(path, &host) && stat(host.empty() ? "/" : host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 CRawFile::CRawFile() : m_handle(-1) {}
 
 CRawFile::~CRawFile() { Close(); }

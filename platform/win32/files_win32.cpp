@@ -291,6 +291,12 @@ bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId)
     return true;
 }
 
+bool IsExistingDirectory(const char* path)
+{
+    DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 CRawFile::CRawFile() : m_handle(reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE)) {}
 
 CRawFile::~CRawFile() { Close(); }

@@ -144,15 +144,21 @@ TEST(ProgramResources, MainDialogTemplate)
         {-1, "STATIC", "\x8EQ\x8F\xC6\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A", 5, 0, 60, 8, kLabel},
         // 検索文字
         {-1, "STATIC", "\x8C\x9F\x8D\xF5\x95\xB6\x8E\x9A", 105, 0, 28, 8, kLabel},
-        // 拡張子
-        {-1, "STATIC", "\x8Ag\x92\xA3\x8Eq", 360, 135, 25, 8, kLabel},
-        {IDC_EXT, "EDIT", "", 360, 145, 40, 14, kEdit},
+        // ファイル名
+        {-1, "STATIC", "\x83t\x83@\x83" "C\x83\x8B\x96\xBC", 360, 135, 45, 8, kLabel},
+        {IDC_EXT, "EDIT", "", 360, 145, 65, 14, kEdit},
         {IDC_PROGRESS, "msctls_progress32", "Progress1", 105, 285, 250, 14, kChild | WS_BORDER},
         // 進行状況
         {-1, "STATIC", "\x90i\x8Ds\x8F\xF3\x8B\xB5", 70, 290, 30, 10, kLabel},
         // 選択フォルダのみ
         {IDC_SELECTED_ONLY, "BUTTON", "\x91I\x91\xF0\x83t\x83H\x83\x8B\x83_\x82\xCC\x82\xDD", 360, 170, 68, 10,
          kChild | BS_AUTOCHECKBOX | WS_TABSTOP},
+        // 除外フォルダ
+        {-1, "STATIC", "\x8F\x9C\x8AO\x83t\x83H\x83\x8B\x83_", 360, 185, 50, 8, kLabel},
+        {IDC_EXCLUDE, "EDIT", "", 360, 195, 65, 14, kEdit},
+        // バイナリファイルを除く
+        {IDC_SKIP_BINARY, "BUTTON", "\x83o\x83" "C\x83i\x83\x8A\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8F\x9C\x82\xAD", 360, 215, 65, 20,
+         kChild | BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP},
         {IDC_SEARCH_TEXT, "COMBOBOX", "", 105, 10, 205, 105, kChild | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP},
     };
     CheckItems(t, expected, sizeof(expected) / sizeof(expected[0]));
@@ -219,6 +225,7 @@ TEST(ProgramResources, EveryResourceIsJapanese)
         UINT id;
     } const resources[] = {
         {RT_DIALOG, IDD_SEARCH_DIALOG}, {RT_DIALOG, IDD_ABOUTBOX},      {RT_STRING, IDS_ABOUTBOX / 16 + 1},
+        {RT_DIALOG, IDD_EDITOR},        {RT_STRING, IDS_EDITOR / 16 + 1},
         {RT_GROUP_ICON, IDR_MAINFRAME}, {RT_BITMAP, IDB_FOLDER_CLOSED}, {RT_BITMAP, IDB_FOLDER_OPEN},
         {RT_VERSION, 1},
     };

@@ -49,8 +49,8 @@ TEST(Window, TabVisitsControlsInTemplateOrderSkippingRadiosAndLabels)
 {
     CSearchDlg dlg;
     ASSERT_TRUE(dlg.Create());
-    const std::vector<int> expected = {IDCANCEL,     IDC_TREE, IDC_RESULTS,       IDC_REFDIR,      IDC_HEADWORD,
-                                       IDC_EXT,      IDC_SELECTED_ONLY, IDC_SEARCH_TEXT, IDOK};
+    const std::vector<int> expected = {IDCANCEL, IDC_TREE,          IDC_RESULTS, IDC_REFDIR,      IDC_HEADWORD, IDC_EXT,
+                                       IDC_SELECTED_ONLY, IDC_EXCLUDE, IDC_SKIP_BINARY, IDC_SEARCH_TEXT, IDOK};
     std::vector<int> visited;
     HWND hCtl = GetDlgItem(dlg.m_hWnd, IDOK);
     for (size_t i = 0; i < expected.size() + 2 && (visited.empty() || visited.back() != IDOK); ++i) {
