@@ -20,6 +20,8 @@ struct Line {
     size_t start;
     size_t end;      // position of its '\n', or the region end
     size_t content;  // end of the text the program sees
+    size_t match;    // where the text first stands in it, once it is found there
+    size_t columns;  // and the columns before that (Utf8Columns, StepTo)
 };
 
 inline Line LineAt(const char* t, size_t len, size_t h)
@@ -30,6 +32,8 @@ inline Line LineAt(const char* t, size_t len, size_t h)
     const void* next = std::memchr(t + h, '\n', len - h);
     line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : len;
     line.content = line.end;
+    line.match = line.start;
+    line.columns = 0;
     if (next && line.content > line.start && t[line.content - 1] == '\r')
         --line.content;
     if (const void* nul = std::memchr(t + line.start, 0, line.content - line.start))
@@ -38,17 +42,41 @@ inline Line LineAt(const char* t, size_t len, size_t h)
 }
 
 // Steps from a known character boundary B of a CP932 text ending at END up
-// to H; true when H is a boundary too.
-inline bool StepTo(const unsigned char* t, size_t& b, size_t h, size_t end)
+// to H, adding the characters stepped over to COLUMNS (each is one column in
+// a Windows editor, a tab and a double-byte character too); true when H is a
+// boundary too.
+inline bool StepTo(const unsigned char* t, size_t& b, size_t& columns, size_t h, size_t end)
 {
-    while (b < h)
+    while (b < h) {
         b += (IsLeadByte932(t[b]) && b + 1 < end) ? 2 : 1;
+        ++columns;
+    }
     return b == h;
 }
 
 inline bool IsUtf8Tail(unsigned char c)
 {
     return (c & 0xC0) == 0x80;
+}
+
+// The columns of the N bytes of UTF-8 text at P as a Windows editor counts
+// them, in UTF-16 code units: two for a character outside the BMP, one for
+// any other, and one for each byte that no well-formed character holds (the
+// one a UTF-16 file's lone surrogate became too). P starts a character and
+// none runs on past N.
+inline size_t Utf8Columns(const char* p, size_t n)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(p);
+    size_t columns = 0;
+    for (size_t i = 0; i < n; ++columns) {
+        unsigned cp;
+        size_t len = t[i] < 0x80 ? 1 : Utf8Char(t + i, n - i, &cp);
+        if (len == 0 || len == SIZE_MAX)
+            len = 1;
+        columns += len == 4 ? 1 : 0;
+        i += len;
+    }
+    return columns;
 }
 
 // Finds the lines that hold one text (the search string or the headword
@@ -111,7 +139,8 @@ public:
     }
 
     // The first line at or after FROM holding the text at a position before
-    // LIMIT; LEN is where the region's bytes end.
+    // LIMIT, with the position of the text's first match in it; LEN is where
+    // the region's bytes end.
     bool NextLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine)
     {
         while (from < limit) {
@@ -134,8 +163,16 @@ public:
                 m_bLineKnown = true;
             }
             const Line line = m_line;
-            if (m_bFold ? FoldedLineHolds(data, line) : HoldsAt(data, line, h)) {
+            // Candidates come in order from the line's start (FROM is never
+            // inside a line already passed over), so the first that holds is
+            // the line's first match; without case the folded line is
+            // searched from its start.
+            size_t match = h, columns = 0;
+            if (m_bFold ? FoldedLineHolds(data, line, &match, &columns) : HoldsAt(data, line, h, &columns)) {
                 *pLine = line;
+                pLine->match = match;
+                // UTF-8 matches need no walk to be found; their columns do.
+                pLine->columns = m_bUtf8 ? Utf8Columns(data + line.start, match - line.start) : columns;
                 return true;
             }
             // Without case the whole line has been looked at.
@@ -204,7 +241,7 @@ private:
         return std::memcmp(window, m_text, m_n) == 0;
     }
 
-    bool HoldsAt(const char* data, const Line& line, size_t h)
+    bool HoldsAt(const char* data, const Line& line, size_t h, size_t* pColumns)
     {
         if (h + m_n > line.content)
             return false;
@@ -213,16 +250,22 @@ private:
         if (m_boundaryLine != line.start || m_boundary > h) {
             m_boundaryLine = line.start;
             m_boundary = line.start;
+            m_boundaryColumns = 0;
         }
-        return StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, h, line.content) &&
-               EndsWhole(h, line.content);
+        bool bHolds = StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, m_boundaryColumns, h,
+                             line.content) &&
+                      EndsWhole(h, line.content);
+        *pColumns = m_boundaryColumns;  // those before H when it holds: the walk stopped there
+        return bHolds;
     }
 
     // A text that ends in a lead byte stands only at the end of a line:
     // anywhere else that byte takes the next one as its second.
     bool EndsWhole(size_t h, size_t end) const { return !m_bLoneLeadLast || h + m_n == end; }
 
-    bool FoldedLineHolds(const char* data, const Line& line)
+    // Folding keeps every character's length, so a position in the folded
+    // line is the same one in the line as read.
+    bool FoldedLineHolds(const char* data, const Line& line, size_t* pMatch, size_t* pColumns)
     {
         size_t n = line.content - line.start;
         if (m_scratch.size() < n + 1)
@@ -230,16 +273,19 @@ private:
         char* f = m_scratch.data();
         std::memcpy(f, data + line.start, n);
         MakeLower(f, n);
-        size_t b = 0;
+        size_t b = 0, columns = 0;
         for (size_t from = 0; from + m_n <= n;) {
             const char* hit = FindBytes(f + from, n - from, m_text, m_n);
             if (!hit)
                 return false;
+            size_t h = static_cast<size_t>(hit - f);
+            *pMatch = line.start + h;
             if (m_bUtf8)
                 return true;
-            size_t h = static_cast<size_t>(hit - f);
-            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, h, n) && EndsWhole(h, n))
+            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, columns, h, n) && EndsWhole(h, n)) {
+                *pColumns = columns;
                 return true;
+            }
             from = h + 1;
         }
         return false;
@@ -256,7 +302,8 @@ private:
     char m_mid = 0;
     size_t m_boundaryLine = SIZE_MAX;
     size_t m_boundary = 0;
-    Line m_line = {0, 0, 0};
+    size_t m_boundaryColumns = 0;  // characters from the line's start to m_boundary
+    Line m_line = {0, 0, 0, 0, 0};
     bool m_bLineKnown = false;
 };
 

@@ -62,12 +62,36 @@ public:
     }
 
     // Scans [0, len) of the data buffer, whole lines only: each ends with
-    // '\n' but the last, which may end at LEN (end of file, or a piece of an
-    // over-long line).
-    void Scan(size_t len)
+    // '\n' but the last, which may end at LEN (end of file); returns the
+    // number of line ends in it.
+    uint64_t Scan(size_t len)
+    {
+        size_t counted = 0;
+        uint64_t nLineEnds = ScanRegion(len, &counted);
+        // The lines after the last match are counted here, once: the count
+        // of the region is made up of the counts to its matches.
+        nLineEnds += CountByte(m_b.data.data() + counted, len - counted, '\n');
+        m_nLineNo += nLineEnds;
+        m_nColumnsBefore = 0;
+        return nLineEnds;
+    }
+
+    // Scans a piece of an over-long line, of NCOLUMNS columns: the line goes
+    // on at the start of the next region, with the same number.
+    void ScanPiece(size_t len, uint64_t nColumns)
+    {
+        size_t counted = 0;
+        ScanRegion(len, &counted);
+        m_nColumnsBefore += nColumns;
+    }
+
+private:
+    // Scans [0, len); returns the line ends before *PCOUNTED, how far its
+    // lines have been counted.
+    uint64_t ScanRegion(size_t len, size_t* pCounted)
     {
         if (!m_pNeedle)
-            return;
+            return 0;
         const char* data = m_b.data.data();
         m_len = len;
         m_markerPos = 0;
@@ -75,26 +99,36 @@ public:
         m_bHeadInRegion = false;
         m_pNeedle->Reset();
         m_pMarker->Reset();
+        // Lines are counted up to each match, on from the one before, so
+        // that the region's bytes are counted once in all.
+        size_t counted = 0;
+        uint64_t nLineNo = m_nLineNo;
         Line line;
         for (size_t pos = 0; pos < len && m_pNeedle->NextLine(data, len, pos, len, &line); pos = line.end + 1) {
             Headword(line.end);
+            nLineNo += CountByte(data + counted, line.start - counted, '\n');
+            counted = line.start;
+            // Only the region's first line can go on from an earlier piece.
+            uint64_t nColumn = (line.start == 0 ? m_nColumnsBefore : 0) + line.columns + 1;
             Report(data + line.start, line.content - line.start,
                    m_bHeadInRegion ? data + m_headStart : m_b.headword.data(),
-                   m_bHeadInRegion ? m_headLen : m_b.headword.size());
+                   m_bHeadInRegion ? m_headLen : m_b.headword.size(), nLineNo, nColumn);
             ++m_nMatches;
         }
         // A headword line of this block may serve matches in the next ones.
         Headword(len);
         if (m_bHeadInRegion)
             m_b.headword.assign(data + m_headStart, m_headLen);
+        *pCounted = counted;
+        return nLineNo - m_nLineNo;
     }
 
-private:
     // Rows are code page 932 text whatever the file is.
-    void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword)
+    void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
+                uint64_t nColumn)
     {
         if (!m_bUtf8) {
-            m_sink.OnMatch(line, nLine, headword, nHeadword);
+            m_sink.OnMatch(line, nLine, headword, nHeadword, nLineNo, nColumn);
             return;
         }
         if (m_b.shown.size() < nLine + nHeadword)
@@ -102,7 +136,7 @@ private:
         char* out = m_b.shown.data();
         size_t nShownLine = Utf8To932(line, nLine, out);
         size_t nShownHead = Utf8To932(headword, nHeadword, out + nShownLine);
-        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead);
+        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, nLineNo, nColumn);
     }
 
     // Moves the headword up to the last line before LIMIT that holds the
@@ -145,26 +179,21 @@ private:
     size_t m_len = 0;
     int m_nMatches = 0;
     size_t m_markerPos = 0;
-    Line m_nextMarker = {0, 0, 0};
+    Line m_nextMarker = {0, 0, 0, 0, 0};
     bool m_bNextMarker = false;
     bool m_bMarkersDone = false;
     bool m_bHeadInRegion = false;
     size_t m_headStart = 0;
     size_t m_headLen = 0;
+    uint64_t m_nLineNo = 1;          // of the region's first line
+    uint64_t m_nColumnsBefore = 0;   // of its earlier pieces, when it is cut
 };
-
-uint64_t CountLines(const char* p, size_t len, bool bTail)
-{
-    uint64_t n = CountByte(p, len, '\n');
-    if (bTail && len > 0 && p[len - 1] != '\n')
-        ++n;
-    return n;
-}
 
 // Where to cut a line that has no end within kMaxLinePiece + 1 bytes: after
 // as many whole characters as fit in kMaxLinePiece. The byte after the cut is
-// known and is no LF, so a CR before it is no line end either.
-size_t PieceEnd(const char* p, bool bUtf8)
+// known and is no LF, so a CR before it is no line end either. *PCOLUMNS is
+// the piece's columns, for the matches in the rest of the line.
+size_t PieceEnd(const char* p, bool bUtf8, uint64_t* pColumns)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(p);
     size_t b = 0;
@@ -175,14 +204,19 @@ size_t PieceEnd(const char* p, bool bUtf8)
             --start;
         unsigned cp;
         size_t len = start < kMaxLinePiece ? Utf8Char(t + start, kMaxLinePiece + 1 - start, &cp) : 0;
-        return len != 0 && (len == SIZE_MAX || start + len > kMaxLinePiece) ? start : kMaxLinePiece;
+        b = len != 0 && (len == SIZE_MAX || start + len > kMaxLinePiece) ? start : kMaxLinePiece;
+        *pColumns = Utf8Columns(p, b);
+        return b;
     }
-    for (;;) {
+    // The walk to the cut counts the columns on the way.
+    uint64_t nColumns = 0;
+    for (;; ++nColumns) {
         size_t w = IsLeadByte932(t[b]) ? 2 : 1;
         if (b + w > kMaxLinePiece)
             break;
         b += w;
     }
+    *pColumns = nColumns;
     return b;
 }
 
@@ -262,9 +296,10 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         // came whole within one read. It is cut once it is known to be
         // longer, wherever the reads happened to end.
         while (have > kMaxLinePiece && !std::memchr(data, '\n', kMaxLinePiece + 1)) {
-            size_t piece = PieceEnd(data, bUtf8);
+            uint64_t nColumns;
+            size_t piece = PieceEnd(data, bUtf8, &nColumns);
             sink.OnLines(1);
-            scan.Scan(piece);
+            scan.ScanPiece(piece, nColumns);
             std::memmove(data, data + piece, have - piece);
             have -= piece;
         }
@@ -277,8 +312,10 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
                 continue;
             end = static_cast<size_t>(last - data) + 1;
         }
-        sink.OnLines(CountLines(data, end, eof));
-        scan.Scan(end);
+        // The lines are told after the region's rows: they are counted on the
+        // way to its matches. A last line without a line end is a line too.
+        uint64_t nLineEnds = scan.Scan(end);
+        sink.OnLines(nLineEnds + (eof && end > 0 && data[end - 1] != '\n' ? 1 : 0));
         if (eof)
             break;
         std::memmove(data, data + end, have - end);

@@ -52,7 +52,8 @@ public:
     {
     }
 
-    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
+    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t,
+                 uint64_t) override
     {
         if (!m_results.GetSafeHwnd())
             m_results = CListCtrl(m_dlg.GetDlgItem(IDC_RESULTS));
