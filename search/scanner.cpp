@@ -7,256 +7,10 @@
 #include "platform/bytesearch.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
+#include "search/matcher.h"
+#include "search/textsource.h"
 
 namespace {
-
-const size_t kReadBlock = 256u << 10;
-
-// One line of the block: [start, end) is the text up to its line end;
-// content stops earlier at a NUL or at the CR of a CR LF.
-struct Line {
-    size_t start;
-    size_t end;      // position of its '\n', or the region end
-    size_t content;  // end of the text the program sees
-};
-
-Line LineAt(const char* t, size_t len, size_t h)
-{
-    Line line;
-    const char* prev = FindLastByte(t, h, '\n');
-    line.start = prev ? static_cast<size_t>(prev - t) + 1 : 0;
-    const void* next = std::memchr(t + h, '\n', len - h);
-    line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : len;
-    line.content = line.end;
-    if (next && line.content > line.start && t[line.content - 1] == '\r')
-        --line.content;
-    if (const void* nul = std::memchr(t + line.start, 0, line.content - line.start))
-        line.content = static_cast<size_t>(static_cast<const char*>(nul) - t);
-    return line;
-}
-
-// Steps from a known character boundary B of a CP932 text ending at END up
-// to H; true when H is a boundary too.
-bool StepTo(const unsigned char* t, size_t& b, size_t h, size_t end)
-{
-    while (b < h)
-        b += (IsLeadByte932(t[b]) && b + 1 < end) ? 2 : 1;
-    return b == h;
-}
-
-bool IsUtf8Tail(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// Finds the lines that hold one text (the search string or the headword
-// marker) on a character boundary. Raw bytes are first filtered on the
-// text's first and last byte (and a middle one when case counts); without
-// case, the filter admits every byte that folds to them, and only a line
-// that passes is folded and checked.
-//
-// In UTF-8 text (and in the same text for the scan of a UTF-16 file) the
-// text is the well-formed UTF-8 of the search string or marker. Its first
-// byte starts a character, and text is walked so that such a byte always
-// starts one (mbcs.h), so every raw match is on a boundary by itself.
-class Matcher {
-public:
-    Matcher(const char* text, size_t n, bool bFold, bool bUtf8, std::vector<char>& scratch)
-        : m_text(text), m_n(n), m_bFold(bFold), m_bUtf8(bUtf8), m_scratch(scratch)
-    {
-        m_first.count = m_last.count = 0;
-        if (n == 0)
-            return;
-        const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-        if (bUtf8) {
-            InitUtf8(t);
-            return;
-        }
-        size_t lastChar = 0;
-        for (size_t b = 0; b < n; b += (IsLeadByte932(t[b]) && b + 1 < n) ? 2 : 1)
-            lastChar = b;
-        m_first.Add(t[0]);
-        m_last.Add(t[n - 1]);
-        m_bLoneLeadLast = lastChar == n - 1 && IsLeadByte932(t[n - 1]);
-        if (!bFold) {
-            // A third byte makes candidates much rarer in Japanese text,
-            // where the first (lead) bytes of a text are common ones.
-            m_midPos = n > 2 ? n / 2 : 0;
-            m_mid = text[m_midPos];
-            return;
-        }
-        AddUpperAscii(m_first, t[0]);
-        if (lastChar == n - 1)
-            AddUpperAscii(m_last, t[n - 1]);
-        // Double-byte characters that fold onto the text's first lead byte,
-        // or onto its last character.
-        unsigned lastCode = lastChar + 2 == n ? (t[lastChar] << 8) | t[lastChar + 1] : 0;
-        for (size_t i = 0, k = MbcsFoldTableSize(); i < k; ++i) {
-            unsigned short from, to;
-            MbcsFoldPair(i, &from, &to);
-            if (n >= 2 && IsLeadByte932(t[0]) && (to >> 8) == t[0])
-                m_first.Add(static_cast<unsigned char>(from >> 8));
-            if (to == lastCode)
-                m_last.Add(static_cast<unsigned char>(from & 0xff));
-        }
-    }
-
-    // Positions are offsets into one region: a new region forgets them.
-    void Reset()
-    {
-        m_boundaryLine = SIZE_MAX;
-        m_bLineKnown = false;
-    }
-
-    // The first line at or after FROM holding the text at a position before
-    // LIMIT; LEN is where the region's bytes end.
-    bool NextLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine)
-    {
-        while (from < limit) {
-            size_t span = std::min(len - from, limit - from + m_n - 1);
-            const char* hit = FindCandidate(data + from, span, m_n, m_first, m_last, m_midPos, m_mid);
-            if (!hit)
-                return false;
-            size_t h = static_cast<size_t>(hit - data);
-            // Most candidates fail on their own bytes; only the rest need
-            // their line found.
-            if (h + m_n > len || !MayHoldAt(data + h)) {
-                from = h + 1;
-                continue;
-            }
-            // Candidates that fail on their character boundaries can come at
-            // every other byte of one long line; finding that line for each
-            // of them anew would cost its length each time.
-            if (!m_bLineKnown || h < m_line.start || h > m_line.end) {
-                m_line = LineAt(data, len, h);
-                m_bLineKnown = true;
-            }
-            const Line line = m_line;
-            if (m_bFold ? FoldedLineHolds(data, line) : HoldsAt(data, line, h)) {
-                *pLine = line;
-                return true;
-            }
-            // Without case the whole line has been looked at.
-            from = m_bFold ? line.end + 1 : h + 1;
-        }
-        return false;
-    }
-
-private:
-    static void AddUpperAscii(ByteSet& set, unsigned char c)
-    {
-        if (c >= 'a' && c <= 'z')
-            set.Add(static_cast<unsigned char>(c - 0x20));
-    }
-
-    void InitUtf8(const unsigned char* t)
-    {
-        m_first.Add(t[0]);
-        m_last.Add(t[m_n - 1]);
-        if (!m_bFold) {
-            m_midPos = m_n > 2 ? m_n / 2 : 0;
-            m_mid = m_text[m_midPos];
-            return;
-        }
-        // The characters that fold onto the text's first and last one.
-        size_t lastChar = m_n - 1;
-        while (lastChar > 0 && IsUtf8Tail(t[lastChar]))
-            --lastChar;
-        unsigned first = 0, last = 0;
-        Utf8Char(t, m_n, &first);
-        Utf8Char(t + lastChar, m_n - lastChar, &last);
-        for (size_t i = 0, k = Utf8FoldTableSize(); i < k; ++i) {
-            unsigned from, to;
-            Utf8FoldPair(i, &from, &to);
-            char bytes[4];
-            size_t len = static_cast<size_t>(PutUtf8(bytes, from) - bytes);
-            if (to == first)
-                m_first.Add(static_cast<unsigned char>(bytes[0]));
-            if (to == last)
-                m_last.Add(static_cast<unsigned char>(bytes[len - 1]));
-        }
-    }
-
-    void MakeLower(char* s, size_t n) const
-    {
-        if (m_bUtf8)
-            Utf8MakeLower(s, n);
-        else
-            MbcsMakeLower(s, n);
-    }
-
-    // Whether the text could stand at P: its bytes as they are, or without
-    // case folded from P on (a real match starts a character, so folding
-    // from there gives what folding the line gives).
-    bool MayHoldAt(const char* p)
-    {
-        if (!m_bFold)
-            return std::memcmp(p, m_text, m_n) == 0;
-        if (m_bLoneLeadLast)
-            return true;
-        char window[64];
-        if (m_n > sizeof window)
-            return true;
-        std::memcpy(window, p, m_n);
-        MakeLower(window, m_n);
-        return std::memcmp(window, m_text, m_n) == 0;
-    }
-
-    bool HoldsAt(const char* data, const Line& line, size_t h)
-    {
-        if (h + m_n > line.content)
-            return false;
-        if (m_bUtf8)
-            return true;
-        if (m_boundaryLine != line.start || m_boundary > h) {
-            m_boundaryLine = line.start;
-            m_boundary = line.start;
-        }
-        return StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, h, line.content) &&
-               EndsWhole(h, line.content);
-    }
-
-    // A text that ends in a lead byte stands only at the end of a line:
-    // anywhere else that byte takes the next one as its second.
-    bool EndsWhole(size_t h, size_t end) const { return !m_bLoneLeadLast || h + m_n == end; }
-
-    bool FoldedLineHolds(const char* data, const Line& line)
-    {
-        size_t n = line.content - line.start;
-        if (m_scratch.size() < n + 1)
-            m_scratch.resize(n + 1);
-        char* f = m_scratch.data();
-        std::memcpy(f, data + line.start, n);
-        MakeLower(f, n);
-        size_t b = 0;
-        for (size_t from = 0; from + m_n <= n;) {
-            const char* hit = FindBytes(f + from, n - from, m_text, m_n);
-            if (!hit)
-                return false;
-            if (m_bUtf8)
-                return true;
-            size_t h = static_cast<size_t>(hit - f);
-            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, h, n) && EndsWhole(h, n))
-                return true;
-            from = h + 1;
-        }
-        return false;
-    }
-
-    const char* m_text;
-    size_t m_n;
-    bool m_bFold;
-    bool m_bUtf8;
-    std::vector<char>& m_scratch;
-    ByteSet m_first, m_last;
-    bool m_bLoneLeadLast = false;
-    size_t m_midPos = 0;
-    char m_mid = 0;
-    size_t m_boundaryLine = SIZE_MAX;
-    size_t m_boundary = 0;
-    Line m_line = {0, 0, 0};
-    bool m_bLineKnown = false;
-};
 
 // The search string and the marker as UTF-8, converted once for all the
 // files of a search; false (for the search string) when one holds a code that
@@ -308,12 +62,36 @@ public:
     }
 
     // Scans [0, len) of the data buffer, whole lines only: each ends with
-    // '\n' but the last, which may end at LEN (end of file, or a piece of an
-    // over-long line).
-    void Scan(size_t len)
+    // '\n' but the last, which may end at LEN (end of file); returns the
+    // number of line ends in it.
+    uint64_t Scan(size_t len)
+    {
+        size_t counted = 0;
+        uint64_t nLineEnds = ScanRegion(len, &counted);
+        // The lines after the last match are counted here, once: the count
+        // of the region is made up of the counts to its matches.
+        nLineEnds += CountByte(m_b.data.data() + counted, len - counted, '\n');
+        m_nLineNo += nLineEnds;
+        m_nColumnsBefore = 0;
+        return nLineEnds;
+    }
+
+    // Scans a piece of an over-long line, of NCOLUMNS columns: the line goes
+    // on at the start of the next region, with the same number.
+    void ScanPiece(size_t len, uint64_t nColumns)
+    {
+        size_t counted = 0;
+        ScanRegion(len, &counted);
+        m_nColumnsBefore += nColumns;
+    }
+
+private:
+    // Scans [0, len); returns the line ends before *PCOUNTED, how far its
+    // lines have been counted.
+    uint64_t ScanRegion(size_t len, size_t* pCounted)
     {
         if (!m_pNeedle)
-            return;
+            return 0;
         const char* data = m_b.data.data();
         m_len = len;
         m_markerPos = 0;
@@ -321,26 +99,36 @@ public:
         m_bHeadInRegion = false;
         m_pNeedle->Reset();
         m_pMarker->Reset();
+        // Lines are counted up to each match, on from the one before, so
+        // that the region's bytes are counted once in all.
+        size_t counted = 0;
+        uint64_t nLineNo = m_nLineNo;
         Line line;
         for (size_t pos = 0; pos < len && m_pNeedle->NextLine(data, len, pos, len, &line); pos = line.end + 1) {
             Headword(line.end);
+            nLineNo += CountByte(data + counted, line.start - counted, '\n');
+            counted = line.start;
+            // Only the region's first line can go on from an earlier piece.
+            uint64_t nColumn = (line.start == 0 ? m_nColumnsBefore : 0) + line.columns + 1;
             Report(data + line.start, line.content - line.start,
                    m_bHeadInRegion ? data + m_headStart : m_b.headword.data(),
-                   m_bHeadInRegion ? m_headLen : m_b.headword.size());
+                   m_bHeadInRegion ? m_headLen : m_b.headword.size(), nLineNo, nColumn);
             ++m_nMatches;
         }
         // A headword line of this block may serve matches in the next ones.
         Headword(len);
         if (m_bHeadInRegion)
             m_b.headword.assign(data + m_headStart, m_headLen);
+        *pCounted = counted;
+        return nLineNo - m_nLineNo;
     }
 
-private:
     // Rows are code page 932 text whatever the file is.
-    void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword)
+    void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
+                uint64_t nColumn)
     {
         if (!m_bUtf8) {
-            m_sink.OnMatch(line, nLine, headword, nHeadword, 0, 0);
+            m_sink.OnMatch(line, nLine, headword, nHeadword, nLineNo, nColumn);
             return;
         }
         if (m_b.shown.size() < nLine + nHeadword)
@@ -348,7 +136,7 @@ private:
         char* out = m_b.shown.data();
         size_t nShownLine = Utf8To932(line, nLine, out);
         size_t nShownHead = Utf8To932(headword, nHeadword, out + nShownLine);
-        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, 0, 0);
+        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, nLineNo, nColumn);
     }
 
     // Moves the headword up to the last line before LIMIT that holds the
@@ -391,26 +179,21 @@ private:
     size_t m_len = 0;
     int m_nMatches = 0;
     size_t m_markerPos = 0;
-    Line m_nextMarker = {0, 0, 0};
+    Line m_nextMarker = {0, 0, 0, 0, 0};
     bool m_bNextMarker = false;
     bool m_bMarkersDone = false;
     bool m_bHeadInRegion = false;
     size_t m_headStart = 0;
     size_t m_headLen = 0;
+    uint64_t m_nLineNo = 1;          // of the region's first line
+    uint64_t m_nColumnsBefore = 0;   // of its earlier pieces, when it is cut
 };
-
-uint64_t CountLines(const char* p, size_t len, bool bTail)
-{
-    uint64_t n = CountByte(p, len, '\n');
-    if (bTail && len > 0 && p[len - 1] != '\n')
-        ++n;
-    return n;
-}
 
 // Where to cut a line that has no end within kMaxLinePiece + 1 bytes: after
 // as many whole characters as fit in kMaxLinePiece. The byte after the cut is
-// known and is no LF, so a CR before it is no line end either.
-size_t PieceEnd(const char* p, bool bUtf8)
+// known and is no LF, so a CR before it is no line end either. *PCOLUMNS is
+// the piece's columns, for the matches in the rest of the line.
+size_t PieceEnd(const char* p, bool bUtf8, uint64_t* pColumns)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(p);
     size_t b = 0;
@@ -421,14 +204,19 @@ size_t PieceEnd(const char* p, bool bUtf8)
             --start;
         unsigned cp;
         size_t len = start < kMaxLinePiece ? Utf8Char(t + start, kMaxLinePiece + 1 - start, &cp) : 0;
-        return len != 0 && (len == SIZE_MAX || start + len > kMaxLinePiece) ? start : kMaxLinePiece;
+        b = len != 0 && (len == SIZE_MAX || start + len > kMaxLinePiece) ? start : kMaxLinePiece;
+        *pColumns = Utf8Columns(p, b);
+        return b;
     }
-    for (;;) {
+    // The walk to the cut counts the columns on the way.
+    uint64_t nColumns = 0;
+    for (;; ++nColumns) {
         size_t w = IsLeadByte932(t[b]) ? 2 : 1;
         if (b + w > kMaxLinePiece)
             break;
         b += w;
     }
+    *pColumns = nColumns;
     return b;
 }
 
@@ -457,124 +245,6 @@ bool LooksUtf8(const unsigned char* p, size_t n)
     }
     return bMulti;
 }
-
-// A file's bytes as the scan reads them: as they are, without a UTF-8
-// byte-order mark, or after a UTF-16 one as the same text in UTF-8. A unit
-// that is no character (a lone surrogate, an odd last byte) becomes the byte
-// FF, which no UTF-8 text holds, so it shows as '?' and never matches.
-class TextSource {
-public:
-    TextSource(CRawFile& file, std::vector<char>& raw) : m_file(file), m_raw(raw) {}
-
-    // Whether the byte-order mark said UTF-8 or UTF-16.
-    bool IsUtf8() const { return m_bUtf8; }
-
-    // At most N bytes to OUT (at least 3 the first time, for the mark); 0 at
-    // the end of the file, -1 on a read error.
-    long Read(char* out, size_t n)
-    {
-        if (m_bUtf16)
-            return Decode(out, n);
-        long r = m_file.Read(out, n);
-        if (!m_bStart || r <= 0)
-            return r;
-        m_bStart = false;
-        size_t got = static_cast<size_t>(r);
-        while (got < 3) {  // a short read must not hide the mark
-            long more = m_file.Read(out + got, n - got);
-            if (more < 0)
-                return -1;
-            if (more == 0)
-                break;
-            got += static_cast<size_t>(more);
-        }
-        r = static_cast<long>(got);
-        const unsigned char* t = reinterpret_cast<const unsigned char*>(out);
-        if (got >= 3 && t[0] == 0xEF && t[1] == 0xBB && t[2] == 0xBF) {
-            m_bUtf8 = true;
-            std::memmove(out, out + 3, got - 3);
-            return got > 3 ? static_cast<long>(got - 3) : m_file.Read(out, n);
-        }
-        if (got >= 2 && ((t[0] == 0xFF && t[1] == 0xFE) || (t[0] == 0xFE && t[1] == 0xFF))) {
-            m_bUtf8 = m_bUtf16 = true;
-            m_bBigEndian = t[0] == 0xFE;
-            if (m_raw.size() < kReadBlock)
-                m_raw.resize(kReadBlock);
-            m_have = got - 2;
-            std::memcpy(m_raw.data(), out + 2, std::min(m_have, m_raw.size()));
-            m_have = std::min(m_have, m_raw.size());
-            return Decode(out, n);
-        }
-        return r;
-    }
-
-private:
-    long Decode(char* out, size_t n)
-    {
-        for (;;) {
-            if (!m_eof && m_have < m_raw.size()) {
-                long r = m_file.Read(m_raw.data() + m_have, m_raw.size() - m_have);
-                if (r < 0)
-                    return -1;
-                m_eof = r == 0;
-                m_have += static_cast<size_t>(r);
-            }
-            const unsigned char* t = reinterpret_cast<const unsigned char*>(m_raw.data());
-            size_t o = 0, i = 0;
-            for (;;) {
-                for (; m_nPending > 0 && o < n; --m_nPending)
-                    out[o++] = m_pending[4 - m_nPending];
-                if (o == n || i + 2 > m_have)
-                    break;
-                unsigned u = Unit(t + i), cp = u;
-                size_t len = 2;
-                if (u >= 0xD800 && u <= 0xDBFF) {
-                    if (i + 4 > m_have && !m_eof)
-                        break;  // its other half is still to come
-                    unsigned v = i + 4 <= m_have ? Unit(t + i + 2) : 0;
-                    if (v >= 0xDC00 && v <= 0xDFFF) {
-                        cp = 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00);
-                        len = 4;
-                    }
-                }
-                i += len;
-                char bytes[4];
-                size_t nBytes = 1;
-                if (cp >= 0xD800 && cp <= 0xDFFF)
-                    bytes[0] = '\xFF';
-                else
-                    nBytes = static_cast<size_t>(PutUtf8(bytes, cp) - bytes);
-                // What does not fit waits for the next read.
-                std::memcpy(m_pending + 4 - nBytes, bytes, nBytes);
-                m_nPending = nBytes;
-            }
-            if (m_eof && i + 1 == m_have && o < n) {
-                out[o++] = '\xFF';  // an odd last byte
-                ++i;
-            }
-            std::memmove(m_raw.data(), m_raw.data() + i, m_have - i);
-            m_have -= i;
-            if (o > 0 || (m_eof && m_have == 0 && m_nPending == 0))
-                return static_cast<long>(o);
-        }
-    }
-
-    unsigned Unit(const unsigned char* p) const
-    {
-        return m_bBigEndian ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8);
-    }
-
-    CRawFile& m_file;
-    std::vector<char>& m_raw;
-    size_t m_have = 0;
-    char m_pending[4] = {};
-    size_t m_nPending = 0;
-    bool m_bStart = true;
-    bool m_bUtf8 = false;
-    bool m_bUtf16 = false;
-    bool m_bBigEndian = false;
-    bool m_eof = false;
-};
 
 }  // namespace
 
@@ -626,9 +296,10 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         // came whole within one read. It is cut once it is known to be
         // longer, wherever the reads happened to end.
         while (have > kMaxLinePiece && !std::memchr(data, '\n', kMaxLinePiece + 1)) {
-            size_t piece = PieceEnd(data, bUtf8);
+            uint64_t nColumns;
+            size_t piece = PieceEnd(data, bUtf8, &nColumns);
             sink.OnLines(1);
-            scan.Scan(piece);
+            scan.ScanPiece(piece, nColumns);
             std::memmove(data, data + piece, have - piece);
             have -= piece;
         }
@@ -641,8 +312,10 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
                 continue;
             end = static_cast<size_t>(last - data) + 1;
         }
-        sink.OnLines(CountLines(data, end, eof));
-        scan.Scan(end);
+        // The lines are told after the region's rows: they are counted on the
+        // way to its matches. A last line without a line end is a line too.
+        uint64_t nLineEnds = scan.Scan(end);
+        sink.OnLines(nLineEnds + (eof && end > 0 && data[end - 1] != '\n' ? 1 : 0));
         if (eof)
             break;
         std::memmove(data, data + end, have - end);

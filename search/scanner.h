@@ -25,7 +25,9 @@ public:
     // One matching line as read (case kept, up to a NUL, without its line end)
     // and the headword line in force at that point. NLINENO is the line's
     // 1-based number in the file, NCOLUMN the 1-based position of the first
-    // match in it, counted as Windows editors count.
+    // match in it, counted as Windows editors count (a character of code page
+    // 932 text is one column, a UTF-16 code unit of Unicode text is one), both
+    // from the line's real start also for a piece of an over-long line.
     virtual void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword,
                          uint64_t nLineNo, uint64_t nColumn) = 0;
     // NLINES more lines have been read.

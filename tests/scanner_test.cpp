@@ -18,7 +18,10 @@ namespace {
 
 class Collect : public ScanSink {
 public:
-    void OnMatch(const char* line, size_t n, const char*, size_t, uint64_t, uint64_t) override { lines.emplace_back(line, n); }
+    void OnMatch(const char* line, size_t n, const char*, size_t, uint64_t, uint64_t) override
+    {
+        lines.emplace_back(line, n);
+    }
     void OnLines(uint64_t) override {}
     std::vector<std::string> lines;
 };
@@ -101,7 +104,10 @@ TEST(Scanner, LinesAroundThePieceLimitAreCutTheSameWhereverTheyStart)
             // Every line holds x or y.
             class Lengths : public ScanSink {
             public:
-                void OnMatch(const char*, size_t n, const char*, size_t, uint64_t, uint64_t) override { lengths.push_back(n); }
+                void OnMatch(const char*, size_t n, const char*, size_t, uint64_t, uint64_t) override
+                {
+                    lengths.push_back(n);
+                }
                 void OnLines(uint64_t n) override { lines += n; }
                 std::vector<size_t> lengths;
                 uint64_t lines = 0;

@@ -75,6 +75,17 @@ inline bool HoldsAt(const std::string& hay, const std::vector<char>& at, const s
            hay.compare(c, needle.size(), needle) == 0;
 }
 
+// The characters of HAY before byte C, a boundary: the column of C in a
+// Windows editor is one more.
+inline size_t Columns(const std::string& hay, size_t c)
+{
+    std::vector<char> at = Boundaries(hay);
+    size_t n = 0;
+    for (size_t i = 0; i < c; ++i)
+        n += at[i] ? 1 : 0;
+    return n;
+}
+
 // The first such position at or after FROM, or -1; an empty needle at FROM.
 inline long Find(const std::string& hay, const std::string& needle, size_t from = 0)
 {

@@ -23,7 +23,11 @@ namespace {
 
 struct Row {
     std::string line, headword;
-    bool operator==(const Row& o) const { return line == o.line && headword == o.headword; }
+    uint64_t nLineNo, nColumn;
+    bool operator==(const Row& o) const
+    {
+        return line == o.line && headword == o.headword && nLineNo == o.nLineNo && nColumn == o.nColumn;
+    }
 };
 
 struct Result {
@@ -32,13 +36,23 @@ struct Result {
     int nMatches = 0;
 };
 
+// One line (or piece of one) as the program sees it, with the number of
+// its line in the file and the characters of the line's earlier pieces.
+struct SeenLine {
+    std::string text;
+    uint64_t nLineNo;
+    uint64_t nColumnsBefore;
+};
+
 // The lines of a code page 932 file as the program sees them: a line ends at
 // LF, and a CR right before the LF is not part of it; a line of more than
 // kMaxLinePiece bytes is cut into pieces of as many whole characters as fit
-// in kMaxLinePiece; what a line shows ends at its first NUL.
-std::vector<std::string> Cp932Lines(const std::string& file)
+// in kMaxLinePiece, all of them with the line's number; what a line shows
+// ends at its first NUL.
+std::vector<SeenLine> Cp932Lines(const std::string& file)
 {
-    std::vector<std::string> lines;
+    std::vector<SeenLine> lines;
+    uint64_t nLineNo = 1, nColumnsBefore = 0;
     size_t pos = 0;
     while (pos < file.size()) {
         size_t lf = file.find('\n', pos);
@@ -50,13 +64,19 @@ std::vector<std::string> Cp932Lines(const std::string& file)
                 b += ref::IsLead(static_cast<unsigned char>(file[pos + b])) ? 2 : 1;
             text = file.substr(pos, b);
             pos += b;
-        } else {
-            text = file.substr(pos, len);
-            if (lf != std::string::npos && !text.empty() && text.back() == '\r')
-                text.pop_back();
-            pos += len + 1;
+            lines.push_back({text.substr(0, text.find('\0')), nLineNo, nColumnsBefore});
+            // Every character of the piece, past a NUL too, is a column.
+            std::vector<char> at = ref::Boundaries(text);
+            for (size_t i = 0; i < text.size(); ++i)
+                nColumnsBefore += at[i] ? 1 : 0;
+            continue;
         }
-        lines.push_back(text.substr(0, text.find('\0')));
+        text = file.substr(pos, len);
+        if (lf != std::string::npos && !text.empty() && text.back() == '\r')
+            text.pop_back();
+        pos += len + 1;
+        lines.push_back({text.substr(0, text.find('\0')), nLineNo++, nColumnsBefore});
+        nColumnsBefore = 0;
     }
     return lines;
 }
@@ -100,19 +120,22 @@ bool ReadAsUnicode(const std::string& file)
 
 // Rows of those lines: a line holds a text when Find finds it there (in the
 // folded line without case); the headword is the last line up to and
-// including this one that holds the marker.
-Result ReferenceRows(const std::vector<std::string>& lines, const std::string& needle, const std::string& marker,
+// including this one that holds the marker. The column is one more than the
+// characters before the first such position, those of earlier pieces too.
+Result ReferenceRows(const std::vector<SeenLine>& lines, const std::string& needle, const std::string& marker,
                      bool bFold)
 {
     Result r;
     std::string headword;
-    for (const std::string& line : lines) {
+    for (const SeenLine& line : lines) {
         ++r.nLines;
-        std::string seen = bFold ? ref::Lower(line) : line;
+        std::string seen = bFold ? ref::Lower(line.text) : line.text;
         if (!marker.empty() && ref::Find(seen, marker) >= 0)
-            headword = line;
-        if (ref::Find(seen, needle) >= 0) {
-            r.rows.push_back({line, headword});
+            headword = line.text;
+        long at = ref::Find(seen, needle);
+        if (at >= 0) {
+            r.rows.push_back({line.text, headword, line.nLineNo,
+                              line.nColumnsBefore + ref::Columns(line.text, static_cast<size_t>(at)) + 1});
             ++r.nMatches;
         }
     }
@@ -122,9 +145,10 @@ Result ReferenceRows(const std::vector<std::string>& lines, const std::string& n
 class Collect : public ScanSink {
 public:
     explicit Collect(Result& r) : m_r(r) {}
-    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword) override
+    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
+                 uint64_t nColumn) override
     {
-        m_r.rows.push_back({std::string(line, nLine), std::string(headword, nHeadword)});
+        m_r.rows.push_back({std::string(line, nLine), std::string(headword, nHeadword), nLineNo, nColumn});
     }
     void OnLines(uint64_t nLines) override { m_r.nLines += nLines; }
 
@@ -154,6 +178,13 @@ std::string Hex(const std::string& s, size_t limit = 96)
         if (i < got.rows.size() && i < want.rows.size() && got.rows[i] == want.rows[i])
             continue;
         std::fprintf(stderr, "first differing row %zu\n", i);
+        if (i < got.rows.size())
+            std::fprintf(stderr, "  got line %llu column %llu\n", static_cast<unsigned long long>(got.rows[i].nLineNo),
+                         static_cast<unsigned long long>(got.rows[i].nColumn));
+        if (i < want.rows.size())
+            std::fprintf(stderr, "  expected line %llu column %llu\n",
+                         static_cast<unsigned long long>(want.rows[i].nLineNo),
+                         static_cast<unsigned long long>(want.rows[i].nColumn));
         if (i < got.rows.size())
             std::fprintf(stderr, "  got:      %s | %s\n", Hex(got.rows[i].headword).c_str(), Hex(got.rows[i].line).c_str());
         if (i < want.rows.size())
