@@ -259,7 +259,7 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         buffers.data.resize(capacity + kLookAhead + 1);
     buffers.headword.clear();
     RegionScan scan(options, buffers, sink);
-    TextSource source(file, buffers.raw);
+    TextSource source(file, buffers.raw, options.bSkipBinary);
     // Text that is ASCII so far reads the same as CP932 and as UTF-8.
     bool bDecided = false, bUtf8 = false;
     size_t have = 0;
@@ -268,9 +268,14 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         // Blocks small enough to stay in the processor's cache between the
         // line count and the search.
         size_t ask = have < capacity ? std::min(std::min(g_nScanReadBlock, kReadBlock), capacity - have) : 0;
-        long n = ask == 0 ? 0 : source.Read(data + have, have == 0 ? std::max<size_t>(ask, 3) : ask);
+        size_t first = options.bSkipBinary ? kBinaryLook : 3;
+        long n = ask == 0 ? 0 : source.Read(data + have, have == 0 ? std::max(ask, first) : ask);
         if (n < 0)
             break;  // a read error ends the file; rows already added stay
+        if (source.IsBinary()) {
+            sink.OnBinary();
+            return 0;
+        }
         bool eof = ask > 0 && n == 0;
         have += static_cast<size_t>(n);
         if (!bDecided) {

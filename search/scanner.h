@@ -17,7 +17,14 @@ struct ScanOptions {
     const char* marker;  // headword marker, may be empty; already folded when bFold
     size_t nMarker;
     bool bFold;          // case is not distinguished
+    // A file whose first kBinaryLook bytes hold a NUL, and that starts with no
+    // UTF-16 byte-order mark, is left out unread.
+    bool bSkipBinary = false;
 };
+
+// How far into a file a NUL makes it binary: the start of the first read,
+// which every file gets anyway.
+const size_t kBinaryLook = 8192;
 
 class ScanSink {
 public:
@@ -32,6 +39,8 @@ public:
                          uint64_t nLineNo, uint64_t nColumn) = 0;
     // NLINES more lines have been read.
     virtual void OnLines(uint64_t nLines) = 0;
+    // The file was left out as binary: none of its lines were read.
+    virtual void OnBinary() {}
 };
 
 // Reused from file to file so that a search allocates its buffers once.

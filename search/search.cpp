@@ -48,12 +48,15 @@ public:
     }
 
     void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
+    void OnBinary() override { m_bBinary = true; }
+    bool WasBinary() const { return m_bBinary; }
 
 private:
     CSearchDlg& m_dlg;
     const CString& m_strFileColumn;
     CListCtrl m_results;
     void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
+    bool m_bBinary = false;
 };
 
 // How often the progress bar is told where it stands: each message costs
@@ -130,6 +133,7 @@ void CSearchDlg::RunSearchCommand()
     m_nLastShownMs = GetTickCount64();
     results.DeleteAllItems();
     m_rowPlaces.clear();
+    m_nBinaryFiles = 0;
     m_strRelDir = "";
     m_bSearching = true;
     m_nStopRequest = kBusyGoOn;
@@ -158,6 +162,8 @@ void CSearchDlg::RunSearchCommand()
         strReport = "検索文字列は見つかりませんでした。";
     else
         strReport.Format("%d個一致しました。", m_nHits);
+    if (m_nBinaryFiles > 0)
+        strReport.AppendFormat("\nバイナリファイル %d 個を除外しました。", m_nBinaryFiles);
     if (m_nStopRequest == kBusyStop)
         strReport = "検索を中断しました。\n" + strReport;
     MessageBox(strReport, "検索結果", MB_OK);
@@ -287,8 +293,11 @@ int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileNam
     options.marker = strHeadword;
     options.nMarker = static_cast<size_t>(strHeadword.GetLength());
     options.bFold = nCase == 0;
+    options.bSkipBinary = m_bSkipBinary;
     RowSink sink(*this, strFileColumn, &CSearchDlg::StepProgress);
     int nRows = ScanFile(file, options, m_scanBuffers, sink);
+    if (sink.WasBinary())
+        ++m_nBinaryFiles;
     StepProgress(0, false);
     return nRows;
 }

@@ -22,23 +22,33 @@ const size_t kReadBlock = 256u << 10;
 // FF, which no UTF-8 text holds, so it shows as '?' and never matches.
 class TextSource {
 public:
-    TextSource(CRawFile& file, std::vector<char>& raw) : m_file(file), m_raw(raw) {}
+    // With SKIPBINARY the first read also looks for a NUL in the first
+    // kBinaryLook bytes.
+    TextSource(CRawFile& file, std::vector<char>& raw, bool bSkipBinary)
+        : m_file(file), m_raw(raw), m_nFirstRead(bSkipBinary ? kBinaryLook : 3), m_bSkipBinary(bSkipBinary)
+    {
+    }
 
     // Whether the byte-order mark said UTF-8 or UTF-16.
     bool IsUtf8() const { return m_bUtf8; }
+    // Whether the file is left out as binary; it then reads as empty.
+    bool IsBinary() const { return m_bBinary; }
 
-    // At most N bytes to OUT (at least 3 the first time, for the mark); 0 at
-    // the end of the file, -1 on a read error.
+    // At most N bytes to OUT (the first time at least 3 for the mark, and
+    // kBinaryLook when binary files are left out, as far as the file goes);
+    // 0 at the end of the file, -1 on a read error.
     long Read(char* out, size_t n)
     {
         if (m_bUtf16)
             return Decode(out, n);
+        if (m_bBinary)
+            return 0;
         long r = m_file.Read(out, n);
         if (!m_bStart || r <= 0)
             return r;
         m_bStart = false;
         size_t got = static_cast<size_t>(r);
-        while (got < 3) {  // a short read must not hide the mark
+        while (got < std::min(m_nFirstRead, n)) {  // a short read must not hide the mark or a NUL
             long more = m_file.Read(out + got, n - got);
             if (more < 0)
                 return -1;
@@ -48,12 +58,17 @@ public:
         }
         r = static_cast<long>(got);
         const unsigned char* t = reinterpret_cast<const unsigned char*>(out);
+        bool bUtf16Mark = got >= 2 && ((t[0] == 0xFF && t[1] == 0xFE) || (t[0] == 0xFE && t[1] == 0xFF));
+        if (m_bSkipBinary && !bUtf16Mark && std::memchr(out, 0, std::min(got, kBinaryLook))) {
+            m_bBinary = true;
+            return 0;
+        }
         if (got >= 3 && t[0] == 0xEF && t[1] == 0xBB && t[2] == 0xBF) {
             m_bUtf8 = true;
             std::memmove(out, out + 3, got - 3);
             return got > 3 ? static_cast<long>(got - 3) : m_file.Read(out, n);
         }
-        if (got >= 2 && ((t[0] == 0xFF && t[1] == 0xFE) || (t[0] == 0xFE && t[1] == 0xFF))) {
+        if (bUtf16Mark) {
             m_bUtf8 = m_bUtf16 = true;
             m_bBigEndian = t[0] == 0xFE;
             if (m_raw.size() < kReadBlock)
@@ -127,6 +142,9 @@ private:
     size_t m_have = 0;
     char m_pending[4] = {};
     size_t m_nPending = 0;
+    size_t m_nFirstRead;
+    bool m_bSkipBinary;
+    bool m_bBinary = false;
     bool m_bStart = true;
     bool m_bUtf8 = false;
     bool m_bUtf16 = false;

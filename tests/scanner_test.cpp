@@ -175,3 +175,79 @@ TEST(Scanner, EveryFoldedCharacterIsFoundWithoutCaseInUtf8)
 }
 
 }  // namespace
+
+namespace {
+
+class Binary : public ScanSink {
+public:
+    void OnMatch(const char*, size_t, const char*, size_t, uint64_t, uint64_t) override { ++matches; }
+    void OnLines(uint64_t n) override { lines += n; }
+    void OnBinary() override { binary = true; }
+    int matches = 0;
+    uint64_t lines = 0;
+    bool binary = false;
+};
+
+std::string Utf16(const std::string& ascii, bool bigEndian)
+{
+    std::string out;
+    for (char c : ascii)
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+TEST(Scanner, BinaryFilesAreThoseWithANulNearTheirStart)
+{
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool binary;
+        int matches;  // read as text
+    };
+    const Case cases[] = {
+        {"NUL at byte 8,191", std::string(8191, 'x') + "\0\nfoo\n"s, true, 1},
+        {"NUL at byte 8,192", std::string(8192, 'x') + "\0\nfoo\n"s, false, 1},
+        {"8,192 bytes, the last a NUL", std::string(8191, 'x') + "\0"s, true, 0},
+        {"8,192 bytes without a NUL", "foo" + std::string(8188, 'x') + "\n", false, 1},
+        {"NUL first", "\0foo\n"s, true, 0},
+        {"empty", "", false, 0},
+        {"UTF-16 LE with its mark", "\xff\xfe" + Utf16("foo\n", false), false, 1},
+        {"UTF-16 BE with its mark", "\xfe\xff" + Utf16("foo\n", true), false, 1},
+        {"UTF-16 without a mark", Utf16("foo\n", false), true, 0},
+        {"UTF-8 mark, then a NUL", "\xef\xbb\xbf" "foo\0\n"s, true, 1},
+    };
+    char path[] = "/tmp/tolvane-scan-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ScanBuffers buffers;
+    size_t saved = g_nScanReadBlock;
+    for (const Case& c : cases) {
+        FILE* f = std::fopen(path, "wb");
+        std::fwrite(c.bytes.data(), 1, c.bytes.size(), f);
+        std::fclose(f);
+        for (size_t block : {saved, size_t(1), size_t(4095)}) {
+            for (bool skip : {true, false}) {
+                SCOPED_TRACE(testing::Message() << c.name << ", blocks of " << block << (skip ? ", skipping" : ""));
+                g_nScanReadBlock = block;
+                ScanOptions options = {"foo", 3, "", 0, false};
+                options.bSkipBinary = skip;
+                CRawFile file;
+                ASSERT_TRUE(file.Open(path));
+                Binary sink;
+                int n = ScanFile(file, options, buffers, sink);
+                bool binary = skip && c.binary;
+                EXPECT_EQ(binary, sink.binary);
+                EXPECT_EQ(binary ? 0 : c.matches, n);
+                EXPECT_EQ(sink.matches, n);
+                if (binary)
+                    EXPECT_EQ(0u, sink.lines) << "nothing of a binary file is read as lines";
+            }
+        }
+    }
+    g_nScanReadBlock = saved;
+    std::remove(path);
+}
+
+}  // namespace

@@ -205,6 +205,8 @@ TEST_F(SearchTest, RowsOfOneFile)
         {"search text ending in a lead byte", "x\x83\x41\nx\x83\n", "x\x83", "", true, {{"", "x\x83"}}},
         {"search text ending in a lead byte, blind", "X\x83\x41\nX\x83\n", "x\x83", "", false, {{"", "X\x83"}}},
     };
+    // A file with a NUL is read as text only with バイナリファイルを除く unticked.
+    Click(IDC_SKIP_BINARY);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Put("a.txt", c.bytes);
@@ -214,6 +216,13 @@ TEST_F(SearchTest, RowsOfOneFile)
         EXPECT_EQ(expected, Search("C:\\", c.search, c.headword, "", c.caseOn));
         EXPECT_EQ(std::vector<Box>{c.rows.empty() ? kNoMatchBox : CountBox(static_cast<int>(c.rows.size()))}, g_boxes);
         EXPECT_EQ(0, m_dlg->m_nHits);
+        if (c.bytes.find('\0') == std::string::npos)
+            continue;
+        Click(IDC_SKIP_BINARY);
+        EXPECT_EQ(std::vector<Row>{}, Search("C:\\", c.search, c.headword, "", c.caseOn));
+        const Box leftOut = {kResult, std::string(kNoMatch) + "\nバイナリファイル 1 個を除外しました。", MB_OK};
+        EXPECT_EQ(std::vector<Box>{leftOut}, g_boxes);
+        Click(IDC_SKIP_BINARY);
     }
 }
 
