@@ -94,6 +94,29 @@ dump
 set	search	needle
 click	search
 dump
+# Masks, excluded folders and binary files; typed folders as Windows reads them.
+set	search	foo
+set	ext	*.txt;!d*;*.md
+set	exclude	deeper;ソ
+click	search
+dump
+set	ext	
+set	exclude	
+click	skip_binary
+click	search
+dump
+click	skip_binary
+set	exclude	.git;.svn;.hg;.vs;node_modules
+set	refdir	@REF@sub\deeper\..\.  
+click	search
+dump
+set	refdir	@REF@nowhere
+click	search
+set	refdir	@REF@a.txt
+click	search
+set	refdir	@REF@
+set	search	needle
+click	search
 # The editor at each row's line and column: line 1 at its 99,995th character.
 set	editor	"C:\ed\my ed.exe" -n%line% -c%column% "%path%"
 dblclick	0

@@ -112,12 +112,12 @@ protected:
     // The root as the product sees it: its temp path is plain ASCII.
     std::string RootText() const { return std::string(m_root.begin(), m_root.end()); }
 
-    std::vector<Row> Search(const std::string& refdir, const std::string& search)
+    std::vector<Row> Search(const std::string& refdir, const std::string& search, const char* files = "")
     {
         Watchdog watchdog("search");
         m_dlg.GetDlgItem(IDC_REFDIR).SetWindowText(refdir.c_str());
         m_dlg.GetDlgItem(IDC_SEARCH_TEXT).SetWindowText(search.c_str());
-        m_dlg.GetDlgItem(IDC_EXT).SetWindowText("");
+        m_dlg.GetDlgItem(IDC_EXT).SetWindowText(files);
         CButton(m_dlg.GetDlgItem(IDC_CASE_ON)).Click();
         CListCtrl list(m_dlg.GetDlgItem(IDC_RESULTS));
         CButton(m_dlg.GetDlgItem(IDOK)).Click();
@@ -176,6 +176,10 @@ TEST_F(FilesTest, NamesOutsideCodePage932AreSearchedAndShownWithQuestionMarks)
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, Search(RootText(), "needle"));
+    // A mask's '*' takes the characters shown as '?' as any others.
+    EXPECT_EQ(expected, Search(RootText(), "needle", "*.txt"));
+    std::vector<Row> korean = {{"\\???.txt", "needle \\???.txt"}};
+    EXPECT_EQ(korean, Search(RootText(), "needle", "???.txt;!*a*"));
 }
 
 TEST_F(FilesTest, NamesThatLookAlikeInCodePage932AreTwoFilesEachReadOnce)
@@ -241,12 +245,14 @@ TEST_F(FilesTest, TypedRelativeAndDriveRelativeFoldersStillWork)
     std::string drive = RootText().substr(0, 2);
     std::string rest = RootText().substr(2);
     const std::vector<Row> expected = {{"\\a.txt", "needle"}};
-    const char* texts[] = {"sub", "sub\\", ".\\sub\\", "sub\\..\\sub", "sub/"};
+    // Trailing blanks and dots go as Windows drops them, before the long-path form.
+    const char* texts[] = {"sub", "sub\\", ".\\sub\\", "sub\\..\\sub", "sub/", "sub ", "sub.", "sub . .", "x\\..\\sub"};
     for (const char* text : texts)
         EXPECT_EQ(expected, Search(text, "needle")) << text;
     EXPECT_EQ(expected, Search(drive + "sub", "needle")) << "drive-relative";
     EXPECT_EQ(expected, Search(rest + "\\sub", "needle")) << "root of the current drive";
     EXPECT_EQ(expected, Search(RootText() + "\\\\sub\\\\", "needle")) << "doubled separators";
+    EXPECT_EQ(expected, Search(RootText() + "\\sub  ", "needle")) << "pasted with blanks";
     SetCurrentDirectoryW(saved);
 }
 
