@@ -1,8 +1,9 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer]   (default all;
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir]   (default all;
 #   walk: the Windows build's search of many small files against a bare wide-API loop under Wine;
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
-#   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine)
+#   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine;
+#   gitdir: a work tree beside a large .git folder, with the default excluded folders and with none)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
@@ -267,7 +268,47 @@ PY
     done
 }
 
+# A work tree of 400 files beside a .git folder of 4,096 loose objects holding
+# copies of its text, searched with the default excluded folders and with none
+# (each run sets the field: a search keeps it in tolvane.ini for the next).
+gitdir() {
+    local t=$cache/gitdir/tree
+    if [ ! -f "$cache/gitdir/manifest.json" ]; then
+        echo "generating gitdir..." >&2; rm -rf "$cache/gitdir"
+        python3 - "$t" <<'PY'
+import json, os, sys
+root = sys.argv[1]
+line = "検索のためのテキストの行です。 a line of sample text\r\n".encode("cp932")
+hit = "ここに目印がある。\r\n".encode("cp932")
+for d in range(20):
+    os.makedirs("%s/src/d%02d" % (root, d))
+    for f in range(20):
+        open("%s/src/d%02d/f%02d.txt" % (root, d, f), "wb").write(line * 100 + hit + line * 100)
+for d in range(256):
+    os.makedirs("%s/.git/objects/%02x" % (root, d))
+    for f in range(16):
+        open("%s/.git/objects/%02x/%038x" % (root, d, f), "wb").write(line * 100 + hit + line * 100)
+json.dump({"files": 400, "git_files": 4096}, open(os.path.join(os.path.dirname(root), "manifest.json"), "w"))
+PY
+    fi
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"
+    machine
+    echo "tree: $(du -sm "$t/src" | cut -f1) MB in 400 files outside .git, $(du -sm "$t/.git" | cut -f1) MB in 4,096 files inside"
+    for ex in default none; do
+        { printf 'drive\tC\t%s\nset\trefdir\tC:\\\nset\tsearch\t' "$t"; printf '目印' | iconv -f UTF-8 -t CP932
+          printf '\nset\texclude\t%s\nclick\tsearch\n' "$([ $ex = none ] || echo '.git;.svn;.hg;.vs;node_modules')"
+        } >"$cache/script-$ex"
+    done
+    rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
+    { read -r w1 c1 _; read -r w2 c2 _; } < <(timeit "$cache/pn/tolvane-probe" "$cache/script-default" --- \
+                                                 "$cache/pn/tolvane-probe" "$cache/script-none")
+    printf '  %-28s rows %5s  wall %6.3f s  CPU %6.3f s\n' "default excluded folders" "$(probe_count)" "$w1" "$c1"
+    printf '  %-28s rows %5s  wall %6.3f s  CPU %6.3f s\n' "no excluded folder" "$(probe_count "$cache/out.2")" "$w2" "$c2"
+}
+
 case $what in
     native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
-    *) echo "usage: $0 [native|wine|walk|all|encodings|peer]" >&2; exit 2 ;;
+    gitdir) gitdir ;;
+    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir]" >&2; exit 2 ;;
 esac

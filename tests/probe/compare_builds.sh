@@ -118,7 +118,7 @@ set	refdir	@REF@
 set	search	needle
 click	search
 # The editor at each row's line and column: line 1 at its 99,995th character.
-set	editor	"C:\ed\my ed.exe" -n%line% -c%column% "%path%"
+set	editor	"E:\ed\my ed.exe" -n%line% -c%column% "%path%"
 dblclick	0
 rows	1
 key	results	enter

@@ -179,7 +179,7 @@ TEST_F(FilesTest, NamesOutsideCodePage932AreSearchedAndShownWithQuestionMarks)
     // A mask's '*' takes the characters shown as '?' as any others.
     EXPECT_EQ(expected, Search(RootText(), "needle", "*.txt"));
     std::vector<Row> korean = {{"\\???.txt", "needle \\???.txt"}};
-    EXPECT_EQ(korean, Search(RootText(), "needle", "???.txt;!*a*"));
+    EXPECT_EQ(korean, Search(RootText(), "needle", "???.txt;!デ*"));
 }
 
 TEST_F(FilesTest, NamesThatLookAlikeInCodePage932AreTwoFilesEachReadOnce)
