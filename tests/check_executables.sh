@@ -16,7 +16,7 @@ check() {
   dlls=$($objdump -p "$exe" | awk '/DLL Name:/ { print toupper($3) }' | sort -u)
   for dll in $dlls; do
     case "$dll" in
-      KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|MSVCRT.DLL) ;;
+      KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
       *) echo "$exe imports $dll, which a clean Windows does not have"; status=1 ;;
     esac
   done
