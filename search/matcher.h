@@ -47,10 +47,18 @@ inline Line LineAt(const char* t, size_t len, size_t h)
 // boundary too.
 inline bool StepTo(const unsigned char* t, size_t& b, size_t& columns, size_t h, size_t end)
 {
+    // Bytes less double-byte characters: a count in the walk's rarer branch
+    // only, since the walk runs on every matching line.
+    size_t from = b, doubles = 0;
     while (b < h) {
-        b += (IsLeadByte932(t[b]) && b + 1 < end) ? 2 : 1;
-        ++columns;
+        if (IsLeadByte932(t[b]) && b + 1 < end) {
+            b += 2;
+            ++doubles;
+        } else {
+            ++b;
+        }
     }
+    columns += b - from - doubles;
     return b == h;
 }
 

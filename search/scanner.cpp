@@ -303,8 +303,8 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         while (have > kMaxLinePiece && !std::memchr(data, '\n', kMaxLinePiece + 1)) {
             uint64_t nColumns;
             size_t piece = PieceEnd(data, bUtf8, &nColumns);
-            sink.OnLines(1);
             scan.ScanPiece(piece, nColumns);
+            sink.OnLines(1);
             std::memmove(data, data + piece, have - piece);
             have -= piece;
         }

@@ -37,7 +37,7 @@ public:
     // from the line's real start also for a piece of an over-long line.
     virtual void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword,
                          uint64_t nLineNo, uint64_t nColumn) = 0;
-    // NLINES more lines have been read.
+    // NLINES more lines have been read; told after the rows found in them.
     virtual void OnLines(uint64_t nLines) = 0;
     // The file was left out as binary: none of its lines were read.
     virtual void OnBinary() {}

@@ -2,6 +2,7 @@
 // bytes sit at every offset relative to the vector width and the block ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -67,6 +68,30 @@ TEST(ByteSearch, FindBytesCountByteAndFindLastByte)
     EXPECT_EQ(0u, CountByte(lines.data(), 0, '\n'));
     EXPECT_EQ(lines.data() + lines.size() - 1, FindLastByte(lines.data(), lines.size(), '\n'));
     EXPECT_EQ(nullptr, FindLastByte(lines.data(), 0, '\n'));
+}
+
+// CountByte takes bytes in rounds of four vectors, then single vectors, then
+// the last few in one compare of the vector that ends with them: every
+// length and start must count what a plain count does, also where every
+// byte is the one counted and a byte-wise count would overflow.
+TEST(ByteSearch, CountByteAtEveryLengthAndStart)
+{
+    std::string mixed;
+    mixed.reserve(20000);
+    for (int i = 0; i < 20000; ++i)
+        mixed += (i * 7919) % 5 == 0 ? '\n' : 'a';
+    std::string all(20000, '\n');
+    for (const std::string* hay : {&mixed, &all}) {
+        for (size_t start = 0; start < 40; ++start) {
+            for (size_t n : {size_t(0), size_t(1), size_t(31), size_t(32), size_t(33), size_t(127), size_t(128),
+                             size_t(129), size_t(161), size_t(255), size_t(8063), size_t(8064), size_t(8065),
+                             size_t(16128 + 97), size_t(19900)}) {
+                const char* p = hay->data() + start;
+                EXPECT_EQ(static_cast<size_t>(std::count(p, p + n, '\n')), CountByte(p, n, '\n'))
+                    << "start " << start << ", length " << n << (hay == &all ? ", all line ends" : "");
+            }
+        }
+    }
 }
 
 }  // namespace
