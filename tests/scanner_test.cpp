@@ -241,8 +241,9 @@ TEST(Scanner, BinaryFilesAreThoseWithANulNearTheirStart)
                 EXPECT_EQ(binary, sink.binary);
                 EXPECT_EQ(binary ? 0 : c.matches, n);
                 EXPECT_EQ(sink.matches, n);
-                if (binary)
+                if (binary) {
                     EXPECT_EQ(0u, sink.lines) << "nothing of a binary file is read as lines";
+                }
             }
         }
     }
