@@ -1,0 +1,409 @@
+#include "dialog/row_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/mbcs.h"
+
+namespace {
+
+// What MbcsMakeLower does to one character, looked up instead of done to a
+// copy, so that a comparison inside a sort neither allocates nor writes.
+struct CharFold {
+    unsigned char single[256];
+    unsigned char row[256] = {};       // lead byte -> row of folded, 0 = nothing folds
+    std::vector<unsigned short> folded;  // row * 256 + trail -> folded code, 0 = unchanged
+
+    CharFold() : folded(256)
+    {
+        for (unsigned c = 0; c < 256; ++c)
+            single[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        for (size_t i = 0; i < MbcsFoldTableSize(); ++i) {
+            unsigned short from, to;
+            MbcsFoldPair(i, &from, &to);
+            unsigned char lead = static_cast<unsigned char>(from >> 8);
+            if (row[lead] == 0) {
+                row[lead] = static_cast<unsigned char>(folded.size() / 256);
+                folded.resize(folded.size() + 256);
+            }
+            folded[row[lead] * 256 + (from & 0xFF)] = to;
+        }
+    }
+};
+
+const CharFold& Fold()
+{
+    static const CharFold fold;
+    return fold;
+}
+
+// The folded character at P[*I], stepping past it, as a number that orders
+// as its bytes do: the first byte above the second, and a double-byte
+// character after a lone lead byte of the same value, which is a prefix of it.
+inline uint32_t NextChar(const CharFold& f, const unsigned char* p, size_t* i, size_t n)
+{
+    unsigned c = p[(*i)++];
+    if (!IsLeadByte932(static_cast<unsigned char>(c)) || *i >= n)
+        return static_cast<uint32_t>(f.single[c]) << 9;
+    unsigned code = c << 8 | p[(*i)++];
+    if (unsigned r = f.row[c]) {
+        if (unsigned short to = f.folded[r * 256 + (code & 0xFF)])
+            code = to;
+    }
+    return (code >> 8) << 9 | 0x100 | (code & 0xFF);
+}
+
+inline bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline int Sign(long long v)
+{
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
+
+// The first eight folded bytes, the first in the top byte: two texts whose
+// keys differ are ordered as their keys are, so most comparisons in a sort
+// never reach the texts. A text ending early pads with zeros, which never
+// puts it after a longer text that starts the same.
+uint64_t FoldedPrefix(const char* s, size_t n)
+{
+    const CharFold& f = Fold();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    uint64_t key = 0;
+    int nBytes = 0;
+    for (size_t i = 0; i < n && nBytes < 8;) {
+        uint32_t c = NextChar(f, p, &i, n);
+        key = key << 8 | (c >> 9);
+        ++nBytes;
+        if ((c & 0x100) && nBytes < 8) {
+            key = key << 8 | (c & 0xFF);
+            ++nBytes;
+        }
+    }
+    return key << (8 * (8 - nBytes));
+}
+
+// Half again rather than double: the store is the largest thing the program
+// holds, and doubling can leave nearly half of it unused.
+template <class T>
+void MakeRoom(std::vector<T>* v, size_t nExtra)
+{
+    if (v->capacity() - v->size() >= nExtra)
+        return;
+    v->reserve(std::max(v->size() + nExtra, v->capacity() + v->capacity() / 2 + 16));
+}
+
+template <class T>
+void Release(std::vector<T>* v)
+{
+    std::vector<T>().swap(*v);
+}
+
+const uint32_t kNoShared = UINT32_MAX;
+
+}  // namespace
+
+int CompareFolded(const char* a, size_t na, const char* b, size_t nb)
+{
+    if (a == b && na == nb)
+        return 0;  // rows of one file share its text
+    const CharFold& f = Fold();
+    const unsigned char* pa = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* pb = reinterpret_cast<const unsigned char*>(b);
+    size_t i = 0, j = 0;
+    while (i < na && j < nb) {
+        // Equal bytes below 0x80 are the same single-byte character on both sides.
+        if (pa[i] == pb[j] && pa[i] < 0x80) {
+            ++i;
+            ++j;
+            continue;
+        }
+        uint32_t ca = NextChar(f, pa, &i, na);
+        uint32_t cb = NextChar(f, pb, &j, nb);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return (i < na) - (j < nb);
+}
+
+int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
+{
+    if (a == b && na == nb)
+        return 0;
+    const CharFold& f = Fold();
+    const unsigned char* pa = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* pb = reinterpret_cast<const unsigned char*>(b);
+    // The first difference in leading zeros, kept for names otherwise equal.
+    int zeros = 0;
+    size_t i = 0, j = 0;
+    while (i < na && j < nb) {
+        // Both are at a character's start here, and a digit is never a lead
+        // byte, so a run of digits never takes a trail byte in.
+        if (IsDigit(pa[i]) && IsDigit(pb[j])) {
+            size_t endA = i, endB = j;
+            while (endA < na && IsDigit(pa[endA]))
+                ++endA;
+            while (endB < nb && IsDigit(pb[endB]))
+                ++endB;
+            size_t firstA = i, firstB = j;
+            while (firstA < endA && pa[firstA] == '0')
+                ++firstA;
+            while (firstB < endB && pb[firstB] == '0')
+                ++firstB;
+            // By length then by digits: a value of any length, never overflowing.
+            size_t nA = endA - firstA, nB = endB - firstB;
+            if (nA != nB)
+                return nA < nB ? -1 : 1;
+            if (int c = std::memcmp(pa + firstA, pb + firstB, nA))
+                return Sign(c);
+            if (zeros == 0)
+                zeros = Sign(static_cast<long long>(firstA - i) - static_cast<long long>(firstB - j));
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (pa[i] == pb[j] && pa[i] < 0x80) {
+            ++i;
+            ++j;
+            continue;
+        }
+        uint32_t ca = NextChar(f, pa, &i, na);
+        uint32_t cb = NextChar(f, pb, &j, nb);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i < na || j < nb)
+        return (i < na) - (j < nb);
+    return zeros;
+}
+
+void CRowStore::Clear()
+{
+    Release(&m_texts);
+    Release(&m_rows);
+    Release(&m_shared);
+    Release(&m_order);
+    m_nSortColumn = -1;
+    m_bAscending = true;
+}
+
+// Each text is its length, seven bits a byte with the top bit saying more
+// follow, then its bytes: one byte of length for a usual line.
+uint64_t CRowStore::Put(const char* s, size_t n)
+{
+    uint64_t offset = m_texts.size();
+    MakeRoom(&m_texts, n + 10);
+    size_t rest = n;
+    while (rest >= 0x80) {
+        m_texts.push_back(static_cast<char>((rest & 0x7F) | 0x80));
+        rest >>= 7;
+    }
+    m_texts.push_back(static_cast<char>(rest));
+    m_texts.insert(m_texts.end(), s, s + n);
+    return offset;
+}
+
+const char* CRowStore::Stored(uint64_t offset, size_t* pnLength) const
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(m_texts.data() + offset);
+    size_t n = 0;
+    int shift = 0;
+    while (*p & 0x80) {
+        n |= static_cast<size_t>(*p++ & 0x7F) << shift;
+        shift += 7;
+    }
+    n |= static_cast<size_t>(*p++) << shift;
+    *pnLength = n;
+    return reinterpret_cast<const char*>(p);
+}
+
+uint32_t CRowStore::PutShared(uint32_t previous, const char* s, size_t n)
+{
+    if (previous != kNoShared) {
+        size_t nPrevious;
+        const char* p = Stored(m_shared[previous], &nPrevious);
+        if (nPrevious == n && std::memcmp(p, s, n) == 0)
+            return previous;
+    }
+    MakeRoom(&m_shared, 1);
+    m_shared.push_back(Put(s, n));
+    return static_cast<uint32_t>(m_shared.size() - 1);
+}
+
+void CRowStore::Append(const char* file, size_t nFile, uint64_t nLine, uint64_t nColumn, const char* headword,
+                       size_t nHeadword, const char* text, size_t nText)
+{
+    Row row;
+    row.file = PutShared(m_rows.empty() ? kNoShared : m_rows.back().file, file, nFile);
+    row.headword = PutShared(m_rows.empty() ? kNoShared : m_rows.back().headword, headword, nHeadword);
+    row.text = Put(text, nText);
+    row.line = nLine;
+    row.column = nColumn;
+    MakeRoom(&m_rows, 1);
+    m_rows.push_back(row);
+    if (m_nSortColumn >= 0) {
+        MakeRoom(&m_order, 1);
+        m_order.push_back(static_cast<uint32_t>(m_rows.size() - 1));
+    }
+}
+
+size_t CRowStore::Count() const
+{
+    return m_rows.size();
+}
+
+size_t CRowStore::WalkIndex(size_t nRow) const
+{
+    return m_nSortColumn < 0 ? nRow : m_order[nRow];
+}
+
+const char* CRowStore::ColumnText(const Row& row, int nColumn, size_t* pnLength) const
+{
+    switch (nColumn) {
+    case kFile:
+        return Stored(m_shared[row.file], pnLength);
+    case kHeadword:
+        return Stored(m_shared[row.headword], pnLength);
+    case kText:
+        return Stored(row.text, pnLength);
+    case kLine: {
+        char* end = m_number + sizeof(m_number);
+        char* p = end;
+        uint64_t v = row.line;
+        do {
+            *--p = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v != 0);
+        *pnLength = static_cast<size_t>(end - p);
+        return p;
+    }
+    default:
+        *pnLength = 0;
+        return "";
+    }
+}
+
+const char* CRowStore::Text(size_t nRow, int nColumn, size_t* pnLength) const
+{
+    return ColumnText(m_rows[WalkIndex(nRow)], nColumn, pnLength);
+}
+
+CString CRowStore::TextOf(size_t nRow, int nColumn) const
+{
+    size_t n;
+    const char* p = Text(nRow, nColumn, &n);
+    return CString(p, static_cast<int>(n));
+}
+
+uint64_t CRowStore::Line(size_t nRow) const
+{
+    return m_rows[WalkIndex(nRow)].line;
+}
+
+uint64_t CRowStore::Column(size_t nRow) const
+{
+    return m_rows[WalkIndex(nRow)].column;
+}
+
+// Rows of one file lie next to each other and share one stored text, so each
+// stored text is ordered once and a row sorts by the rank of its text: a few
+// thousand files make the sort of half a million rows one of numbers.
+void CRowStore::RankShared(int nColumn, std::vector<uint64_t>* pKeys) const
+{
+    auto sharedOf = [nColumn](const Row& row) { return nColumn == kFile ? row.file : row.headword; };
+    // A row's shared text is the previous row's or a new one, so the texts
+    // of distinct runs are distinct entries.
+    std::vector<uint32_t> runs;
+    for (const Row& row : m_rows) {
+        if (runs.empty() || runs.back() != sharedOf(row))
+            runs.push_back(sharedOf(row));
+    }
+    auto compare = [this, nColumn](uint32_t x, uint32_t y) {
+        size_t nx, ny;
+        const char* px = Stored(m_shared[x], &nx);
+        const char* py = Stored(m_shared[y], &ny);
+        return nColumn == kFile ? CompareLogical(px, nx, py, ny) : CompareFolded(px, nx, py, ny);
+    };
+    std::sort(runs.begin(), runs.end(), [&compare](uint32_t x, uint32_t y) { return compare(x, y) < 0; });
+    std::vector<uint32_t> rank(m_shared.size());
+    uint32_t nRank = 0;
+    for (size_t k = 0; k < runs.size(); ++k) {
+        if (k > 0 && compare(runs[k - 1], runs[k]) != 0)
+            ++nRank;
+        rank[runs[k]] = nRank;
+    }
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        (*pKeys)[i] = rank[sharedOf(m_rows[i])];
+}
+
+void CRowStore::Sort(int nColumn, bool bAscending)
+{
+    if (nColumn < kFile || nColumn > kText)
+        return;
+    const size_t n = m_rows.size();
+    std::vector<uint64_t> keys(n);
+    if (nColumn == kFile || nColumn == kHeadword) {
+        RankShared(nColumn, &keys);
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            size_t nText;
+            const char* p = Stored(m_rows[i].text, &nText);
+            keys[i] = nColumn == kLine ? m_rows[i].line : FoldedPrefix(p, nText);
+        }
+    }
+    struct Item {
+        uint64_t key;
+        uint32_t row;
+    };
+    std::vector<Item> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {keys[i], static_cast<uint32_t>(i)};
+    Release(&keys);
+    // Only texts can still differ where keys are equal. The walk index last
+    // makes the order total, which is what keeps ties in walk order both ways
+    // and whatever order the rows were in before.
+    const bool bTexts = nColumn == kText;
+    std::sort(items.begin(), items.end(), [this, bTexts, bAscending](const Item& x, const Item& y) {
+        int c = x.key < y.key ? -1 : x.key > y.key ? 1 : 0;
+        if (c == 0 && bTexts) {
+            size_t nx, ny;
+            const char* px = Stored(m_rows[x.row].text, &nx);
+            const char* py = Stored(m_rows[y.row].text, &ny);
+            c = CompareFolded(px, nx, py, ny);
+        }
+        if (c != 0)
+            return bAscending ? c < 0 : c > 0;
+        return x.row < y.row;
+    });
+    Release(&m_order);
+    m_order.reserve(n);
+    for (const Item& item : items)
+        m_order.push_back(item.row);
+    m_nSortColumn = nColumn;
+    m_bAscending = bAscending;
+}
+
+void CRowStore::ShowWalkOrder()
+{
+    Release(&m_order);
+    m_nSortColumn = -1;
+    m_bAscending = true;
+}
+
+int CRowStore::SortColumn() const
+{
+    return m_nSortColumn;
+}
+
+bool CRowStore::SortAscending() const
+{
+    return m_bAscending;
+}
+
+size_t CRowStore::BytesUsed() const
+{
+    return m_texts.capacity() + m_rows.capacity() * sizeof(Row) + m_shared.capacity() * sizeof(uint64_t)
+           + m_order.capacity() * sizeof(uint32_t);
+}

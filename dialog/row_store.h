@@ -1,0 +1,89 @@
+// The rows of the results list, held by the program so the list only asks
+// for the texts it draws, and the orders the list can be sorted in. Texts are
+// code page 932 bytes and are walked by characters, so a trail byte (the 5C of
+// ソ, the 41 of ア) is never folded or read as a digit of its own. No window.
+#ifndef TOLVANE_DIALOG_ROW_STORE_H
+#define TOLVANE_DIALOG_ROW_STORE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/cstring.h"
+
+// Names as Explorer orders them: runs of ASCII digits compare by their value
+// (f2 before f10; with equal values, fewer leading zeros first), everything
+// else character by character (CP932 characters, a double-byte one as one),
+// blind to case for the letters the search folds (MbcsMakeLower's letters:
+// ASCII, full-width Latin, Greek, Cyrillic, Roman numerals). <0, 0, >0.
+// Leading zeros only decide between names that are otherwise equal, so
+// "f02a" comes before "f2b" as "f2a" does.
+int CompareLogical(const char* a, size_t na, const char* b, size_t nb);
+// Texts blind to case for the same letters, else by CP932 bytes. <0, 0, >0.
+// The same order as comparing both texts' bytes after MbcsMakeLower.
+int CompareFolded(const char* a, size_t na, const char* b, size_t nb);
+
+// The rows of one search in a compact store: one buffer of texts, and per row
+// where its texts lie, its line and its column. Rows are read in the order
+// shown: the walk order, or the order of the last sort.
+class CRowStore {
+public:
+    enum Column { kFile = 0, kLine = 1, kHeadword = 2, kText = 3 };
+
+    void Clear();  // no rows, walk order
+    // TEXT is the line as the row shows it (tabs already widened). A file or
+    // headword text equal to the previous row's is stored once. A row appended
+    // after a sort is shown below the sorted ones until the next Sort.
+    void Append(const char* file, size_t nFile, uint64_t nLine, uint64_t nColumn, const char* headword,
+                size_t nHeadword, const char* text, size_t nText);
+    size_t Count() const;
+
+    // Row N (0 = top, in the order shown): a column's text without a copy
+    // (kLine: the number in decimal, valid until the next call), its line and
+    // column. The text is not NUL-terminated; *pnLength is its length.
+    const char* Text(size_t nRow, int nColumn, size_t* pnLength) const;
+    CString TextOf(size_t nRow, int nColumn) const;
+    uint64_t Line(size_t nRow) const;
+    uint64_t Column(size_t nRow) const;
+
+    // Stable: rows that compare equal keep their walk order, in both
+    // directions. kFile by CompareLogical, kLine by number, kHeadword and
+    // kText by CompareFolded.
+    void Sort(int nColumn, bool bAscending);
+    void ShowWalkOrder();
+    int SortColumn() const;  // -1 in walk order
+    bool SortAscending() const;
+
+    // Bytes the store holds, for the memory figures.
+    size_t BytesUsed() const;
+
+private:
+    // 32 bytes. The row's own text lies at m_texts[text]; its file and
+    // headword are shared with the rows around it, so the row names them by
+    // their place in m_shared. Every stored text starts with its length.
+    struct Row {
+        uint64_t text;
+        uint32_t file;
+        uint32_t headword;
+        uint64_t line;
+        uint64_t column;
+    };
+    static_assert(sizeof(Row) == 32, "a row's bookkeeping is meant to stay at 32 bytes");
+
+    size_t WalkIndex(size_t nRow) const;
+    uint64_t Put(const char* s, size_t n);
+    uint32_t PutShared(uint32_t previous, const char* s, size_t n);
+    const char* Stored(uint64_t offset, size_t* pnLength) const;
+    const char* ColumnText(const Row& row, int nColumn, size_t* pnLength) const;
+    void RankShared(int nColumn, std::vector<uint64_t>* pKeys) const;
+
+    std::vector<char> m_texts;
+    std::vector<Row> m_rows;
+    std::vector<uint64_t> m_shared;  // offsets of file and headword texts
+    std::vector<uint32_t> m_order;   // walk indexes in the order shown, once sorted
+    int m_nSortColumn = -1;
+    bool m_bAscending = true;
+    mutable char m_number[24] = {};
+};
+
+#endif
