@@ -63,26 +63,88 @@ inline int Sign(long long v)
     return v < 0 ? -1 : v > 0 ? 1 : 0;
 }
 
-// The first eight folded bytes, the first in the top byte: two texts whose
-// keys differ are ordered as their keys are, so most comparisons in a sort
-// never reach the texts. A text ending early pads with zeros, which never
-// puts it after a longer text that starts the same.
-uint64_t FoldedPrefix(const char* s, size_t n)
+// A text's place in a sort by its folded bytes, eight at a time: texts
+// whose eight bytes differ are ordered by them, and only those that agree read
+// their next eight. Each text is read about once whatever the comparisons,
+// where comparing whole texts reads both of them at every comparison.
+struct FoldedItem {
+    uint64_t key;    // the eight bytes read last, the first in the top byte
+    size_t pos;      // where the next eight start
+    uint32_t row;    // walk index
+    uint8_t nBytes;  // how many of the eight the text had
+};
+
+// A double-byte character cut by the eighth byte is read again whole by the
+// next eight. Texts that reach it agree on all before it, so both repeat the
+// same first byte there, and no order changes.
+void ReadNextEight(const CharFold& f, const char* s, size_t n, FoldedItem* item)
 {
-    const CharFold& f = Fold();
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
     uint64_t key = 0;
     int nBytes = 0;
-    for (size_t i = 0; i < n && nBytes < 8;) {
+    size_t i = item->pos;
+    while (i < n && nBytes < 8) {
+        size_t start = i;
         uint32_t c = NextChar(f, p, &i, n);
         key = key << 8 | (c >> 9);
         ++nBytes;
-        if ((c & 0x100) && nBytes < 8) {
+        if (c & 0x100) {
+            if (nBytes == 8) {
+                i = start;
+                break;
+            }
             key = key << 8 | (c & 0xFF);
             ++nBytes;
         }
     }
-    return key << (8 * (8 - nBytes));
+    // Padded with zeros: where a text ends and another goes on with real
+    // zeros, the fewer bytes put the shorter one first.
+    item->key = nBytes == 0 ? 0 : key << (8 * (8 - nBytes));
+    item->nBytes = static_cast<uint8_t>(nBytes);
+    item->pos = i;
+}
+
+// Walk indexes 0..N-1 in the order of CompareFolded of TEXTOF(index), ties in
+// walk order.
+template <class TextOf>
+std::vector<uint32_t> SortFolded(size_t n, bool bAscending, TextOf textOf)
+{
+    const CharFold& f = Fold();
+    std::vector<FoldedItem> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {0, 0, static_cast<uint32_t>(i), 0};
+    auto before = [bAscending](const FoldedItem& x, const FoldedItem& y) {
+        if (x.key != y.key)
+            return (x.key < y.key) == bAscending;
+        if (x.nBytes != y.nBytes)
+            return (x.nBytes < y.nBytes) == bAscending;
+        return x.row < y.row;
+    };
+    std::vector<std::pair<size_t, size_t>> pending = {{0, n}};
+    while (!pending.empty()) {
+        size_t begin = pending.back().first, end = pending.back().second;
+        pending.pop_back();
+        for (size_t k = begin; k < end; ++k) {
+            size_t nText;
+            const char* text = textOf(items[k].row, &nText);
+            ReadNextEight(f, text, nText, &items[k]);
+        }
+        std::sort(items.begin() + begin, items.begin() + end, before);
+        // Texts that agree so far and went on for all eight bytes may still differ.
+        for (size_t k = begin; k < end;) {
+            size_t same = k + 1;
+            while (same < end && items[same].key == items[k].key && items[same].nBytes == items[k].nBytes)
+                ++same;
+            if (same - k > 1 && items[k].nBytes == 8)
+                pending.push_back({k, same});
+            k = same;
+        }
+    }
+    std::vector<uint32_t> order;
+    order.reserve(n);
+    for (const FoldedItem& item : items)
+        order.push_back(item.row);
+    return order;
 }
 
 // Half again rather than double: the store is the largest thing the program
@@ -105,33 +167,13 @@ const uint32_t kNoShared = UINT32_MAX;
 
 }  // namespace
 
-int CompareFolded(const char* a, size_t na, const char* b, size_t nb)
+namespace {
+
+// Both orders in one walk; NUMBERS reads runs of ASCII digits by their value.
+inline int CompareTexts(const char* a, size_t na, const char* b, size_t nb, bool bNumbers)
 {
     if (a == b && na == nb)
         return 0;  // rows of one file share its text
-    const CharFold& f = Fold();
-    const unsigned char* pa = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* pb = reinterpret_cast<const unsigned char*>(b);
-    size_t i = 0, j = 0;
-    while (i < na && j < nb) {
-        // Equal bytes below 0x80 are the same single-byte character on both sides.
-        if (pa[i] == pb[j] && pa[i] < 0x80) {
-            ++i;
-            ++j;
-            continue;
-        }
-        uint32_t ca = NextChar(f, pa, &i, na);
-        uint32_t cb = NextChar(f, pb, &j, nb);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return (i < na) - (j < nb);
-}
-
-int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
-{
-    if (a == b && na == nb)
-        return 0;
     const CharFold& f = Fold();
     const unsigned char* pa = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* pb = reinterpret_cast<const unsigned char*>(b);
@@ -141,7 +183,7 @@ int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
     while (i < na && j < nb) {
         // Both are at a character's start here, and a digit is never a lead
         // byte, so a run of digits never takes a trail byte in.
-        if (IsDigit(pa[i]) && IsDigit(pb[j])) {
+        if (bNumbers && IsDigit(pa[i]) && IsDigit(pb[j])) {
             size_t endA = i, endB = j;
             while (endA < na && IsDigit(pa[endA]))
                 ++endA;
@@ -164,6 +206,7 @@ int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
             j = endB;
             continue;
         }
+        // Equal bytes below 0x80 are the same single-byte character on both sides.
         if (pa[i] == pb[j] && pa[i] < 0x80) {
             ++i;
             ++j;
@@ -177,6 +220,18 @@ int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
     if (i < na || j < nb)
         return (i < na) - (j < nb);
     return zeros;
+}
+
+}  // namespace
+
+int CompareFolded(const char* a, size_t na, const char* b, size_t nb)
+{
+    return CompareTexts(a, na, b, nb, false);
+}
+
+int CompareLogical(const char* a, size_t na, const char* b, size_t nb)
+{
+    return CompareTexts(a, na, b, nb, true);
 }
 
 void CRowStore::Clear()
@@ -308,23 +363,22 @@ uint64_t CRowStore::Column(size_t nRow) const
 }
 
 // Rows of one file lie next to each other and share one stored text, so each
-// stored text is ordered once and a row sorts by the rank of its text: a few
+// stored name is ordered once and a row sorts by the rank of its name: a few
 // thousand files make the sort of half a million rows one of numbers.
-void CRowStore::RankShared(int nColumn, std::vector<uint64_t>* pKeys) const
+std::vector<uint32_t> CRowStore::FileRanks() const
 {
-    auto sharedOf = [nColumn](const Row& row) { return nColumn == kFile ? row.file : row.headword; };
-    // A row's shared text is the previous row's or a new one, so the texts
-    // of distinct runs are distinct entries.
+    // A row's file is the previous row's or a new one, so the files of
+    // distinct runs are distinct entries.
     std::vector<uint32_t> runs;
     for (const Row& row : m_rows) {
-        if (runs.empty() || runs.back() != sharedOf(row))
-            runs.push_back(sharedOf(row));
+        if (runs.empty() || runs.back() != row.file)
+            runs.push_back(row.file);
     }
-    auto compare = [this, nColumn](uint32_t x, uint32_t y) {
+    auto compare = [this](uint32_t x, uint32_t y) {
         size_t nx, ny;
         const char* px = Stored(m_shared[x], &nx);
         const char* py = Stored(m_shared[y], &ny);
-        return nColumn == kFile ? CompareLogical(px, nx, py, ny) : CompareFolded(px, nx, py, ny);
+        return CompareLogical(px, nx, py, ny);
     };
     std::sort(runs.begin(), runs.end(), [&compare](uint32_t x, uint32_t y) { return compare(x, y) < 0; });
     std::vector<uint32_t> rank(m_shared.size());
@@ -334,53 +388,40 @@ void CRowStore::RankShared(int nColumn, std::vector<uint64_t>* pKeys) const
             ++nRank;
         rank[runs[k]] = nRank;
     }
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        (*pKeys)[i] = rank[sharedOf(m_rows[i])];
+    return rank;
 }
 
+// The walk index last makes the order total, which is what keeps ties in
+// walk order both ways and whatever order the rows were in before.
 void CRowStore::Sort(int nColumn, bool bAscending)
 {
     if (nColumn < kFile || nColumn > kText)
         return;
     const size_t n = m_rows.size();
-    std::vector<uint64_t> keys(n);
-    if (nColumn == kFile || nColumn == kHeadword) {
-        RankShared(nColumn, &keys);
+    std::vector<uint32_t> order;
+    if (nColumn == kHeadword || nColumn == kText) {
+        order = SortFolded(n, bAscending, [this, nColumn](uint32_t row, size_t* pnLength) {
+            return ColumnText(m_rows[row], nColumn, pnLength);
+        });
     } else {
-        for (size_t i = 0; i < n; ++i) {
-            size_t nText;
-            const char* p = Stored(m_rows[i].text, &nText);
-            keys[i] = nColumn == kLine ? m_rows[i].line : FoldedPrefix(p, nText);
-        }
+        std::vector<uint32_t> rank = nColumn == kFile ? FileRanks() : std::vector<uint32_t>();
+        struct Item {
+            uint64_t key;
+            uint32_t row;
+        };
+        std::vector<Item> items(n);
+        for (size_t i = 0; i < n; ++i)
+            items[i] = {nColumn == kFile ? rank[m_rows[i].file] : m_rows[i].line, static_cast<uint32_t>(i)};
+        std::sort(items.begin(), items.end(), [bAscending](const Item& x, const Item& y) {
+            if (x.key != y.key)
+                return (x.key < y.key) == bAscending;
+            return x.row < y.row;
+        });
+        order.reserve(n);
+        for (const Item& item : items)
+            order.push_back(item.row);
     }
-    struct Item {
-        uint64_t key;
-        uint32_t row;
-    };
-    std::vector<Item> items(n);
-    for (size_t i = 0; i < n; ++i)
-        items[i] = {keys[i], static_cast<uint32_t>(i)};
-    Release(&keys);
-    // Only texts can still differ where keys are equal. The walk index last
-    // makes the order total, which is what keeps ties in walk order both ways
-    // and whatever order the rows were in before.
-    const bool bTexts = nColumn == kText;
-    std::sort(items.begin(), items.end(), [this, bTexts, bAscending](const Item& x, const Item& y) {
-        int c = x.key < y.key ? -1 : x.key > y.key ? 1 : 0;
-        if (c == 0 && bTexts) {
-            size_t nx, ny;
-            const char* px = Stored(m_rows[x.row].text, &nx);
-            const char* py = Stored(m_rows[y.row].text, &ny);
-            c = CompareFolded(px, nx, py, ny);
-        }
-        if (c != 0)
-            return bAscending ? c < 0 : c > 0;
-        return x.row < y.row;
-    });
-    Release(&m_order);
-    m_order.reserve(n);
-    for (const Item& item : items)
-        m_order.push_back(item.row);
+    m_order.swap(order);
     m_nSortColumn = nColumn;
     m_bAscending = bAscending;
 }

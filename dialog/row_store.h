@@ -75,7 +75,8 @@ private:
     uint32_t PutShared(uint32_t previous, const char* s, size_t n);
     const char* Stored(uint64_t offset, size_t* pnLength) const;
     const char* ColumnText(const Row& row, int nColumn, size_t* pnLength) const;
-    void RankShared(int nColumn, std::vector<uint64_t>* pKeys) const;
+    // Per entry of m_shared, the place of its text among the rows' files.
+    std::vector<uint32_t> FileRanks() const;
 
     std::vector<char> m_texts;
     std::vector<Row> m_rows;

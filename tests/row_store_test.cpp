@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -181,6 +182,33 @@ TEST(RowStore, SortsByEachColumnKeepingWalkOrderForTies) {
     }
 }
 
+// Texts are sorted eight folded bytes at a time; these meet at and across
+// the eighth byte, where a double-byte character can be cut in two.
+TEST(RowStore, SortsTextsAsCompareFoldedOrdersThem) {
+    const std::vector<std::string> texts = {
+        "abcdefg\x83\x41", "abcdefg\x83\x5C", "ABCDEFG\x83\x41x", "abcdefg\x82\x60", "abcdefg\x82\x81",
+        "abcdefgh", std::string("abcdefgh\0", 9), std::string("abcdefgh\0\0", 10), "ABCDEFGH",
+        "abcdefghijklmnopQ", "abcdefghijklmnopq", "abcdefghijklmnop", "abcdefghijklmnoP", "abcdefg", "",
+        "\x83\x41\x83\x41\x83\x41\x83\x41", "\x83\x41\x83\x41\x83\x41\x83\x41\x83", "a\x83\x41\x83\x41\x83\x41\x83\x41",
+        "a\x83\x41\x83\x41\x83\x41\x83\x61", "A\x83\x41\x83\x41\x83\x41\x83\x41", "a\x83\x41\x83\x41\x83\x41\x83\x60",
+        "abcdefg\x83", "abcdefg", "abcdefgH",
+    };
+    CRowStore store;
+    for (const std::string& text : texts)
+        store.Append("f", 1, 1, store.Count(), "", 0, text.data(), text.size());
+    for (bool ascending : {true, false}) {
+        std::vector<uint64_t> expected;
+        for (size_t i = 0; i < texts.size(); ++i)
+            expected.push_back(i);
+        std::stable_sort(expected.begin(), expected.end(), [&](uint64_t x, uint64_t y) {
+            int c = CompareFolded(texts[x].data(), texts[x].size(), texts[y].data(), texts[y].size());
+            return ascending ? c < 0 : c > 0;
+        });
+        store.Sort(CRowStore::kText, ascending);
+        EXPECT_EQ(expected, Shown(store)) << (ascending ? "up" : "down");
+    }
+}
+
 TEST(RowStore, TextsLinesAndClear) {
     CRowStore store;
     EXPECT_EQ(-1, store.SortColumn());
@@ -266,7 +294,7 @@ TEST(RowStore, HalfAMillionRowsSort) {
         for (bool ascending : {true, false}) {
             store.Sort(column, ascending);
             size_t nBad = 0;
-            for (size_t i = 1; i < kRowCount; i += 997) {
+            for (size_t i = 1; i < kRowCount; ++i) {
                 int c;
                 if (column == CRowStore::kLine) {
                     c = store.Line(i - 1) < store.Line(i) ? -1 : store.Line(i - 1) > store.Line(i) ? 1 : 0;
