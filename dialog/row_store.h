@@ -40,7 +40,8 @@ public:
 
     // Row N (0 = top, in the order shown): a column's text without a copy
     // (kLine: the number in decimal, valid until the next call), its line and
-    // column. The text is not NUL-terminated; *pnLength is its length.
+    // column. The text is not NUL-terminated; *pnLength is its length. Other
+    // texts stay valid until the next Append or Clear, which may move them.
     const char* Text(size_t nRow, int nColumn, size_t* pnLength) const;
     CString TextOf(size_t nRow, int nColumn) const;
     uint64_t Line(size_t nRow) const;
