@@ -1,7 +1,10 @@
 // What a user does with the rows of a search: open a row's file at its line
 // or its folder, copy rows, select them all, from the keyboard, the mouse or
 // the context menu; and the layout that lets the list take a larger window.
+#include <cstring>
+
 #include "dialog/search_dlg.h"
+#include "platform/mbcs.h"
 
 namespace {
 
@@ -9,26 +12,31 @@ namespace {
 enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor };
 
 // The list's columns: file, line, headword, the line itself.
-const int kColumns = 4;
-const int kTextColumn = 3;
+const int kColumns = CRowStore::kText + 1;
 
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
 }  // namespace
 
+CString CSearchDlg::RowText(int nRow, int nColumn) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_rows.Count())
+        return CString();
+    return m_rows.TextOf(static_cast<size_t>(nRow), nColumn);
+}
+
 CString CSearchDlg::RowFilePath(int nRow)
 {
     // The file column starts with the "\" after the walked folder, which already ends in one.
-    CString strFile = CListCtrl(GetDlgItem(IDC_RESULTS)).GetItemText(nRow, 0);
-    return m_strSearchedDir + strFile.Mid(1);
+    return m_strSearchedDir + RowText(nRow, CRowStore::kFile).Mid(1);
 }
 
 bool CSearchDlg::GetRowPlace(int nRow, uint64_t* pLine, uint64_t* pColumn) const
 {
-    if (nRow < 0 || static_cast<size_t>(nRow) >= m_rowPlaces.size())
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_rows.Count())
         return false;
-    *pLine = m_rowPlaces[static_cast<size_t>(nRow)].nLine;
-    *pColumn = m_rowPlaces[static_cast<size_t>(nRow)].nColumn;
+    *pLine = m_rows.Line(static_cast<size_t>(nRow));
+    *pColumn = m_rows.Column(static_cast<size_t>(nRow));
     return true;
 }
 
@@ -89,7 +97,7 @@ void CSearchDlg::CopySelectedRows()
     CString strText;
     for (int n = results.GetNextItem(-1, LVNI_SELECTED); n >= 0; n = results.GetNextItem(n, LVNI_SELECTED)) {
         for (int nCol = 0; nCol < kColumns; ++nCol) {
-            CString strCell = results.GetItemText(n, nCol);
+            CString strCell = RowText(n, nCol);
             strText += WidenTabs(strCell, static_cast<size_t>(strCell.GetLength()));
             strText += nCol < kColumns - 1 ? "\t" : "\r\n";
         }
@@ -109,11 +117,62 @@ void CSearchDlg::CopySelectedRowsAsTagJump()
         strText += RowFilePath(n);
         strText.AppendFormat("(%llu,%llu): ", static_cast<unsigned long long>(nLine),
                              static_cast<unsigned long long>(nColumn));
-        strText += results.GetItemText(n, kTextColumn);
+        strText += RowText(n, CRowStore::kText);
         strText += "\r\n";
     }
     if (!strText.IsEmpty())
         AfxSetClipboardText(this, strText);
+}
+
+// The list asks for the texts it draws; a text longer than its buffer is
+// cut between characters.
+void CSearchDlg::OnGetdispinfoResults(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+    *pResult = 0;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    size_t nText = 0;
+    const char* text = nullptr;
+    if (item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_rows.Count())
+        text = m_rows.Text(static_cast<size_t>(item.iItem), item.iSubItem, &nText);
+    size_t nRoom = static_cast<size_t>(item.cchTextMax) - 1, n = 0;
+    while (text && n < nText) {
+        size_t w = IsLeadByte932(static_cast<unsigned char>(text[n])) && n + 1 < nText ? 2 : 1;
+        if (n + w > nRoom)
+            break;
+        n += w;
+    }
+    if (n > 0)
+        std::memcpy(item.pszText, text, n);
+    item.pszText[n] = '\0';
+}
+
+void CSearchDlg::OnColumnclickResults(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    SortByColumn(reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iSubItem);
+    *pResult = 0;
+}
+
+// A second click on the same header reverses the order. While a search
+// runs the click waits for its end: the rows are still coming.
+void CSearchDlg::SortByColumn(int nColumn)
+{
+    if (nColumn < 0 || nColumn >= kColumns)
+        return;
+    if (m_bSearching) {
+        m_nPendingSort = nColumn;
+        return;
+    }
+    m_nPendingSort = -1;
+    bool bAscending = !(m_rows.SortColumn() == nColumn && m_rows.SortAscending());
+    m_rows.Sort(nColumn, bAscending);
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    for (int nCol = 0; nCol < kColumns; ++nCol)
+        results.SetSortArrow(nCol, nCol != nColumn ? 0 : bAscending ? 1 : -1);
+    // The selection was of rows where they stood; they stand elsewhere now.
+    results.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    results.RedrawNow();
 }
 
 void CSearchDlg::SelectAllRows() { CListCtrl(GetDlgItem(IDC_RESULTS)).SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog/editor.h"
+#include "dialog/row_store.h"
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "resource.h"
@@ -38,11 +39,13 @@ public:
                    CString strHeadword, int nCase);
     // One row at the end of RESULTS: the file column, the line number, the
     // headword line and the matching line as read (its tabs not yet widened).
-    void AddResultRow(CListCtrl& results, const CString& strFileColumn, uint64_t nLine, uint64_t nColumn,
-                      const char* headword, size_t nHeadword, const char* line, size_t nLineLength);
+    void AddResultRow(const CString& strFileColumn, uint64_t nLine, uint64_t nColumn, const char* headword,
+                      size_t nHeadword, const char* line, size_t nLineLength);
 
-    // Results list: the file of a row and where in it the row's line is,
-    // opening it, its folder, copy, select all.
+    // Results list: a row's texts as shown (columns as CRowStore numbers
+    // them), its file and where in it the row's line is, opening it, its
+    // folder, copy, select all, and the order by a column.
+    CString RowText(int nRow, int nColumn) const;
     CString RowFilePath(int nRow);
     bool GetRowPlace(int nRow, uint64_t* pLine, uint64_t* pColumn) const;
     void OpenRowFile(int nRow);
@@ -50,6 +53,7 @@ public:
     void CopySelectedRows();
     void CopySelectedRowsAsTagJump();
     void SelectAllRows();
+    void SortByColumn(int nColumn);
 
     // The editor rows are opened in, and its settings dialog.
     EditorInForce Editor() const { return ResolveEditor(m_editor); }
@@ -59,6 +63,8 @@ protected:
     void DoDataExchange() override;
     void OnResultsDblclk(NMHDR* pNMHDR, LRESULT* pResult);
     void OnResultsKeydown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetdispinfoResults(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnColumnclickResults(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hWnd, int x, int y);
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
@@ -85,6 +91,7 @@ private:
     void RunSearchCommand();
     bool SearchGoesOn();
     void KeepWindowAlive(unsigned long long nNowMs);
+    void ListNewRows(CListCtrl& results);
 
     // The folders on the current walk path, so a link back to one of them is
     // not followed again. Without a link on the path no folder can come round
@@ -107,12 +114,12 @@ private:
     unsigned long long m_nLastShownMs;
     ScanBuffers m_scanBuffers;
 
-    // Line and column of each row, in the list's order.
-    struct RowPlace {
-        uint64_t nLine;
-        uint64_t nColumn;
-    };
-    std::vector<RowPlace> m_rowPlaces;
+    // The rows of the last search, and how many of them the list knows of:
+    // it is told now and then while the search runs.
+    CRowStore m_rows;
+    int m_nListedRows = 0;
+    // A header clicked while a search ran, sorted by once it has ended.
+    int m_nPendingSort = -1;
 
     // The settings tolvane.dat has no room for.
     CIniFile m_ini;

@@ -122,11 +122,16 @@ public:
     BOOL GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth) const;
     DWORD SetExtendedStyle(DWORD dwExStyle);
     DWORD GetExtendedStyle() const;
+    // The list holds no texts of its own (owner data): it knows how many
+    // rows there are and asks its parent for the texts it needs
+    // (LVN_GETDISPINFO), also for GetItemText.
     int GetItemCount() const;
-    int InsertItem(int nItem, const char* text);
-    BOOL SetItemText(int nItem, int nSubItem, const char* text);
+    void SetItemCount(int nItems);
     CString GetItemText(int nItem, int nSubItem) const;
     BOOL DeleteAllItems();
+    // The header's sort arrow on a column: 1 up, -1 down, 0 none.
+    void SetSortArrow(int nCol, int nDirection);
+    int GetSortArrow(int nCol) const;
     // Selection and focus: LVNI_SELECTED / LVNI_FOCUSED after nItem (-1: from the top).
     int GetNextItem(int nItem, int nFlags) const;
     UINT GetItemState(int nItem, UINT nMask) const;

@@ -111,6 +111,10 @@ struct NMHDR {
 #define LVIR_BOUNDS 0
 #define NM_DBLCLK (0U - 3U)
 #define LVN_KEYDOWN (0U - 100U - 55U)
+#define LVN_GETDISPINFOA (0U - 100U - 50U)
+#define LVN_COLUMNCLICK (0U - 100U - 8U)
+#define LVIF_TEXT 0x0001
+#define LVS_OWNERDATA 0x1000
 
 struct NMITEMACTIVATE {
     NMHDR hdr;
@@ -120,6 +124,28 @@ struct NMITEMACTIVATE {
     POINT ptAction;
     LPARAM lParam;
     UINT uKeyFlags;
+};
+struct LVITEMA {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state, stateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+struct NMLVDISPINFOA {
+    NMHDR hdr;
+    LVITEMA item;
+};
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState, uOldState, uChanged;
+    POINT ptAction;
+    LPARAM lParam;
 };
 struct NMLVKEYDOWN {
     NMHDR hdr;

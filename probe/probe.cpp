@@ -57,6 +57,11 @@ const T* Lookup(const T (&table)[N], const std::string& name)
             return &c;
     return nullptr;
 }
+// The results list's headers a `sort` action clicks.
+const Control kSortColumns[] = {{"file", CRowStore::kFile},
+                                {"line", CRowStore::kLine},
+                                {"headword", CRowStore::kHeadword},
+                                {"text", CRowStore::kText}};
 // The controls a dump gives the place of.
 const Control kRects[] = {
     {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL}};
@@ -119,6 +124,8 @@ std::string CheckAction(const Fields& f)
         return f.size() == 3 && IsNumber(f[1]) ? "" : "context needs a row index and a label";
     if (a == "resize")
         return f.size() == 3 && IsNumber(f[1]) && IsNumber(f[2]) ? "" : "resize needs a width and a height";
+    if (a == "sort")
+        return f.size() == 2 && Lookup(kSortColumns, f[1]) ? "" : "sort needs file|line|headword|text";
     if (a == "dump" || a == "restart")
         return f.size() == 1 ? "" : a + " takes no fields";
     return "unknown action '" + a + "'";
@@ -205,6 +212,15 @@ private:
             ProbeQueueEscape(m_dlg->GetSafeHwnd());
         } else if (a == "rows" || a == "key" || a == "dblclick" || a == "context") {
             return Results(f);
+        } else if (a == "sort") {
+            // What the header tells the dialog of a click on it.
+            NMLISTVIEW click = {};
+            click.hdr.hwndFrom = m_dlg->GetDlgItem(IDC_RESULTS).m_hWnd;
+            click.hdr.idFrom = IDC_RESULTS;
+            click.hdr.code = LVN_COLUMNCLICK;
+            click.iItem = -1;
+            click.iSubItem = Lookup(kSortColumns, f[1])->id;
+            m_dlg->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&click));
         } else if (a == "resize") {
             m_dlg->SizeAsUser(std::atoi(f[1].c_str()), std::atoi(f[2].c_str()));
         } else if (a == "dump") {
@@ -330,8 +346,9 @@ private:
         for (int i = 0, n = list.GetItemCount(); i < n; ++i) {
             uint64_t nLine = 0, nColumn = 0;
             m_dlg->GetRowPlace(i, &nLine, &nColumn);
-            Event({"row", Escape(list.GetItemText(i, 0)), Escape(list.GetItemText(i, 2)),
-                   Escape(list.GetItemText(i, 3)), std::to_string(nLine), std::to_string(nColumn)});
+            Event({"row", Escape(list.GetItemText(i, CRowStore::kFile)),
+                   Escape(list.GetItemText(i, CRowStore::kHeadword)), Escape(list.GetItemText(i, CRowStore::kText)),
+                   std::to_string(nLine), std::to_string(nColumn)});
         }
         std::string selrows = "selrows";
         for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))

@@ -29,9 +29,7 @@ CString WidenTabs(const char* line, size_t nLine)
 
 namespace {
 
-// Asks the window for the list only when the file has a row for it: under a
-// slow window system each ask is a round trip to the window server, and most
-// files of a large tree have no row at all.
+// Rows go to the program's own store; the list hears of them now and then.
 class RowSink : public ScanSink {
 public:
     RowSink(CSearchDlg& dlg, const CString& strFileColumn, void (CSearchDlg::*pfnStep)(uint64_t, bool))
@@ -42,9 +40,7 @@ public:
     void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
                  uint64_t nColumn) override
     {
-        if (!m_results.GetSafeHwnd())
-            m_results = CListCtrl(m_dlg.GetDlgItem(IDC_RESULTS));
-        m_dlg.AddResultRow(m_results, m_strFileColumn, nLineNo, nColumn, headword, nHeadword, line, nLine);
+        m_dlg.AddResultRow(m_strFileColumn, nLineNo, nColumn, headword, nHeadword, line, nLine);
     }
 
     void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
@@ -54,7 +50,6 @@ public:
 private:
     CSearchDlg& m_dlg;
     const CString& m_strFileColumn;
-    CListCtrl m_results;
     void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
     bool m_bBinary = false;
 };
@@ -132,7 +127,11 @@ void CSearchDlg::RunSearchCommand()
     m_nShownPos = 1;
     m_nLastShownMs = GetTickCount64();
     results.DeleteAllItems();
-    m_rowPlaces.clear();
+    m_rows.Clear();
+    m_nListedRows = 0;
+    m_nPendingSort = -1;
+    for (int nCol = 0; nCol < CRowStore::kText + 1; ++nCol)
+        results.SetSortArrow(nCol, 0);
     m_nBinaryFiles = 0;
     m_strRelDir = "";
     m_bSearching = true;
@@ -148,6 +147,7 @@ void CSearchDlg::RunSearchCommand()
 
     StepProgress(0, true);
     m_bSearching = false;
+    ListNewRows(results);
     results.SetRedraw(TRUE);
     results.RedrawNow();
 
@@ -157,6 +157,9 @@ void CSearchDlg::RunSearchCommand()
         CDialog::OnCancel();
         return;
     }
+    // The header click that waited for the rows, before the box.
+    if (m_nPendingSort >= 0)
+        SortByColumn(m_nPendingSort);
     CString strReport;
     if (m_nHits == 0)
         strReport = "検索文字列は見つかりませんでした。";
@@ -264,17 +267,12 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
     m_strRelDir = strSavedRelDir;
 }
 
-void CSearchDlg::AddResultRow(CListCtrl& results, const CString& strFileColumn, uint64_t nLine, uint64_t nColumn,
-                              const char* headword, size_t nHeadword, const char* line, size_t nLineLength)
+void CSearchDlg::AddResultRow(const CString& strFileColumn, uint64_t nLine, uint64_t nColumn, const char* headword,
+                              size_t nHeadword, const char* line, size_t nLineLength)
 {
-    int n = results.GetItemCount();
-    CString strLine;
-    strLine.Format("%llu", static_cast<unsigned long long>(nLine));
-    results.InsertItem(n, strFileColumn);
-    results.SetItemText(n, 1, strLine);
-    results.SetItemText(n, 2, CString(headword, static_cast<int>(nHeadword)));
-    results.SetItemText(n, 3, WidenTabs(line, nLineLength));
-    m_rowPlaces.push_back(RowPlace{nLine, nColumn});
+    CString strText = WidenTabs(line, nLineLength);
+    m_rows.Append(strFileColumn, static_cast<size_t>(strFileColumn.GetLength()), nLine, nColumn, headword, nHeadword,
+                  strText, static_cast<size_t>(strText.GetLength()));
     ++m_nHits;
 }
 
@@ -353,6 +351,17 @@ bool CSearchDlg::SearchGoesOn()
     return m_nStopRequest == kBusyGoOn;
 }
 
+// Tells the list how many rows there are now; it asks for their texts once
+// it draws them.
+void CSearchDlg::ListNewRows(CListCtrl& results)
+{
+    int nRows = static_cast<int>(m_rows.Count());
+    if (nRows != m_nListedRows) {
+        results.SetItemCount(nRows);
+        m_nListedRows = nRows;
+    }
+}
+
 void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
 {
     if (!m_bSearching || nNowMs - m_nLastLookMs < kLookIntervalMs)
@@ -364,7 +373,8 @@ void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
     // costs tens of milliseconds under a slow window system, so rows that
     // land below the part in view wait for the next idle drawing.
     CListCtrl results(GetDlgItem(IDC_RESULTS));
-    int nRows = results.GetItemCount();
+    ListNewRows(results);
+    int nRows = m_nListedRows;
     unsigned long long nSinceDrawn = nNowMs - m_nLastListDrawMs;
     bool bNewInView = nRows != m_nDrawnRows && RowInView(results, m_nDrawnRows);
     unsigned long long nInterval = m_nDrawnRows == 0 ? kFirstListDrawMs : kListDrawIntervalMs;

@@ -345,4 +345,64 @@ TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
 }
 
 
+// A click on a header sorts the rows by that column, a second one reverses
+// them; ties keep the order of the walk either way, and a new search shows
+// that order again.
+TEST_F(SearchTest, HeaderClicksSortTheRows)
+{
+    Put("F1.txt", "x\nx\nx\nhit c\n");
+    Put("f2.txt", "x\nhit a\n");
+    Put("f10.txt", "hit b\nx\nhit B\n");
+    auto texts = [this] {
+        std::vector<std::string> out;
+        for (const Row& r : Rows())
+            out.push_back(std::get<2>(r));
+        return out;
+    };
+    auto click = [this](int nColumn) {
+        NMLISTVIEW header = {};
+        header.hdr = {Item(IDC_RESULTS).m_hWnd, IDC_RESULTS, LVN_COLUMNCLICK};
+        header.iSubItem = nColumn;
+        LRESULT result;
+        m_dlg->DispatchToMessageMap(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&header), &result);
+    };
+    const struct {
+        int column;
+        std::vector<std::string> texts;
+        int arrow;
+    } clicks[] = {
+        {CRowStore::kFile, {"hit c", "hit a", "hit b", "hit B"}, 1},  // f2 before f10, F1 as f1
+        {CRowStore::kFile, {"hit b", "hit B", "hit a", "hit c"}, -1},
+        {CRowStore::kLine, {"hit b", "hit a", "hit B", "hit c"}, 1},
+        {CRowStore::kLine, {"hit c", "hit B", "hit a", "hit b"}, -1},
+        {CRowStore::kText, {"hit a", "hit b", "hit B", "hit c"}, 1},   // case-blind: b and B tie
+        {CRowStore::kText, {"hit c", "hit b", "hit B", "hit a"}, -1},
+        {CRowStore::kHeadword, {}, 1},  // every headword empty: the walk's order
+    };
+    Search("C:\\", "hit");
+    std::vector<std::string> walk = texts();
+    for (const auto& c : clicks) {
+        click(c.column);
+        EXPECT_EQ(c.texts.empty() ? walk : c.texts, texts()) << c.column;
+        for (int nCol = 0; nCol <= CRowStore::kText; ++nCol)
+            EXPECT_EQ(nCol == c.column ? c.arrow : 0, CListCtrl(Item(IDC_RESULTS)).GetSortArrow(nCol));
+    }
+    Search("C:\\", "hit");
+    EXPECT_EQ(walk, texts());
+    EXPECT_EQ(0, CListCtrl(Item(IDC_RESULTS)).GetSortArrow(CRowStore::kHeadword));
+
+    // A click while the search runs sorts once its rows are all there.
+    g_pfnStandinWhileBusy = [](CDialog* pDialog) {
+        NMLISTVIEW header = {};
+        header.hdr = {pDialog->GetDlgItem(IDC_RESULTS).m_hWnd, IDC_RESULTS, LVN_COLUMNCLICK};
+        header.iSubItem = CRowStore::kLine;
+        pDialog->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&header));
+    };
+    g_standinTickStepMs = 1000;
+    Search("C:\\", "hit");
+    g_standinTickStepMs = 0;
+    g_pfnStandinWhileBusy = nullptr;
+    EXPECT_EQ((std::vector<std::string>{"hit b", "hit a", "hit B", "hit c"}), texts());
+}
+
 }  // namespace

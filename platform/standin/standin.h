@@ -37,8 +37,9 @@ struct HWND__ {
         int width;
     };
     std::vector<Column> columns;
-    std::vector<std::vector<CString>> rows;
+    // Owner data: the number of rows, whose texts the parent gives.
     std::vector<UINT> rowStates;  // LVIS_SELECTED, LVIS_FOCUSED, one per row
+    std::vector<int> sortArrows;  // per column: 1 up, -1 down, 0 none
     DWORD listExStyle = 0;
     bool redraw = true;
     int repaints = 0;

@@ -1,6 +1,7 @@
 // Controls kept in memory, with the semantics the dialog code relies on: the
 // dialog is built from the same compiled template as on Windows.
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 
 #include "platform/internal.h"
@@ -237,80 +238,6 @@ void CComboBox::PickEntry(int nIndex)
     m_hWnd->text = GetLBText(nIndex);
     if (m_hWnd->parent && m_hWnd->parent->pDialog)
         m_hWnd->parent->pDialog->OnCommand(static_cast<UINT>(m_hWnd->id), CBN_SELCHANGE);
-}
-
-int CListCtrl::InsertColumn(int nCol, const char* heading, int nFormat, int nWidth)
-{
-    auto& cols = m_hWnd->columns;
-    nCol = std::max(0, std::min(nCol, static_cast<int>(cols.size())));
-    cols.insert(cols.begin() + nCol, HWND__::Column{CString(heading), nFormat, nWidth});
-    for (auto& row : m_hWnd->rows)
-        row.resize(cols.size());
-    return nCol;
-}
-
-int CListCtrl::GetColumnCount() const { return static_cast<int>(m_hWnd->columns.size()); }
-
-BOOL CListCtrl::GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth) const
-{
-    if (nCol < 0 || nCol >= GetColumnCount())
-        return FALSE;
-    const auto& c = m_hWnd->columns[static_cast<size_t>(nCol)];
-    heading = c.heading;
-    nFormat = c.format;
-    nWidth = c.width;
-    return TRUE;
-}
-
-DWORD CListCtrl::SetExtendedStyle(DWORD dwExStyle)
-{
-    DWORD old = m_hWnd->listExStyle;
-    m_hWnd->listExStyle = dwExStyle;
-    return old;
-}
-
-DWORD CListCtrl::GetExtendedStyle() const { return m_hWnd->listExStyle; }
-
-int CListCtrl::GetItemCount() const { return static_cast<int>(m_hWnd->rows.size()); }
-
-int CListCtrl::InsertItem(int nItem, const char* text)
-{
-    auto& rows = m_hWnd->rows;
-    nItem = std::max(0, std::min(nItem, static_cast<int>(rows.size())));
-    std::vector<CString> row(std::max<size_t>(1, m_hWnd->columns.size()));
-    row[0] = text;
-    if (nItem == static_cast<int>(rows.size()))
-        rows.push_back(std::move(row));
-    else
-        rows.insert(rows.begin() + nItem, std::move(row));
-    m_hWnd->rowStates.insert(m_hWnd->rowStates.begin() + nItem, 0u);
-    return nItem;
-}
-
-BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text)
-{
-    auto& rows = m_hWnd->rows;
-    if (nItem < 0 || nItem >= static_cast<int>(rows.size()) || nSubItem < 0 ||
-        nSubItem >= static_cast<int>(rows[static_cast<size_t>(nItem)].size()))
-        return FALSE;
-    rows[static_cast<size_t>(nItem)][static_cast<size_t>(nSubItem)] = text;
-    return TRUE;
-}
-
-CString CListCtrl::GetItemText(int nItem, int nSubItem) const
-{
-    const auto& rows = m_hWnd->rows;
-    if (nItem < 0 || nItem >= static_cast<int>(rows.size()) || nSubItem < 0 ||
-        nSubItem >= static_cast<int>(rows[static_cast<size_t>(nItem)].size()))
-        return CString();
-    return rows[static_cast<size_t>(nItem)][static_cast<size_t>(nSubItem)];
-}
-
-BOOL CListCtrl::DeleteAllItems()
-{
-    m_hWnd->rows.clear();
-    m_hWnd->rowStates.clear();
-    return TRUE;
 }
 
 void CProgressCtrl::SetRange(short nLower, short nUpper)
@@ -647,58 +574,6 @@ void CWnd::SizeAsUser(int nWidth, int nHeight)
     if (pDialog)
         pDialog->DispatchToMessageMap(WM_SIZE, SIZE_RESTORED,
                                       MAKELPARAM(m_hWnd->clientWidth, m_hWnd->clientHeight), &result);
-}
-
-// List selection
-
-int CListCtrl::GetNextItem(int nItem, int nFlags) const
-{
-    const auto& states = m_hWnd->rowStates;
-    UINT nWanted = (nFlags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (nFlags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
-    for (size_t i = static_cast<size_t>(nItem + 1); i < states.size(); ++i)
-        if ((states[i] & nWanted) == nWanted)
-            return static_cast<int>(i);
-    return -1;
-}
-
-UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
-{
-    const auto& states = m_hWnd->rowStates;
-    if (nItem < 0 || nItem >= static_cast<int>(states.size()))
-        return 0;
-    return states[static_cast<size_t>(nItem)] & nMask;
-}
-
-BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
-{
-    auto& states = m_hWnd->rowStates;
-    if (nItem < -1 || nItem >= static_cast<int>(states.size()))
-        return FALSE;
-    // One row at most has the focus.
-    if (nMask & nState & LVIS_FOCUSED)
-        for (UINT& s : states)
-            s &= ~static_cast<UINT>(LVIS_FOCUSED);
-    for (size_t i = 0; i < states.size(); ++i)
-        if (nItem == -1 || static_cast<int>(i) == nItem)
-            states[i] = (states[i] & ~nMask) | (nState & nMask);
-    return TRUE;
-}
-
-int CListCtrl::HitTest(POINT pt) const
-{
-    if (pt.x < 0 || pt.x >= m_hWnd->cx || pt.y < kStandinHeaderHeight || pt.y >= m_hWnd->cy)
-        return -1;
-    long n = (pt.y - kStandinHeaderHeight) / kStandinRowHeight;
-    return n < static_cast<long>(m_hWnd->rows.size()) ? static_cast<int>(n) : -1;
-}
-
-BOOL CListCtrl::GetItemRect(int nItem, RECT* pRect, UINT) const
-{
-    if (nItem < 0 || nItem >= GetItemCount())
-        return FALSE;
-    long top = kStandinHeaderHeight + nItem * kStandinRowHeight;
-    *pRect = {0, top, m_hWnd->cx, top + kStandinRowHeight};
-    return TRUE;
 }
 
 // Clipboard and shell

@@ -197,21 +197,11 @@ DWORD CListCtrl::GetExtendedStyle() const { return (DWORD)::SendMessageA(m_hWnd,
 
 int CListCtrl::GetItemCount() const { return (int)::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0); }
 
-int CListCtrl::InsertItem(int nItem, const char* text)
+// Without redrawing what is in view or moving to the top: rows only come
+// at the end while a search runs.
+void CListCtrl::SetItemCount(int nItems)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = nItem;
-    item.pszText = const_cast<char*>(text);
-    return (int)::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, (LPARAM)&item);
-}
-
-BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text)
-{
-    LVITEMA item = {};
-    item.iSubItem = nSubItem;
-    item.pszText = const_cast<char*>(text);
-    return (BOOL)::SendMessageA(m_hWnd, LVM_SETITEMTEXTA, nItem, (LPARAM)&item);
+    ::SendMessageA(m_hWnd, LVM_SETITEMCOUNT, nItems, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const
@@ -231,6 +221,28 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 }
 
 BOOL CListCtrl::DeleteAllItems() { return (BOOL)::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0); }
+
+void CListCtrl::SetSortArrow(int nCol, int nDirection)
+{
+    HWND hHeader = (HWND)::SendMessageA(m_hWnd, LVM_GETHEADER, 0, 0);
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    if (!::SendMessageA(hHeader, HDM_GETITEMA, nCol, (LPARAM)&item))
+        return;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    item.fmt |= nDirection > 0 ? HDF_SORTUP : nDirection < 0 ? HDF_SORTDOWN : 0;
+    ::SendMessageA(hHeader, HDM_SETITEMA, nCol, (LPARAM)&item);
+}
+
+int CListCtrl::GetSortArrow(int nCol) const
+{
+    HWND hHeader = (HWND)::SendMessageA(m_hWnd, LVM_GETHEADER, 0, 0);
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    if (!::SendMessageA(hHeader, HDM_GETITEMA, nCol, (LPARAM)&item))
+        return 0;
+    return item.fmt & HDF_SORTUP ? 1 : item.fmt & HDF_SORTDOWN ? -1 : 0;
+}
 
 // CProgressCtrl
 

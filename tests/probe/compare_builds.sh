@@ -126,6 +126,9 @@ key	results	ctrl+a
 context	0	タグジャンプ形式でコピー
 set	editor	
 dump
+sort	line
+sort	line
+dump
 set	search	?
 click	search
 dump

@@ -129,7 +129,8 @@ TEST(ProgramResources, MainDialogTemplate)
         {IDCANCEL, "BUTTON", "\x8FI\x97\xB9", 375, 10, 50, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
         {IDC_TREE, "SysTreeView32", "Tree1", 5, 30, 95, 250,
          kChild | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | WS_BORDER | WS_TABSTOP},
-        {IDC_RESULTS, "SysListView32", "List1", 105, 30, 250, 250, kChild | LVS_REPORT | WS_BORDER | WS_TABSTOP},
+        {IDC_RESULTS, "SysListView32", "List1", 105, 30, 250, 250,
+         kChild | LVS_REPORT | LVS_OWNERDATA | WS_BORDER | WS_TABSTOP},
         {IDC_REFDIR, "EDIT", "", 5, 10, 95, 14, kEdit},
         // 区別する
         {IDC_CASE_ON, "BUTTON", "\x8B\xE6\x95\xCA\x82\xB7\x82\xE9", 375, 60, 42, 10, kChild | BS_AUTORADIOBUTTON},
