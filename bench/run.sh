@@ -1,9 +1,10 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir]   (default all;
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir|rows]   (default all;
 #   walk: the Windows build's search of many small files against a bare wide-API loop under Wine;
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
 #   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine;
-#   gitdir: a work tree beside a large .git folder, with the default excluded folders and with none)
+#   gitdir: a work tree beside a large .git folder, with the default excluded folders and with none;
+#   rows: half a million rows natively and under Wine, against a search that finds nothing, and copied)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
@@ -307,8 +308,50 @@ PY
     printf '  %-28s rows %5s  wall %6.3f s  CPU %6.3f s\n' "no excluded folder" "$(probe_count "$cache/out.2")" "$w2" "$c2"
 }
 
+# Half a million rows: the native probe and the Windows build under Wine
+# search the main corpus for the hiragana の, and copy every row; under Wine
+# also a text found nowhere, and an empty folder (the program's start and end).
+many_rows() {
+    corpus main main cp932
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    if [ -z "${PROBE_EXE:-}" ]; then build build-win64 "$win64"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe; fi
+    mkdir -p "$cache/pn" "$cache/wn" "$cache/empty"
+    cp "$PROBE" "$cache/pn/tolvane-probe"; cp "$PROBE_EXE" "$cache/wn/tolvane-probe.exe"
+    machine
+    local no; no=$(printf 'の' | iconv -f UTF-8 -t CP932)
+    rows_script() {  # FILE DRIVE-LINE REFDIR NEEDLE [COPY]
+        { if [ -n "$2" ]; then printf '%s\n' "$2"; fi; printf 'set\trefdir\t%s\nset\tsearch\t%s\nclick\tsearch\n' "$3" "$4"
+          if [ -n "${5:-}" ]; then printf 'key\tresults\tctrl+a\nkey\tresults\tctrl+c\n'; fi; } >"$1"
+    }
+    rows_script "$cache/n-many" "drive	C	$cache/main/tree" 'C:\' "$no"
+    rows_script "$cache/n-copy" "drive	C	$cache/main/tree" 'C:\' "$no" copy
+    echo "native: median wall seconds, peak RSS MB"
+    for k in many copy; do
+        rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
+        read -r w _ m < <(timeit "$cache/pn/tolvane-probe" "$cache/n-$k")
+        printf '  %-34s rows %7s  wall %7.3f s  peak %6.1f MB\n' "の$([ $k = copy ] && echo ', all copied')" "$(probe_count)" "$w" "$m"
+    done
+    # Wine reads host names as UTF-8: the same corpus with such names.
+    corpus main-utf8 main utf8
+    wine_setup
+    local tree; tree="Z:$(echo "$cache/main-utf8/tree" | tr / '\\')\\"
+    rows_script "$cache/w-empty" "" "Z:$(echo "$cache/empty" | tr / '\\')\\" Kvarn42
+    rows_script "$cache/w-none" "" "$tree" Kvarn42Tolvane
+    rows_script "$cache/w-many" "" "$tree" "$no"
+    rows_script "$cache/w-copy" "" "$tree" "$no" copy
+    echo "Wine: median wall seconds of the whole run, peak RSS MB; the search less the empty folder's run"
+    local e=0
+    for k in empty none many copy; do
+        rm -f "$cache/wn/tolvane.dat" "$cache/wn/tolvane.ini"
+        read -r w _ m < <(timeit "$repo/tools/wine-run.sh" "$cache/wn/tolvane-probe.exe" "$cache/w-$k")
+        [ $k = empty ] && e=$w
+        printf '  %-34s rows %7s  wall %7.3f s (%7.3f s)  peak %6.1f MB\n' "$k" "$(probe_count)" "$w" \
+            "$(awk "BEGIN{print $w-$e}")" "$m"
+    done
+}
+
 case $what in
     native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
-    gitdir) gitdir ;;
-    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir]" >&2; exit 2 ;;
+    gitdir) gitdir ;; rows) many_rows ;;
+    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows]" >&2; exit 2 ;;
 esac

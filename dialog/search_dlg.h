@@ -2,6 +2,7 @@
 #ifndef TOLVANE_DIALOG_SEARCH_DLG_H
 #define TOLVANE_DIALOG_SEARCH_DLG_H
 
+#include <string>
 #include <vector>
 
 #include "dialog/editor.h"
@@ -118,6 +119,7 @@ private:
     // it is told now and then while the search runs.
     CRowStore m_rows;
     int m_nListedRows = 0;
+    std::string m_widened;  // a row's text with its tabs widened, reused
     // A header clicked while a search ran, sorted by once it has ended.
     int m_nPendingSort = -1;
 
@@ -160,5 +162,6 @@ private:
 
 // Tabs widened to four blanks, as the line column shows them and copy writes them.
 CString WidenTabs(const char* line, size_t nLine);
+void WidenTabsInto(const char* line, size_t nLine, std::string& out);
 
 #endif

@@ -7,23 +7,32 @@
 #include "search/folder_text.h"
 
 // Every tab becomes four blanks, wherever it stands. A 09 right after a lead
-// byte is that character's second byte, as Find sees it, and stays.
+// byte is that character's second byte, as Find sees it, and stays. Runs
+// without a tab are copied whole: rows come by the hundred thousand.
+void WidenTabsInto(const char* line, size_t nLine, std::string& out)
+{
+    out.clear();
+    size_t boundary = 0, copied = 0;
+    for (const char* tab = static_cast<const char*>(std::memchr(line, '\t', nLine)); tab;) {
+        size_t p = static_cast<size_t>(tab - line);
+        while (boundary < p)
+            boundary += IsLeadByte932(static_cast<unsigned char>(line[boundary])) && boundary + 1 < nLine ? 2 : 1;
+        if (boundary == p) {
+            out.append(line + copied, p - copied);
+            out += "    ";
+            copied = boundary = p + 1;
+        }
+        tab = p + 1 < nLine ? static_cast<const char*>(std::memchr(line + p + 1, '\t', nLine - p - 1)) : nullptr;
+    }
+    out.append(line + copied, nLine - copied);
+}
+
 CString WidenTabs(const char* line, size_t nLine)
 {
     if (!std::memchr(line, '\t', nLine))
         return CString(line, static_cast<int>(nLine));
     std::string out;
-    out.reserve(nLine + 16);
-    for (size_t i = 0; i < nLine; ++i) {
-        if (IsLeadByte932(static_cast<unsigned char>(line[i])) && i + 1 < nLine) {
-            out += line[i];
-            out += line[++i];
-        } else if (line[i] == '\t') {
-            out += "    ";
-        } else {
-            out += line[i];
-        }
-    }
+    WidenTabsInto(line, nLine, out);
     return CString(out.data(), static_cast<int>(out.size()));
 }
 
@@ -270,9 +279,15 @@ void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CSt
 void CSearchDlg::AddResultRow(const CString& strFileColumn, uint64_t nLine, uint64_t nColumn, const char* headword,
                               size_t nHeadword, const char* line, size_t nLineLength)
 {
-    CString strText = WidenTabs(line, nLineLength);
+    const char* text = line;
+    size_t nText = nLineLength;
+    if (std::memchr(line, '\t', nLineLength)) {
+        WidenTabsInto(line, nLineLength, m_widened);
+        text = m_widened.data();
+        nText = m_widened.size();
+    }
     m_rows.Append(strFileColumn, static_cast<size_t>(strFileColumn.GetLength()), nLine, nColumn, headword, nHeadword,
-                  strText, static_cast<size_t>(strText.GetLength()));
+                  text, nText);
     ++m_nHits;
 }
 
