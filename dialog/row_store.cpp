@@ -246,23 +246,34 @@ void CRowStore::Clear()
 
 // Each text is its length, seven bits a byte with the top bit saying more
 // follow, then its bytes: one byte of length for a usual line.
+// Texts go into blocks that never move, each its pages touched once: a
+// buffer grown by copying would touch every page again at each growth. A
+// text longer than a block gets one of its own. The offset names the block
+// and the place in it.
 uint64_t CRowStore::Put(const char* s, size_t n)
 {
-    uint64_t offset = m_texts.size();
-    MakeRoom(&m_texts, n + 10);
+    size_t need = n + 10;
+    if (m_texts.empty() || m_texts.back().capacity() - m_texts.back().size() < need) {
+        m_texts.emplace_back();
+        m_texts.back().reserve(std::max(kTextBlock, need));
+    }
+    std::vector<char>& block = m_texts.back();
+    uint64_t offset = (static_cast<uint64_t>(m_texts.size() - 1) << kBlockShift) | block.size();
     size_t rest = n;
     while (rest >= 0x80) {
-        m_texts.push_back(static_cast<char>((rest & 0x7F) | 0x80));
+        block.push_back(static_cast<char>((rest & 0x7F) | 0x80));
         rest >>= 7;
     }
-    m_texts.push_back(static_cast<char>(rest));
-    m_texts.insert(m_texts.end(), s, s + n);
+    block.push_back(static_cast<char>(rest));
+    block.insert(block.end(), s, s + n);
     return offset;
 }
 
 const char* CRowStore::Stored(uint64_t offset, size_t* pnLength) const
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(m_texts.data() + offset);
+    const std::vector<char>& block = m_texts[static_cast<size_t>(offset >> kBlockShift)];
+    const unsigned char* p =
+        reinterpret_cast<const unsigned char*>(block.data() + (offset & ((uint64_t(1) << kBlockShift) - 1)));
     size_t n = 0;
     int shift = 0;
     while (*p & 0x80) {
@@ -445,6 +456,10 @@ bool CRowStore::SortAscending() const
 
 size_t CRowStore::BytesUsed() const
 {
-    return m_texts.capacity() + m_rows.capacity() * sizeof(Row) + m_shared.capacity() * sizeof(uint64_t)
-           + m_order.capacity() * sizeof(uint32_t);
+    // The room left in the last block is not yet touched, so it is not counted.
+    size_t n = m_texts.capacity() * sizeof(std::vector<char>);
+    for (const std::vector<char>& block : m_texts)
+        n += &block == &m_texts.back() ? block.size() : block.capacity();
+    return n + m_rows.capacity() * sizeof(Row) + m_shared.capacity() * sizeof(uint64_t) +
+           m_order.capacity() * sizeof(uint32_t);
 }

@@ -55,7 +55,8 @@ public:
     int SortColumn() const;  // -1 in walk order
     bool SortAscending() const;
 
-    // Bytes the store holds, for the memory figures.
+    // Bytes the store holds, for the memory figures (the untouched room of
+    // its last block of texts left out).
     size_t BytesUsed() const;
 
 private:
@@ -79,7 +80,12 @@ private:
     // Per entry of m_shared, the place of its text among the rows' files.
     std::vector<uint32_t> FileRanks() const;
 
-    std::vector<char> m_texts;
+    // Blocks of texts; an offset is a block's number above kBlockShift bits
+    // and the place in it below. A block holds one text of any length, or
+    // several in kTextBlock bytes.
+    static const size_t kTextBlock = 1u << 20;
+    static const int kBlockShift = 32;
+    std::vector<std::vector<char>> m_texts;
     std::vector<Row> m_rows;
     std::vector<uint64_t> m_shared;  // offsets of file and headword texts
     std::vector<uint32_t> m_order;   // walk indexes in the order shown, once sorted
