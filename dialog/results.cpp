@@ -175,7 +175,16 @@ void CSearchDlg::SortByColumn(int nColumn)
     results.RedrawNow();
 }
 
-void CSearchDlg::SelectAllRows() { CListCtrl(GetDlgItem(IDC_RESULTS)).SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); }
+// The list selects row by row; drawn meanwhile, each row would be drawn
+// again, which takes minutes for half a million under a slow window system.
+void CSearchDlg::SelectAllRows()
+{
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    results.SetRedraw(FALSE);
+    results.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    results.SetRedraw(TRUE);
+    results.RedrawNow();
+}
 
 void CSearchDlg::OnResultsDblclk(NMHDR* pNMHDR, LRESULT* pResult)
 {
