@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "dialog/search_dlg.h"
@@ -84,6 +85,60 @@ TEST(Window, ControlStepsAsTheSearchCountsThem)
         EXPECT_EQ(bar.GetPos(), model.Pos()) << n << " steps";
     }
     dlg.DestroyWindow();
+}
+
+// The real list asks for the texts it shows, and a click on a header sorts
+// the rows and shows the arrow there.
+TEST(Window, HeaderClicksSortTheRealList)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring dir = std::wstring(temp) + L"tolvane-sort-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::pair<const wchar_t*, const char*> files[] = {
+        {L"F1.txt", "x\nx\nx\nhit c\n"}, {L"f2.txt", "x\nhit a\n"}, {L"f10.txt", "hit b\nx\nhit B\n"}};
+    for (const auto& f : files) {
+        HANDLE h = CreateFileW((dir + L"\\" + f.first).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written;
+        WriteFile(h, f.second, static_cast<DWORD>(strlen(f.second)), &written, nullptr);
+        CloseHandle(h);
+    }
+    ProbeAnswerMessageBoxes();
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.GetDlgItem(IDC_REFDIR).SetWindowText(std::string(dir.begin(), dir.end()).c_str());
+    dlg.GetDlgItem(IDC_SEARCH_TEXT).SetWindowText("hit");
+    CButton(dlg.GetDlgItem(IDOK)).Click();
+    CListCtrl list(dlg.GetDlgItem(IDC_RESULTS));
+    ASSERT_EQ(4, list.GetItemCount());
+    const struct {
+        int column;
+        std::vector<std::string> texts;
+        int arrow;
+    } clicks[] = {
+        {CRowStore::kFile, {"hit c", "hit a", "hit b", "hit B"}, 1},
+        {CRowStore::kFile, {"hit b", "hit B", "hit a", "hit c"}, -1},
+        {CRowStore::kLine, {"hit b", "hit a", "hit B", "hit c"}, 1},
+        {CRowStore::kText, {"hit a", "hit b", "hit B", "hit c"}, 1},
+    };
+    for (const auto& c : clicks) {
+        NMLISTVIEW header = {};
+        header.hdr.hwndFrom = list.m_hWnd;
+        header.hdr.idFrom = IDC_RESULTS;
+        header.hdr.code = LVN_COLUMNCLICK;
+        header.iSubItem = c.column;
+        dlg.SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&header));
+        std::vector<std::string> shown;
+        for (int i = 0; i < list.GetItemCount(); ++i)
+            shown.push_back(std::string(list.GetItemText(i, CRowStore::kText)));
+        EXPECT_EQ(c.texts, shown) << c.column;
+        for (int nCol = 0; nCol <= CRowStore::kText; ++nCol)
+            EXPECT_EQ(nCol == c.column ? c.arrow : 0, list.GetSortArrow(nCol)) << c.column << " " << nCol;
+    }
+    dlg.DestroyWindow();
+    for (const auto& f : files)
+        DeleteFileW((dir + L"\\" + f.first).c_str());
+    RemoveDirectoryW(dir.c_str());
 }
 
 }  // namespace
