@@ -83,8 +83,8 @@ private:
     // Blocks of texts; an offset is a block's number above kBlockShift bits
     // and the place in it below. A block holds one text of any length, or
     // several in kTextBlock bytes.
-    static const size_t kTextBlock = 1u << 20;
-    static const int kBlockShift = 32;
+    static constexpr size_t kTextBlock = 1u << 20;
+    static constexpr int kBlockShift = 32;
     std::vector<std::vector<char>> m_texts;
     std::vector<Row> m_rows;
     std::vector<uint64_t> m_shared;  // offsets of file and headword texts
