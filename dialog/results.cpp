@@ -11,8 +11,7 @@ namespace {
 // Context-menu commands; the menu answers with the one chosen.
 enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor };
 
-// The list's columns: file, line, headword, the line itself.
-const int kColumns = CRowStore::kText + 1;
+const int kColumns = CRowStore::kColumns;
 
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
@@ -167,12 +166,19 @@ void CSearchDlg::SortByColumn(int nColumn)
     m_nPendingSort = -1;
     bool bAscending = !(m_rows.SortColumn() == nColumn && m_rows.SortAscending());
     m_rows.Sort(nColumn, bAscending);
+    ShowSortArrow(nColumn, bAscending ? 1 : -1);
     CListCtrl results(GetDlgItem(IDC_RESULTS));
-    for (int nCol = 0; nCol < kColumns; ++nCol)
-        results.SetSortArrow(nCol, nCol != nColumn ? 0 : bAscending ? 1 : -1);
     // The selection was of rows where they stood; they stand elsewhere now.
     results.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     results.RedrawNow();
+}
+
+// The arrow on NCOLUMN's header only (-1: on none).
+void CSearchDlg::ShowSortArrow(int nColumn, int nDirection)
+{
+    CListCtrl results(GetDlgItem(IDC_RESULTS));
+    for (int nCol = 0; nCol < kColumns; ++nCol)
+        results.SetSortArrow(nCol, nCol == nColumn ? nDirection : 0);
 }
 
 // The list selects row by row; drawn meanwhile, each row would be drawn

@@ -1,7 +1,6 @@
 // The rows of the results list, held by the program so the list only asks
-// for the texts it draws, and the orders the list can be sorted in. Texts are
-// code page 932 bytes and are walked by characters, so a trail byte (the 5C of
-// ソ, the 41 of ア) is never folded or read as a digit of its own. No window.
+// for the texts it draws, shown in walk order or sorted by a column (the
+// orders themselves are text_order.h's). No window.
 #ifndef TOLVANE_DIALOG_ROW_STORE_H
 #define TOLVANE_DIALOG_ROW_STORE_H
 
@@ -9,26 +8,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "dialog/text_order.h"
 #include "platform/cstring.h"
-
-// Names as Explorer orders them: runs of ASCII digits compare by their value
-// (f2 before f10; with equal values, fewer leading zeros first), everything
-// else character by character (CP932 characters, a double-byte one as one),
-// blind to case for the letters the search folds (MbcsMakeLower's letters:
-// ASCII, full-width Latin, Greek, Cyrillic, Roman numerals). <0, 0, >0.
-// Leading zeros only decide between names that are otherwise equal, so
-// "f02a" comes before "f2b" as "f2a" does.
-int CompareLogical(const char* a, size_t na, const char* b, size_t nb);
-// Texts blind to case for the same letters, else by CP932 bytes. <0, 0, >0.
-// The same order as comparing both texts' bytes after MbcsMakeLower.
-int CompareFolded(const char* a, size_t na, const char* b, size_t nb);
 
 // The rows of one search in a compact store: one buffer of texts, and per row
 // where its texts lie, its line and its column. Rows are read in the order
 // shown: the walk order, or the order of the last sort.
 class CRowStore {
 public:
-    enum Column { kFile = 0, kLine = 1, kHeadword = 2, kText = 3 };
+    enum Column { kFile = 0, kLine = 1, kHeadword = 2, kText = 3, kColumns = 4 };
 
     void Clear();  // no rows, walk order
     // TEXT is the line as the row shows it (tabs already widened). A file or

@@ -55,6 +55,7 @@ public:
     void CopySelectedRowsAsTagJump();
     void SelectAllRows();
     void SortByColumn(int nColumn);
+    void ShowSortArrow(int nColumn, int nDirection);
 
     // The editor rows are opened in, and its settings dialog.
     EditorInForce Editor() const { return ResolveEditor(m_editor); }

@@ -139,8 +139,7 @@ void CSearchDlg::RunSearchCommand()
     m_rows.Clear();
     m_nListedRows = 0;
     m_nPendingSort = -1;
-    for (int nCol = 0; nCol < CRowStore::kText + 1; ++nCol)
-        results.SetSortArrow(nCol, 0);
+    ShowSortArrow(-1, 0);
     m_nBinaryFiles = 0;
     m_strRelDir = "";
     m_bSearching = true;
