@@ -2,6 +2,7 @@
 #ifndef TOLVANE_DIALOG_SEARCH_DLG_H
 #define TOLVANE_DIALOG_SEARCH_DLG_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,10 @@ private:
     CNameMasks m_excludedFolders;
     bool m_bSkipBinary = true;
     int m_nBinaryFiles = 0;
+    // A regular expression or a whole word (NULL for the plain search), and
+    // the lines on which the pattern library gave up.
+    std::unique_ptr<SearchPattern> m_pattern;
+    int m_nGaveUpLines = 0;
 
     // The folder the last search walked (ending in "\"): the rows' paths are
     // relative to it, whatever the reference field says afterwards.

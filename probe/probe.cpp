@@ -41,11 +41,15 @@ const Control kFields[] = {{"refdir", IDC_REFDIR},
 const Control kChecks[] = {{"case_on", IDC_CASE_ON},
                            {"case_off", IDC_CASE_OFF},
                            {"selected_only", IDC_SELECTED_ONLY},
+                           {"regex", IDC_REGEX},
+                           {"whole_word", IDC_WHOLE_WORD},
                            {"skip_binary", IDC_SKIP_BINARY}};
 const Control kClicks[] = {{"case_on", IDC_CASE_ON},
                            {"case_off", IDC_CASE_OFF},
                            {"selected_only", IDC_SELECTED_ONLY},
                            {"skip_binary", IDC_SKIP_BINARY},
+                           {"regex", IDC_REGEX},
+                           {"whole_word", IDC_WHOLE_WORD},
                            {"search", IDOK},
                            {"exit", IDCANCEL}};
 
@@ -101,7 +105,7 @@ std::string CheckAction(const Fields& f)
                    ? ""
                    : "set needs refdir|search|headword|ext|editor|exclude and a text";
     if (a == "click")
-        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|skip_binary|search|exit";
+        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|skip_binary|regex|whole_word|search|exit";
     if (a == "pick")
         return f.size() == 2 && IsNumber(f[1]) ? "" : "pick needs an index";
     if (a == "select" || a == "expand" || a == "collapse")

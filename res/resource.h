@@ -29,5 +29,7 @@
 #define IDC_EDITOR_IN_FORCE 1015
 #define IDC_EXCLUDE         1016
 #define IDC_SKIP_BINARY     1017
+#define IDC_REGEX           1018
+#define IDC_WHOLE_WORD      1019
 
 #endif

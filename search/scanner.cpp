@@ -38,15 +38,31 @@ public:
           m_marker932(o.marker, o.nMarker, o.bFold, false, b.folded), m_pNeedle(&m_needle932),
           m_pMarker(&m_marker932), m_bMarker(o.nMarker > 0)
     {
+        if (o.pPattern)
+            UsePattern(o.pPattern);
     }
 
     int Matches() const { return m_nMatches; }
+    bool Stopped() const { return m_bStopped; }
 
     // The file's text is UTF-8 from here on; all of it before was ASCII,
     // which reads the same either way.
     void UseUtf8()
     {
         m_bUtf8 = true;
+        if (m_pPattern) {
+            UseUtf8Literal();
+        } else if (HoldsVariantForm(m_o.needle, m_o.nNeedle)) {
+            // Only a pattern sees both forms of such a character as one.
+            std::string key(m_o.needle, m_o.nNeedle);
+            key += m_o.bFold ? 'f' : 'c';
+            if (!m_b.variantPattern || key != m_b.variantKey) {
+                m_b.variantPattern.reset(new SearchPattern(m_o.needle, m_o.nNeedle, false, false, m_o.bFold));
+                m_b.variantKey = key;
+            }
+            UsePattern(m_b.variantPattern.get());
+            UseUtf8Literal();
+        }
         if (!Utf8Texts(m_o, m_b)) {
             m_pNeedle = nullptr;
             return;
@@ -90,21 +106,24 @@ private:
     // lines have been counted.
     uint64_t ScanRegion(size_t len, size_t* pCounted)
     {
-        if (!m_pNeedle)
+        if (m_pPattern ? !m_bPatternUsable : !m_pNeedle)
             return 0;
         const char* data = m_b.data.data();
         m_len = len;
         m_markerPos = 0;
         m_bNextMarker = m_bMarkersDone = false;
         m_bHeadInRegion = false;
-        m_pNeedle->Reset();
+        if (m_pNeedle)
+            m_pNeedle->Reset();
+        if (m_pLiteral)
+            m_pLiteral->Reset();
         m_pMarker->Reset();
         // Lines are counted up to each match, on from the one before, so
         // that the region's bytes are counted once in all.
         size_t counted = 0;
         uint64_t nLineNo = m_nLineNo;
         Line line;
-        for (size_t pos = 0; pos < len && m_pNeedle->NextLine(data, len, pos, len, &line); pos = line.end + 1) {
+        for (size_t pos = 0; pos < len && NextLine(data, len, pos, &line); pos = line.end + 1) {
             Headword(line.end);
             nLineNo += CountByte(data + counted, line.start - counted, '\n');
             counted = line.start;
@@ -121,6 +140,59 @@ private:
             m_b.headword.assign(data + m_headStart, m_headLen);
         *pCounted = counted;
         return nLineNo - m_nLineNo;
+    }
+
+    void UsePattern(const SearchPattern* pPattern)
+    {
+        m_pPattern = pPattern;
+        m_bPatternUsable = m_b.matcher.Use(*pPattern);
+        const std::string& literal = pPattern->Literal();
+        m_literal932.emplace(literal.data(), literal.size(), pPattern->Fold(), false, m_b.folded);
+        m_pLiteral = literal.empty() ? nullptr : &*m_literal932;
+    }
+
+    void UseUtf8Literal()
+    {
+        m_literal8.reset();
+        m_pLiteral = nullptr;
+        if (m_pPattern->Literal().empty() || !Cp932ToUtf8(m_pPattern->Literal().data(), m_pPattern->Literal().size(),
+                                                          &m_literalUtf8))
+            return;
+        if (m_pPattern->Fold())
+            Utf8MakeLower(&m_literalUtf8[0], m_literalUtf8.size());
+        m_literal8.emplace(m_literalUtf8.data(), m_literalUtf8.size(), m_pPattern->Fold(), true, m_b.folded);
+        m_pLiteral = &*m_literal8;
+    }
+
+    // The next line at or after POS that matches. With a pattern, the lines
+    // that hold its literal (or all, without one) are decoded and matched.
+    bool NextLine(const char* data, size_t len, size_t pos, Line* pLine)
+    {
+        if (!m_pPattern)
+            return m_pNeedle->NextLine(data, len, pos, len, pLine);
+        while (pos < len) {
+            if (!m_pLiteral)
+                *pLine = LineAt(data, len, pos);
+            else if (!m_pLiteral->NextLine(data, len, pos, len, pLine))
+                return false;
+            PrepareLine(data + pLine->start, pLine->content - pLine->start, m_bUtf8, m_pPattern->Fold(), m_b.prepared);
+            size_t start = 0;
+            PatternMatcher::Result r = m_b.matcher.Find(m_b.prepared.data(), m_b.prepared.size(), &start);
+            if (r == PatternMatcher::kMatch) {
+                pLine->columns = PreparedColumns(m_b.prepared.data(), start);
+                return true;
+            }
+            if (r == PatternMatcher::kGaveUp)
+                m_sink.OnGaveUp();
+            // A line given up on took tens of milliseconds: Esc is looked
+            // for after each, and after every few ordinary ones.
+            if ((r == PatternMatcher::kGaveUp || ++m_nTried % 64 == 0) && !m_sink.GoesOn()) {
+                m_bStopped = true;
+                return false;
+            }
+            pos = pLine->end + 1;
+        }
+        return false;
     }
 
     // Rows are code page 932 text whatever the file is.
@@ -174,6 +246,14 @@ private:
     std::optional<Matcher> m_marker8;
     Matcher* m_pNeedle;  // NULL: nothing can match
     Matcher* m_pMarker;
+    const SearchPattern* m_pPattern = nullptr;
+    bool m_bPatternUsable = false;
+    std::optional<Matcher> m_literal932;
+    std::optional<Matcher> m_literal8;
+    std::string m_literalUtf8;
+    Matcher* m_pLiteral = nullptr;  // NULL: every line is matched
+    unsigned m_nTried = 0;
+    bool m_bStopped = false;
     bool m_bMarker;
     bool m_bUtf8 = false;
     size_t m_len = 0;
@@ -305,6 +385,8 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
             size_t piece = PieceEnd(data, bUtf8, &nColumns);
             scan.ScanPiece(piece, nColumns);
             sink.OnLines(1);
+            if (scan.Stopped())
+                return scan.Matches();
             std::memmove(data, data + piece, have - piece);
             have -= piece;
         }
@@ -321,7 +403,7 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         // way to its matches. A last line without a line end is a line too.
         uint64_t nLineEnds = scan.Scan(end);
         sink.OnLines(nLineEnds + (eof && end > 0 && data[end - 1] != '\n' ? 1 : 0));
-        if (eof)
+        if (eof || scan.Stopped())
             break;
         std::memmove(data, data + end, have - end);
         have -= end;

@@ -6,8 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "search/pattern.h"
 
 class CRawFile;
 
@@ -20,6 +23,9 @@ struct ScanOptions {
     // A file whose first kBinaryLook bytes hold a NUL, and that starts with no
     // UTF-16 byte-order mark, is left out unread.
     bool bSkipBinary = false;
+    // A regular expression or a whole word: lines are matched by it instead
+    // of the needle.
+    const SearchPattern* pPattern = nullptr;
 };
 
 // How far into a file a NUL makes it binary: the start of the first read,
@@ -41,6 +47,11 @@ public:
     virtual void OnLines(uint64_t nLines) = 0;
     // The file was left out as binary: none of its lines were read.
     virtual void OnBinary() {}
+    // A line on which the pattern library gave up; it counts as not matching.
+    virtual void OnGaveUp() {}
+    // Asked now and then while a pattern is matched line by line, which can
+    // be slow; false ends the scan of the file.
+    virtual bool GoesOn() { return true; }
 };
 
 // Reused from file to file so that a search allocates its buffers once.
@@ -53,6 +64,12 @@ struct ScanBuffers {
     // The search string and marker as UTF-8, and what they were made from.
     std::string utf8Key, utf8Needle, utf8Marker;
     bool bUtf8Needle = false, bUtf8Marker = false;
+    // The compiled pattern, a line prepared for it, and the pattern a plain
+    // search string with a variant form becomes in Unicode files.
+    PatternMatcher matcher;
+    std::string prepared;
+    std::unique_ptr<SearchPattern> variantPattern;
+    std::string variantKey;
 };
 
 // Longest piece of a line handed over whole; longer lines are cut between

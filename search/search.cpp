@@ -41,8 +41,10 @@ namespace {
 // Rows go to the program's own store; the list hears of them now and then.
 class RowSink : public ScanSink {
 public:
-    RowSink(CSearchDlg& dlg, const CString& strFileColumn, void (CSearchDlg::*pfnStep)(uint64_t, bool))
-        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_pfnStep(pfnStep)
+    RowSink(CSearchDlg& dlg, const CString& strFileColumn, void (CSearchDlg::*pfnStep)(uint64_t, bool),
+            bool (CSearchDlg::*pfnGoesOn)(), int& nGaveUpLines)
+        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_pfnStep(pfnStep), m_pfnGoesOn(pfnGoesOn),
+          m_nGaveUpLines(nGaveUpLines)
     {
     }
 
@@ -54,12 +56,16 @@ public:
 
     void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
     void OnBinary() override { m_bBinary = true; }
+    void OnGaveUp() override { ++m_nGaveUpLines; }
+    bool GoesOn() override { return (m_dlg.*m_pfnGoesOn)(); }
     bool WasBinary() const { return m_bBinary; }
 
 private:
     CSearchDlg& m_dlg;
     const CString& m_strFileColumn;
     void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
+    bool (CSearchDlg::*m_pfnGoesOn)();
+    int& m_nGaveUpLines;
     bool m_bBinary = false;
 };
 
@@ -141,6 +147,7 @@ void CSearchDlg::RunSearchCommand()
     m_nPendingSort = -1;
     ShowSortArrow(-1, 0);
     m_nBinaryFiles = 0;
+    m_nGaveUpLines = 0;
     m_strRelDir = "";
     m_bSearching = true;
     m_nStopRequest = kBusyGoOn;
@@ -175,6 +182,8 @@ void CSearchDlg::RunSearchCommand()
         strReport.Format("%d個一致しました。", m_nHits);
     if (m_nBinaryFiles > 0)
         strReport.AppendFormat("\nバイナリファイル %d 個を除外しました。", m_nBinaryFiles);
+    if (m_nGaveUpLines > 0)
+        strReport.AppendFormat("\n照合を打ち切った %d 行は一致なしとしました。", m_nGaveUpLines);
     if (m_nStopRequest == kBusyStop)
         strReport = "検索を中断しました。\n" + strReport;
     MessageBox(strReport, "検索結果", MB_OK);
@@ -204,9 +213,22 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         return;
     }
 
+    int nCase = CButton(GetDlgItem(IDC_CASE_ON)).GetCheck();
+    bool bRegex = CButton(GetDlgItem(IDC_REGEX)).GetCheck() != 0;
+    bool bWholeWord = CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() != 0;
+    m_pattern.reset();
+    if (bRegex || bWholeWord) {
+        m_pattern.reset(new SearchPattern(strSearch, static_cast<size_t>(strSearch.GetLength()), bRegex,
+                                          bWholeWord, nCase == 0));
+        std::string strError = m_pattern->Check();
+        if (!strError.empty()) {
+            MessageBox("正規表現が正しくありません。\n" + CString(strError.c_str()), "Error!", MB_ICONHAND);
+            return;
+        }
+    }
+
     SaveSettings();
 
-    int nCase = CButton(GetDlgItem(IDC_CASE_ON)).GetCheck();
     if (nCase == 0) {
         strSearch.MakeLower();
         strHeadword.MakeLower();
@@ -306,7 +328,8 @@ int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileNam
     options.nMarker = static_cast<size_t>(strHeadword.GetLength());
     options.bFold = nCase == 0;
     options.bSkipBinary = m_bSkipBinary;
-    RowSink sink(*this, strFileColumn, &CSearchDlg::StepProgress);
+    options.pPattern = m_pattern.get();
+    RowSink sink(*this, strFileColumn, &CSearchDlg::StepProgress, &CSearchDlg::SearchGoesOn, m_nGaveUpLines);
     int nRows = ScanFile(file, options, m_scanBuffers, sink);
     if (sink.WasBinary())
         ++m_nBinaryFiles;

@@ -16,6 +16,8 @@ const int kHistoryEntries = 11;
 
 const char kExcludeKey[] = "ExcludeFolders";
 const char kSkipBinaryKey[] = "SkipBinary";
+const char kRegexKey[] = "Regex";
+const char kWholeWordKey[] = "WholeWord";
 // Folders of version control and packages: copies of the user's files and
 // compressed objects, which only repeat rows or spoil them.
 const char kDefaultExclude[] = ".git;.svn;.hg;.vs;node_modules";
@@ -96,6 +98,8 @@ void CSearchDlg::SaveSettings()
 
     m_ini.Set(kExcludeKey, GetDlgItem(IDC_EXCLUDE).GetWindowText());
     m_ini.Set(kSkipBinaryKey, CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() ? "1" : "0");
+    m_ini.Set(kRegexKey, CButton(GetDlgItem(IDC_REGEX)).GetCheck() ? "1" : "0");
+    m_ini.Set(kWholeWordKey, CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() ? "1" : "0");
     m_editor.Store(m_ini);
     m_ini.Save(IniPath());
 }
@@ -127,6 +131,10 @@ void CSearchDlg::LoadSettings()
     GetDlgItem(IDC_EXCLUDE).SetWindowText(m_ini.Get(kExcludeKey, kDefaultExclude));
     if (m_ini.Get(kSkipBinaryKey, "1") != "0")
         CButton(GetDlgItem(IDC_SKIP_BINARY)).SetCheck(BST_CHECKED);
+    if (m_ini.Get(kRegexKey, "0") == "1")
+        CButton(GetDlgItem(IDC_REGEX)).SetCheck(BST_CHECKED);
+    if (m_ini.Get(kWholeWordKey, "0") == "1")
+        CButton(GetDlgItem(IDC_WHOLE_WORD)).SetCheck(BST_CHECKED);
 }
 
 void CSearchDlg::LoadHistory()

@@ -43,10 +43,15 @@ private:
     char m_path[32] = "/tmp/tolvane-lines-XXXXXX";
 };
 
+// How the search string is read.
+enum Mode { kPlain, kRegex, kWord, kRegexWord };
+
 // The places of the rows a search for NEEDLE (code page 932, folded here
 // when FOLD) finds in BYTES, read in blocks of BLOCK bytes.
-Places ScanPlaces(const std::string& bytes, std::string needle, bool bFold, size_t block)
+Places ScanPlaces(const std::string& bytes, std::string needle, bool bFold, size_t block, Mode mode = kPlain)
 {
+    SearchPattern pattern(needle.data(), needle.size(), mode == kRegex || mode == kRegexWord,
+                          mode == kWord || mode == kRegexWord, bFold);
     TempFile temp;
     FILE* f = std::fopen(temp.Path(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -54,6 +59,8 @@ Places ScanPlaces(const std::string& bytes, std::string needle, bool bFold, size
     if (bFold)
         MbcsMakeLower(&needle[0], needle.size());
     ScanOptions options = {needle.c_str(), needle.size(), "", 0, bFold};
+    if (mode != kPlain)
+        options.pPattern = &pattern;
     ScanBuffers buffers;
     CRawFile file;
     EXPECT_TRUE(file.Open(temp.Path()));
@@ -137,6 +144,7 @@ struct Case {
     std::string needle;              // UTF-8
     bool bFold;
     Places want;
+    Mode mode = kPlain;
 };
 
 // Text every encoding holds, as UTF-8 (u8: other literals are code page 932
@@ -155,6 +163,41 @@ const Case kCases[] = {
     {"a full-width letter found without case", {u8"aＡＢ b", u8"ｂ"}, false, u8"ｂ", true, {{1, 3}, {2, 1}}},
     {"no match", {"abc", "def"}, true, "Tolvane", false, {}},
     {"an empty file", {}, false, "Tolvane", false, {}},
+    // Both forms of a character Unicode writes two ways, and a row for each.
+    {"the JIS and the Microsoft tilde", {u8"a\u301Cb", u8"a\uFF5Eb", "a~b"}, true, u8"\uFF5E", false,
+     {{1, 2}, {2, 2}}},
+    {"the cent sign, two bytes of UTF-8 or three", {u8"x\u00A2", u8"\uFFE0"}, false, u8"\uFFE0", false,
+     {{1, 2}, {2, 1}}},
+    {"both dashes through a pattern", {u8"\u2014\u2015", u8"x\u2212"}, false, u8"\u2015\u2015|x\uFF0D", false,
+     {{1, 1}, {2, 1}}, kRegex},
+    // Patterns: classes go by code point whatever the encoding (亜 comes
+    // before 一 in code page 932 order), matches start on characters.
+    {"a regular expression of a literal", {"ab Tolvane", "x"}, true, "Tol.ane", false, {{1, 4}}, kRegex},
+    {"katakana class", {u8"xxファイル名", u8"ひらがなる", u8"カル"}, true, u8"[ァ-ヶ]+ル", false, {{1, 3}, {3, 1}},
+     kRegex},
+    {"kanji class", {u8"abc 亜細亜", u8"かな", u8"一"}, false, u8"[一-龠]+", false, {{1, 5}, {3, 1}}, kRegex},
+    {"no match inside a character", {u8"ア", u8"xZ"}, false, "[@-Z]", false, {{2, 2}}, kRegex},
+    {"anchors at the line's ends", {"#include <a.h>", " #include", "a.h> x"}, true, "^#include.*\\.h>$", false,
+     {{1, 1}}, kRegex},
+    {"alternation in a group", {u8"引数を渡す", u8"xオプションを", u8"オプション"}, true, u8"(?:オプション|引数)を",
+     false, {{1, 1}, {2, 2}}, kRegex},
+    {"digits, full-width ones too", {"ab 12 345", "12", u8"全角１２３"}, true, "\\d{3,}", false, {{1, 7}, {3, 3}},
+     kRegex},
+    {"no match spans a line end", {"a", "b", "a  b", "a[x]b"}, true, "a\\s+b|a[^x]+b", false, {{3, 1}}, kRegex},
+    {"case folds as in the plain search", {u8"xＴＯＬ", "VANE", "none", u8"Σ"}, true, u8"ｔｏｌ|vane|σ", true,
+     {{1, 2}, {2, 1}, {4, 1}}, kRegex},
+    {"case kept", {u8"xＴＯＬ", "VANE", u8"ｔｏｌ"}, true, u8"ｔｏｌ|vane", false, {{3, 1}}, kRegex},
+    {"lazy quantifier and escapes", {"a.b.c", "abc"}, true, "a.*?\\.c", false, {{1, 1}}, kRegex},
+    // Whole words: a match counts only where the kind of character changes.
+    {"an identifier", {"width id", "id_x", "(id)", "ID"}, true, "id", false, {{1, 7}, {3, 2}}, kWord},
+    {"without case", {"width ID", "Id"}, true, "id", true, {{1, 7}, {2, 1}}, kWord},
+    {"kanji before hiragana", {u8"検索する", u8"全文検索", u8"検索", u8"検索々"}, true, u8"検索", false,
+     {{1, 1}, {3, 1}}, kWord},
+    {"katakana, the long mark and half-width ones", {u8"ファイルズ", u8"ファイル名", u8"ｶﾅファイル", u8"ファイルー"},
+     true, u8"ファイル", false, {{2, 1}}, kWord},
+    {"full-width letters", {u8"ＡＢＣ", u8"ＡＢ c", u8"ＡＢｃ"}, true, u8"ＡＢ", false, {{2, 1}}, kWord},
+    {"a pattern as a whole word, tried at each start", {"a123", "x 123 456", u8"１２"}, true, "\\d+", false,
+     {{2, 3}, {3, 1}}, kRegexWord},
 };
 
 std::string Text(const Case& c, const char* lineEnd)
@@ -174,7 +217,7 @@ TEST(ScanLines, TheSameTextGivesTheSamePlacesInEveryEncoding)
                     SCOPED_TRACE(std::string(c.name) + ", " + e.name + (lineEnd[0] == '\r' ? ", CR LF" : ", LF") +
                                  ", blocks of " + std::to_string(block));
                     std::string bytes = e.bom + e.encode(Text(c, lineEnd));
-                    EXPECT_EQ(c.want, ScanPlaces(bytes, Cp932(c.needle), c.bFold, block));
+                    EXPECT_EQ(c.want, ScanPlaces(bytes, Cp932(c.needle), c.bFold, block, c.mode));
                 }
             }
         }

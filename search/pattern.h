@@ -1,0 +1,99 @@
+// A search string as a regular expression or a whole word. Lines are matched
+// as Unicode text, whatever the file's encoding, so that a class such as
+// [ァ-ヶ] means the same characters in code page 932, UTF-8 and UTF-16 files;
+// only lines that hold the pattern's required literal are decoded at all.
+#ifndef TOLVANE_SEARCH_PATTERN_H
+#define TOLVANE_SEARCH_PATTERN_H
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+// The pattern of one search, made once from what was typed and shared
+// read-only by every file's scan.
+class SearchPattern {
+public:
+    // TEXT is the search string as typed, in code page 932, case kept. As a
+    // regular expression (BREGEX) its syntax is Ruby's; otherwise it stands
+    // for itself. BWHOLEWORD counts a match only where it neither starts nor
+    // ends inside a word (WholeWordAt). BFOLD: case is not distinguished, for
+    // the letters the plain search folds.
+    SearchPattern(const char* text, size_t n, bool bRegex, bool bWholeWord, bool bFold);
+
+    // Empty when the pattern compiles; else the library's message.
+    std::string Check() const;
+
+    // The pattern as the library gets it: UTF-8, variant forms made one,
+    // literals folded when case is not distinguished. Empty when the text
+    // holds a code that is no character: such a pattern matches nothing.
+    const std::string& Source() const { return m_source; }
+    bool WholeWord() const { return m_bWholeWord; }
+    bool Fold() const { return m_bFold; }
+    // Code page 932 text every matching line holds (folded when case is not
+    // distinguished), for a fast look at the file's own bytes; may be empty.
+    const std::string& Literal() const { return m_literal; }
+
+private:
+    std::string m_source;
+    std::string m_literal;
+    bool m_bWholeWord;
+    bool m_bFold;
+};
+
+// Whether code page 932 text holds a character whose JIS and Microsoft forms
+// are told apart in Unicode files (〜 U+301C and U+FF5E, and six more).
+bool HoldsVariantForm(const char* text, size_t n);
+
+// The text in a regular expression's syntax: every character stands for itself.
+std::string EscapeRegex(const char* text, size_t n);
+
+// Text that every match of the regular expression holds: the longest run of
+// plain characters at its top level that no quantifier makes optional; empty
+// when there is none or the pattern is beyond this simple reading.
+std::string RequiredLiteral(const char* text, size_t n);
+
+// A line prepared for the pattern: code page 932 or UTF-8 bytes as UTF-8,
+// variant forms made one, folded as the pattern is. A byte that starts no
+// character becomes U+FFFD, so the text is always well formed.
+void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out);
+
+// Columns of the first N bytes of prepared text, as a Windows editor counts
+// them: one per character, two outside the Basic Multilingual Plane.
+size_t PreparedColumns(const char* s, size_t n);
+
+// Whether [start, end) of prepared text stands as a whole word: the
+// character before it is not of its first character's kind, nor the one
+// after of its last's. The kinds: ASCII letters, digits and '_'; full-width
+// letters and digits; hiragana; katakana with ー and the half-width ones;
+// kanji with 々. Any other character joins no word.
+bool WholeWordAt(const char* s, size_t n, size_t start, size_t end);
+
+// The compiled pattern of one scan at a time: each worker holds its own.
+class PatternMatcher {
+public:
+    enum Result { kNoMatch, kMatch, kGaveUp };
+
+    PatternMatcher();
+    ~PatternMatcher();
+    PatternMatcher(const PatternMatcher&) = delete;
+    PatternMatcher& operator=(const PatternMatcher&) = delete;
+
+    // Compiles PATTERN unless it is the one held already; false if it does
+    // not compile (it then matches nothing).
+    bool Use(const SearchPattern& pattern);
+
+    // The first match in a prepared line, where it starts in *PSTART. A
+    // line on which the library gives up (too much backtracking) does not
+    // match.
+    Result Find(const char* s, size_t n, size_t* pStart);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+// How many backtracking steps one line may cost before the library gives
+// up: tens of milliseconds, so that Esc is seen between lines.
+const unsigned long kRetryLimit = 10000000;
+
+#endif
