@@ -4,7 +4,8 @@
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
 #   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine;
 #   gitdir: a work tree beside a large .git folder, with the default excluded folders and with none;
-#   rows: half a million rows natively and under Wine, against a search that finds nothing, and copied)
+#   rows: half a million rows natively and under Wine, against a search that finds nothing, and copied;
+#   patterns: regular expressions natively against rg -j1 -E shift_jis, and a literal as a pattern against the plain search)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
@@ -92,6 +93,38 @@ native() {
     done; done
     printf '\ntree view (native): '
     tree_case "drive	C	$cache/treeview/tree" "(C:)" "$p" ""
+}
+
+patterns() {  # regular expressions on the main corpus, one thread each
+    corpus main main cp932
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"; local p=$cache/pn/tolvane-probe
+    local m=$cache/main/manifest.json tree=$cache/main/tree k pat t1 t2 c1 c2
+    machine
+    pscript() {  # NEEDLE-FILE REGEX(0|1)
+        { printf 'drive\tC\t%s\nset\trefdir\tC:\\\nset\tsearch\t' "$tree"; cat "$1"
+          printf '\nset\theadword\t\nset\text\t\nclick\tcase_on\n'; [ "$2" = 1 ] && printf 'click\tregex\n'
+          printf 'click\tsearch\n'; } >"$cache/script"
+    }
+    echo "a literal as a pattern against the plain search of it (CPU s, wall in brackets):"
+    for k in ascii_many ja_many ja_few; do
+        needle "$m" "$k" >"$cache/needle"
+        pscript "$cache/needle" 0; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
+        read -r t1[0] t1[1] t1[2] < <(timeit "$p" "$cache/script"); c1=$(probe_count)
+        pscript "$cache/needle" 1; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
+        read -r t2[0] t2[1] t2[2] < <(timeit "$p" "$cache/script"); c2=$(probe_count)
+        printf '  %-12s plain %-14s pattern %-14s %5s  rows %s/%s\n' "$k" "${t1[1]} (${t1[0]})" "${t2[1]} (${t2[0]})" \
+            "$(awk "BEGIN{printf \"%.2f\", ${t2[1]}/${t1[1]}}")" "$c1" "$c2"
+    done
+    echo "patterns against rg -j1 -E shift_jis --no-ignore -a (CPU s, wall in brackets):"
+    for pat in 'ファイル.*名' '[ァ-ヶ]+ル' '(?:オプション|引数)を' '\d{3,}'; do
+        printf '%s' "$pat" | iconv -f UTF-8 -t CP932 >"$cache/needle"
+        pscript "$cache/needle" 1; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
+        read -r t1[0] t1[1] t1[2] < <(timeit "$p" "$cache/script"); c1=$(probe_count)
+        read -r t2[0] t2[1] t2[2] < <(timeit rg -j1 -E shift_jis --no-ignore -a "$pat" "$tree"); c2=$(wc -l <"$cache/out")
+        printf '  %-22s probe %-14s rg %-14s %5s  rows %s/%s\n' "$pat" "${t1[1]} (${t1[0]})" "${t2[1]} (${t2[0]})" \
+            "$(awk "BEGIN{printf \"%.2f\", ${t1[1]}/${t2[1]}}")" "$c1" "$c2"
+    done
 }
 
 tree_case() {  # DRIVE-LINE "LABEL<TAB>..." (path to the parent) PROBE RUNNER: expand a folder of 5,000 subfolders
@@ -352,6 +385,6 @@ many_rows() {
 
 case $what in
     native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
-    gitdir) gitdir ;; rows) many_rows ;;
+    gitdir) gitdir ;; rows) many_rows ;; patterns) patterns ;;
     *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows]" >&2; exit 2 ;;
 esac

@@ -173,7 +173,9 @@ TEST_F(SearchTest, RefusalsAndReports)
         std::string refdir, search;
         std::vector<Box> boxes;
         bool saved;
+        bool regex = false;
     };
+    const Box badPattern = {"Error!", "正規表現が正しくありません。\nend pattern with unmatched parenthesis", 0x10};
     const Case cases[] = {
         {"", "", {kNoSearchBox, kNoMatchBox}, false},  // only the first complaint
         {"", "hit", {kNoFolderBox, kNoMatchBox}, false},
@@ -188,13 +190,20 @@ TEST_F(SearchTest, RefusalsAndReports)
         {"C:\\ ", "hit", {CountBox(12)}, true},
         {"C:\\.", "hit", {CountBox(12)}, true},
         {"C:/nowhere/..", "hit", {CountBox(12)}, true},
+        // A pattern that does not compile is refused with the library's word.
+        {"C:\\", "h(it", {badPattern, kNoMatchBox}, false, true},
+        {"C:\\", "h.t$", {CountBox(12)}, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("refdir '" + c.refdir + "' search '" + c.search + "'");
         RemoveSettings();
         Search("C:\\", "hit");  // rows from before, to be cleared by the next press
         RemoveSettings();
+        if (c.regex)
+            Click(IDC_REGEX);
         std::vector<Row> rows = Search(c.refdir, c.search);
+        if (c.regex)
+            Click(IDC_REGEX);
         EXPECT_EQ(c.boxes, g_boxes);
         EXPECT_EQ(c.boxes == std::vector<Box>{CountBox(12)} ? 12u : 0u, rows.size());
         EXPECT_EQ(c.saved, access(SettingsFile().c_str(), F_OK) == 0) << "settings written";
@@ -202,6 +211,18 @@ TEST_F(SearchTest, RefusalsAndReports)
             << "every press puts the search text on top of the list";
         EXPECT_EQ(0, m_dlg->m_nHits);
     }
+}
+
+// Lines on which the pattern library gives up do not match, and are counted
+// in the report; the other lines of the file are still searched.
+TEST_F(SearchTest, RunawayPatternGivesUpLineByLine)
+{
+    const std::string runaway = std::string(3000, 'a') + "b\n";
+    Put("a.txt", runaway + "aaaa\n" + runaway);
+    Click(IDC_REGEX);
+    EXPECT_EQ((std::vector<Row>{{"\\a.txt", "", "aaaa"}}), Search("C:\\", "^(a|aa)+$"));
+    const Box report = {kResult, "1個一致しました。\n照合を打ち切った 2 行は一致なしとしました。", MB_OK};
+    EXPECT_EQ(std::vector<Box>{report}, g_boxes);
 }
 
 TEST_F(SearchTest, ReferenceFolderWithoutFinalBackslash)

@@ -1,6 +1,8 @@
 // The file scan on arbitrary file bytes, search text, headword marker, case
 // choice and read block size, against a plain scan of the whole file: the
-// rows (line and headword), the number of lines read and the result.
+// rows (line and headword), the number of lines read and the result. The
+// search text escaped and searched as a regular expression must give the
+// same, wherever decoding to Unicode cannot tell two codes apart.
 //   input: flags, two bytes of block size, needle length, marker length,
 //          [long-line length, two filler bytes], the needle, the marker,
 //          then the file
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/mbcs.h"
 #include "search/scanner.h"
 #include "tests/fuzz/reference.h"
 
@@ -195,6 +198,24 @@ std::string Hex(const std::string& s, size_t limit = 96)
     std::abort();
 }
 
+// Whether every character of code page 932 text decodes to a character
+// that encodes back to the same code: the NEC and IBM duplicates decode to
+// one character, which a regular expression then finds at either code. With
+// BWHOLE, a code that decodes to nothing makes the text fail too.
+bool RoundTrips(const std::string& s, bool bWhole)
+{
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t len = ref::IsLead(c) && i + 1 < s.size() ? 2 : 1;
+        unsigned code = len == 2 ? (c << 8) | static_cast<unsigned char>(s[i + 1]) : c, cp;
+        unsigned short back;
+        if (c >= 0x80 && Cp932ToUnicode(code, &cp) ? !UnicodeTo932(cp, &back) || back != code : c >= 0x80 && bWhole)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
 std::string TempPath()
 {
     // In memory where the machine has that: long lines are megabytes.
@@ -245,25 +266,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FILE* f = std::fopen(TempPath().c_str(), "wb");
     if (!f || std::fwrite(file.data(), 1, file.size(), f) != file.size() || std::fclose(f) != 0)
         std::abort();
-    Result got;
-    {
+    const std::string escaped = EscapeRegex(needle.data(), needle.size());
+    const SearchPattern literal(escaped.data(), escaped.size(), true, false, bFold);
+    const bool bRegexToo = !bLong && RoundTrips(needle, true) && RoundTrips(file, false);
+    Result got, gotRegex;
+    for (bool bRegex : {false, true}) {
+        if (bRegex && !bRegexToo)
+            break;
         g_nScanReadBlock = block;
         CRawFile raw;
         if (!raw.Open(TempPath().c_str()))
             std::abort();
-        std::remove(TempPath().c_str());  // open until the scan ends, left behind by no crash
         ScanOptions options = {needle.c_str(), needle.size(), marker.c_str(), marker.size(), bFold};
+        options.pPattern = bRegex ? &literal : nullptr;
         static ScanBuffers buffers;  // kept from file to file, as a search keeps them
-        Collect sink(got);
-        got.nMatches = ScanFile(raw, options, buffers, sink);
+        Result& r = bRegex ? gotRegex : got;
+        Collect sink(r);
+        r.nMatches = ScanFile(raw, options, buffers, sink);
     }
+    std::remove(TempPath().c_str());  // only a crash leaves it behind
     if (ReadAsUnicode(file))
         return 0;  // it still must not crash, nor trip a sanitizer
     Result want = ReferenceRows(Cp932Lines(file), needle, marker, bFold);
-    if (!(got.rows == want.rows) || got.nLines != want.nLines || got.nMatches != want.nMatches) {
-        std::fprintf(stderr, "block %zu, %s, needle %s, marker %s\n", block, bFold ? "no case" : "case",
-                     Hex(needle).c_str(), Hex(marker).c_str());
-        Fail("scan", got, want);
+    for (const Result* r : {&got, &gotRegex}) {
+        if (r == &gotRegex && !bRegexToo)
+            break;
+        if (!(r->rows == want.rows) || r->nLines != want.nLines || r->nMatches != want.nMatches) {
+            std::fprintf(stderr, "block %zu, %s, needle %s, marker %s\n", block, bFold ? "no case" : "case",
+                         Hex(needle).c_str(), Hex(marker).c_str());
+            Fail(r == &got ? "scan" : "scan of the escaped text as a pattern", *r, want);
+        }
     }
     return 0;
 }

@@ -51,6 +51,9 @@ put_encoded 'u8.txt' UTF-8 '' "$utf_text"
 put_encoded 'u8bom.txt' UTF-8 '\xef\xbb\xbf' "$utf_text"
 put_encoded 'u16le.txt' UTF-16LE '\xff\xfe' "$utf_text"
 put_encoded 'u16be.txt' UTF-16BE '\xfe\xff' "$utf_text"
+# The two forms of 〜 (U+301C from other systems, U+FF5E from Windows).
+put_encoded 'wave8.txt' UTF-8 '' '波\xe3\x80\x9cダッシュ\nＷＡＶＥ\xef\xbd\x9e\nfoo_bar foo\n12 345 ｶﾀｶﾅ\n'
+put 'wave932.txt' '波～ 亜細亜\nfoo_bar\n'
 mkdir -p "$work/nat/empty" "$work/win/empty"
 # Links to folders, as Wine shows host links (reparse points): two lead back
 # up the walk path and are not walked again, one leads aside and is walked.
@@ -107,6 +110,28 @@ click	search
 dump
 click	skip_binary
 set	exclude	.git;.svn;.hg;.vs;node_modules
+# Patterns and whole words: Unicode classes and both forms of 〜 in every encoding.
+click	regex
+set	search	[ァ-ヶ]+ル|[一-龠]{2,}|\d{3,}|～
+click	search
+dump
+click	whole_word
+set	search	foo|ｶﾀｶﾅ
+click	search
+dump
+click	regex
+set	search	検索
+click	search
+dump
+click	whole_word
+set	search	～
+click	search
+dump
+click	regex
+set	search	fo(o
+click	search
+dump
+click	regex
 set	refdir	@REF@sub\deeper\..\.  
 click	search
 dump

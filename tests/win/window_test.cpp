@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dialog/search_dlg.h"
@@ -51,7 +55,8 @@ TEST(Window, TabVisitsControlsInTemplateOrderSkippingRadiosAndLabels)
     CSearchDlg dlg;
     ASSERT_TRUE(dlg.Create());
     const std::vector<int> expected = {IDCANCEL, IDC_TREE,          IDC_RESULTS, IDC_REFDIR,      IDC_HEADWORD, IDC_EXT,
-                                       IDC_SELECTED_ONLY, IDC_EXCLUDE, IDC_SKIP_BINARY, IDC_SEARCH_TEXT, IDOK};
+                                       IDC_SELECTED_ONLY, IDC_EXCLUDE, IDC_SKIP_BINARY, IDC_REGEX, IDC_WHOLE_WORD,
+                                       IDC_SEARCH_TEXT, IDOK};
     std::vector<int> visited;
     HWND hCtl = GetDlgItem(dlg.m_hWnd, IDOK);
     for (size_t i = 0; i < expected.size() + 2 && (visited.empty() || visited.back() != IDOK); ++i) {
@@ -138,6 +143,60 @@ TEST(Window, HeaderClicksSortTheRealList)
     dlg.DestroyWindow();
     for (const auto& f : files)
         DeleteFileW((dir + L"\\" + f.first).c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+std::vector<std::string> g_boxTexts;
+void RecordBoxText(const char*, const char* text, UINT) { g_boxTexts.push_back(text); }
+
+// A pattern that backtracks without end on every line: each line is given
+// up on in tens of milliseconds, and an Esc pressed meanwhile ends the
+// search within half a second, in the middle of the file.
+TEST(Window, EscStopsARunawayPatternInTheMiddleOfAFile)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring dir = std::wstring(temp) + L"tolvane-runaway-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    std::string text;
+    for (int i = 0; i < 400; ++i)
+        text += std::string(3000, 'a') + "b\r\n";
+    std::wstring file = dir + L"\\a.txt";
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+
+    ProbeAnswerMessageBoxes();
+    g_boxTexts.clear();
+    AfxSetMessageBoxObserver(RecordBoxText);
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.GetDlgItem(IDC_REFDIR).SetWindowText(std::string(dir.begin(), dir.end()).c_str());
+    dlg.GetDlgItem(IDC_SEARCH_TEXT).SetWindowText("^(a|aa)+$");
+    CButton(dlg.GetDlgItem(IDC_REGEX)).Click();
+    HWND hDialog = dlg.m_hWnd;
+    auto pressed = std::chrono::steady_clock::now();
+    std::thread esc([hDialog, &pressed] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        pressed = std::chrono::steady_clock::now();
+        PostMessageW(GetDlgItem(hDialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    CButton(dlg.GetDlgItem(IDOK)).Click();
+    auto ended = std::chrono::steady_clock::now();
+    esc.join();
+    long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(ended - pressed).count();
+    EXPECT_LE(ms, 500) << "the search went on after Esc";
+    ASSERT_EQ(1u, g_boxTexts.size());
+    const std::string& box = g_boxTexts[0];
+    EXPECT_EQ(0u, box.find("検索を中断しました。\n検索文字列は見つかりませんでした。\n照合を打ち切った ")) << box;
+    const char kGaveUp[] = "照合を打ち切った ";
+    int nGaveUp = std::atoi(box.c_str() + box.find(kGaveUp) + std::strlen(kGaveUp));
+    EXPECT_GT(nGaveUp, 0);
+    EXPECT_LT(nGaveUp, 400) << "Esc was seen only at the end of the file";
+    AfxSetMessageBoxObserver(nullptr);
+    dlg.DestroyWindow();
+    DeleteFileW(file.c_str());
     RemoveDirectoryW(dir.c_str());
 }
 
