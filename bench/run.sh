@@ -100,6 +100,9 @@ patterns() {  # regular expressions on the main corpus, one thread each
     if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
     mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"; local p=$cache/pn/tolvane-probe
     local m=$cache/main/manifest.json tree=$cache/main/tree k pat t1 t2 c1 c2
+    # Every run starts from no settings: a run's saved check boxes would turn
+    # the next run's click the other way.
+    local fresh='d=$(dirname "$0"); rm -f "$d/tolvane.dat" "$d/tolvane.ini"; exec "$0" "$1"'
     machine
     pscript() {  # NEEDLE-FILE REGEX(0|1)
         { printf 'drive\tC\t%s\nset\trefdir\tC:\\\nset\tsearch\t' "$tree"; cat "$1"
@@ -109,18 +112,15 @@ patterns() {  # regular expressions on the main corpus, one thread each
     echo "a literal as a pattern against the plain search of it (CPU s, wall in brackets):"
     for k in ascii_many ja_many ja_few; do
         needle "$m" "$k" >"$cache/needle"
-        pscript "$cache/needle" 0; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
-        read -r t1[0] t1[1] t1[2] < <(timeit "$p" "$cache/script"); c1=$(probe_count)
-        pscript "$cache/needle" 1; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
-        read -r t2[0] t2[1] t2[2] < <(timeit "$p" "$cache/script"); c2=$(probe_count)
+        pscript "$cache/needle" 0; read -r t1[0] t1[1] t1[2] < <(timeit sh -c "$fresh" "$p" "$cache/script"); c1=$(probe_count)
+        pscript "$cache/needle" 1; read -r t2[0] t2[1] t2[2] < <(timeit sh -c "$fresh" "$p" "$cache/script"); c2=$(probe_count)
         printf '  %-12s plain %-14s pattern %-14s %5s  rows %s/%s\n' "$k" "${t1[1]} (${t1[0]})" "${t2[1]} (${t2[0]})" \
             "$(awk "BEGIN{printf \"%.2f\", ${t2[1]}/${t1[1]}}")" "$c1" "$c2"
     done
     echo "patterns against rg -j1 -E shift_jis --no-ignore -a (CPU s, wall in brackets):"
     for pat in 'ファイル.*名' '[ァ-ヶ]+ル' '(?:オプション|引数)を' '\d{3,}'; do
         printf '%s' "$pat" | iconv -f UTF-8 -t CP932 >"$cache/needle"
-        pscript "$cache/needle" 1; rm -f "$cache/pn/tolvane.dat" "$cache/pn/tolvane.ini"
-        read -r t1[0] t1[1] t1[2] < <(timeit "$p" "$cache/script"); c1=$(probe_count)
+        pscript "$cache/needle" 1; read -r t1[0] t1[1] t1[2] < <(timeit sh -c "$fresh" "$p" "$cache/script"); c1=$(probe_count)
         read -r t2[0] t2[1] t2[2] < <(timeit rg -j1 -E shift_jis --no-ignore -a "$pat" "$tree"); c2=$(wc -l <"$cache/out")
         printf '  %-22s probe %-14s rg %-14s %5s  rows %s/%s\n' "$pat" "${t1[1]} (${t1[0]})" "${t2[1]} (${t2[0]})" \
             "$(awk "BEGIN{printf \"%.2f\", ${t1[1]}/${t2[1]}}")" "$c1" "$c2"

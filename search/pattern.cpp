@@ -28,24 +28,13 @@ unsigned MicrosoftForm(unsigned cp)
     }
 }
 
-// The characters above whose two forms a plain byte look cannot tell apart
-// in Unicode files, as their code page 932 codes.
-bool IsVariantCode(unsigned code)
-{
-    switch (code) {
-    case 0x8160: case 0x817C: case 0x8161: case 0x8191: case 0x8192: case 0x81CA: case 0x815C:
-        return true;
-    default:
-        return false;
-    }
-}
 
+// The character of prepared (well-formed) text at I, and its length.
 size_t CharLen932(const unsigned char* t, size_t i, size_t n)
 {
     return IsLeadByte932(t[i]) && i + 1 < n ? 2 : 1;
 }
 
-// The character of prepared (well-formed) text at I, and its length.
 unsigned CodeAt(const char* s, size_t n, size_t i, size_t* pLen)
 {
     unsigned cp = 0;
@@ -76,46 +65,6 @@ void AppendPrepared(std::string& out, unsigned cp)
     out.append(bytes, static_cast<size_t>(PutUtf8(bytes, MicrosoftForm(cp)) - bytes));
 }
 
-// Regular-expression syntax characters, which stand for themselves only
-// after a backslash.
-bool IsSyntaxByte(unsigned char c)
-{
-    return std::strchr("\\^$.|?*+()[]{}", c) != nullptr && c != 0;
-}
-
-// Past the bracketed part of a pattern that starts at I with OPEN ('[' or
-// '('), escapes and classes inside it skipped whole; N when it never closes.
-size_t SkipBracketed(const unsigned char* t, size_t i, size_t n)
-{
-    int depthClass = 0, depthGroup = 0;
-    for (; i < n; i += CharLen932(t, i, n)) {
-        unsigned char c = t[i];
-        if (c == '\\') {
-            i += i + 1 < n ? CharLen932(t, i + 1, n) : 0;
-            continue;
-        }
-        if (depthClass > 0) {
-            if (c == '[')
-                ++depthClass;
-            else if (c == ']' && --depthClass == 0 && depthGroup == 0)
-                return i + 1;
-            continue;
-        }
-        if (c == '[') {
-            ++depthClass;
-            // A ']' first in a class (after any '^') stands for itself.
-            if (i + 1 < n && t[i + 1] == '^')
-                ++i;
-            if (i + 1 < n && t[i + 1] == ']')
-                ++i;
-        } else if (c == '(') {
-            ++depthGroup;
-        } else if (c == ')' && --depthGroup == 0) {
-            return i + 1;
-        }
-    }
-    return n;
-}
 
 std::once_flag g_onigInit;
 
@@ -129,107 +78,36 @@ int Compile(const std::string& source, regex_t** pReg, OnigErrorInfo* pInfo)
     return onig_new(pReg, p, p + source.size(), ONIG_OPTION_NONE, ONIG_ENCODING_UTF8, ONIG_SYNTAX_RUBY, pInfo);
 }
 
+
+// Pattern text (code page 932) as the library gets it: UTF-8, the variant
+// forms made one, literals folded as the lines are; what follows a
+// backslash keeps its case, since \D and \d, \S and \s differ. Empty when
+// the text holds a code that is no character.
+std::string LibrarySource(const char* text, size_t n, bool bFold)
+{
+    std::string utf8, source;
+    if (!Cp932ToUtf8(text, n, &utf8))
+        return source;
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (size_t i = 0; i < utf8.size();) {
+        bool bEscaped = u[i] == '\\';
+        if (bEscaped) {
+            source += '\\';
+            if (++i >= utf8.size())
+                break;
+        }
+        unsigned cp;
+        size_t len = Utf8Char(u + i, utf8.size() - i, &cp);
+        size_t at = source.size();
+        AppendPrepared(source, cp);
+        if (bFold && !bEscaped)
+            Utf8MakeLower(&source[at], source.size() - at);
+        i += len;
+    }
+    return source;
+}
+
 }  // namespace
-
-bool HoldsVariantForm(const char* text, size_t n)
-{
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    for (size_t i = 0; i < n; i += CharLen932(t, i, n)) {
-        if (CharLen932(t, i, n) == 2 && IsVariantCode((t[i] << 8) | t[i + 1]))
-            return true;
-    }
-    return false;
-}
-
-std::string EscapeRegex(const char* text, size_t n)
-{
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    std::string out;
-    for (size_t i = 0; i < n;) {
-        size_t len = CharLen932(t, i, n);
-        if (len == 1 && IsSyntaxByte(t[i]))
-            out += '\\';
-        out.append(text + i, len);
-        i += len;
-    }
-    return out;
-}
-
-std::string RequiredLiteral(const char* text, size_t n)
-{
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    std::string best, run;
-    std::vector<size_t> starts;  // where each character of RUN starts
-    auto endRun = [&]() {
-        if (run.size() > best.size())
-            best = run;
-        run.clear();
-        starts.clear();
-    };
-    for (size_t i = 0; i < n;) {
-        unsigned char c = t[i];
-        size_t len = CharLen932(t, i, n);
-        if (c == '\\') {
-            if (i + 1 >= n)
-                return std::string();
-            unsigned char e = t[i + 1];
-            // An escaped syntax character stands for itself; letters and
-            // digits open escapes of their own length (\x41, \p{Han},
-            // \k<name>), which this simple reading does not follow.
-            if (e < 0x80 && !std::isalnum(e)) {
-                starts.push_back(run.size());
-                run += static_cast<char>(e);
-                i += 2;
-                continue;
-            }
-            if (std::strchr("dDwWsSbBhHAzZGRXK", e) == nullptr)
-                return std::string();
-            endRun();
-            i += 2;
-            continue;
-        }
-        if (c == '(' && i + 2 < n && t[i + 1] == '?' && std::strchr("imx-", t[i + 2]) != nullptr && t[i + 2] != 0)
-            return std::string();  // options that change what the rest means
-        if (c == '(' || c == '[') {
-            endRun();
-            i = SkipBracketed(t, i, n);
-            continue;
-        }
-        if (c == '|' || c == ')')
-            return std::string();  // alternatives at the top: no text is in every match
-        if (c == '?' || c == '*' || c == '{') {
-            // The character before is optional (or its count unknown).
-            if (!starts.empty()) {
-                run.resize(starts.back());
-                starts.pop_back();
-            }
-            endRun();
-            if (c == '{') {
-                const void* close = std::memchr(t + i, '}', n - i);
-                i = close ? static_cast<size_t>(static_cast<const unsigned char*>(close) - t) + 1 : i + 1;
-            } else {
-                ++i;
-            }
-            continue;
-        }
-        if (c == '+' || c == '.' || c == '^' || c == '$') {
-            endRun();
-            ++i;
-            continue;
-        }
-        if (len == 2 && IsVariantCode((c << 8) | t[i + 1])) {
-            // Its other form in a Unicode file would fail a byte look.
-            endRun();
-            i += 2;
-            continue;
-        }
-        starts.push_back(run.size());
-        run.append(text + i, len);
-        i += len;
-    }
-    endRun();
-    return best;
-}
 
 SearchPattern::SearchPattern(const char* text, size_t n, bool bRegex, bool bWholeWord, bool bFold)
     : m_bWholeWord(bWholeWord), m_bFold(bFold)
@@ -240,29 +118,17 @@ SearchPattern::SearchPattern(const char* text, size_t n, bool bRegex, bool bWhol
         text = escaped.data();
         n = escaped.size();
     }
-    m_literal = RequiredLiteral(text, n);
+    m_source = LibrarySource(text, n, bFold);
+    if (m_source.empty())
+        return;
+    PatternNeeds needs = ReadPatternNeeds(text, n);
+    m_literal = needs.literal;
     if (bFold && !m_literal.empty())
         MbcsMakeLower(&m_literal[0], m_literal.size());
-    std::string utf8;
-    if (!Cp932ToUtf8(text, n, &utf8))
-        return;
-    // Literals fold as the lines do; what follows a backslash keeps its
-    // case, since \D and \d, \S and \s differ.
-    const unsigned char* u = reinterpret_cast<const unsigned char*>(utf8.data());
-    for (size_t i = 0; i < utf8.size();) {
-        bool bEscaped = u[i] == '\\';
-        if (bEscaped) {
-            m_source += '\\';
-            if (++i >= utf8.size())
-                break;
-        }
-        unsigned cp;
-        size_t len = Utf8Char(u + i, utf8.size() - i, &cp);
-        size_t at = m_source.size();
-        AppendPrepared(m_source, cp);
-        if (bFold && !bEscaped)
-            Utf8MakeLower(&m_source[at], m_source.size() - at);
-        i += len;
+    m_bOnlyLiteral = needs.bOnlyLiteral && !bWholeWord;
+    if (!needs.classAtom.empty()) {
+        m_classSource = LibrarySource(needs.classAtom.data(), needs.classAtom.size(), bFold);
+        m_nClassRun = needs.nClassRun;
     }
 }
 
@@ -284,14 +150,17 @@ std::string SearchPattern::Check() const
 
 void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out)
 {
-    out.clear();
+    // Written through a pointer: a character at a time through the string
+    // costs more than the decoding. No character grows past three bytes.
+    out.resize(3 * n);
+    char* o = &out[0];
     const unsigned char* t = reinterpret_cast<const unsigned char*>(line);
     for (size_t i = 0; i < n;) {
-        unsigned cp;
         if (t[i] < 0x80) {
-            out += static_cast<char>(t[i++]);
+            *o++ = static_cast<char>(t[i++]);
             continue;
         }
+        unsigned cp;
         if (bUtf8) {
             size_t len = Utf8Char(t + i, n - i, &cp);
             if (len == 0 || len == SIZE_MAX) {
@@ -306,8 +175,9 @@ void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string
                 cp = 0xFFFD;
             i += len;
         }
-        AppendPrepared(out, cp);
+        o = PutUtf8(o, MicrosoftForm(cp));
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     if (bFold && !out.empty())
         Utf8MakeLower(&out[0], out.size());
 }
@@ -345,6 +215,13 @@ bool WholeWordAt(const char* s, size_t n, size_t start, size_t end)
 
 struct PatternMatcher::Impl {
     regex_t* reg = nullptr;
+    regex_t* atom = nullptr;  // the class run's class, alone
+    unsigned nClassRun = 0;
+    bool bFold = false;
+    // Per code page 932 code and per character of the Basic Multilingual
+    // Plane: 0 not asked yet, 1 in the class, 2 not.
+    std::vector<unsigned char> in932, inUnicode;
+    std::string one;
     OnigRegion* region = nullptr;
     OnigMatchParam* param = nullptr;
     std::string source;
@@ -365,6 +242,8 @@ PatternMatcher::~PatternMatcher()
 {
     if (m->reg)
         onig_free(m->reg);
+    if (m->atom)
+        onig_free(m->atom);
     onig_region_free(m->region, 1);
     onig_free_match_param(m->param);
 }
@@ -372,11 +251,25 @@ PatternMatcher::~PatternMatcher()
 bool PatternMatcher::Use(const SearchPattern& pattern)
 {
     m->bWholeWord = pattern.WholeWord();
-    if (m->reg && m->source == pattern.Source())
+    if (m->reg && m->source == pattern.Source() && m->bFold == pattern.Fold())
         return m->bCompiled;
     if (m->reg) {
         onig_free(m->reg);
         m->reg = nullptr;
+    }
+    if (m->atom) {
+        onig_free(m->atom);
+        m->atom = nullptr;
+    }
+    m->nClassRun = 0;
+    m->bFold = pattern.Fold();
+    OnigErrorInfo atomInfo;
+    if (!pattern.ClassSource().empty() && Compile(pattern.ClassSource(), &m->atom, &atomInfo) == ONIG_NORMAL) {
+        m->nClassRun = pattern.ClassRun();
+        m->in932.assign(0x10000, 0);
+        m->inUnicode.assign(0x10000, 0);
+    } else {
+        m->atom = nullptr;
     }
     m->source = pattern.Source();
     m->bCompiled = false;
@@ -414,4 +307,65 @@ PatternMatcher::Result PatternMatcher::Find(const char* s, size_t n, size_t* pSt
         from = start + len;
     }
     return kNoMatch;
+}
+
+bool PatternMatcher::HasClass() const
+{
+    return m->atom != nullptr;
+}
+
+bool PatternMatcher::MayMatch(const char* line, size_t n, bool bUtf8)
+{
+    if (!m->atom)
+        return true;
+    // Whether the library takes the character of the UTF-8 bytes at P alone
+    // as one of the class.
+    auto ask = [this](const char* p, size_t len) {
+        PrepareLine(p, len, true, m->bFold, m->one);
+        const UChar* s = reinterpret_cast<const UChar*>(m->one.data());
+        const UChar* end = s + m->one.size();
+        int r = onig_match(m->atom, s, end, s, nullptr, ONIG_OPTION_NONE);
+        return static_cast<unsigned char>(r == static_cast<int>(m->one.size()) ? 1 : 2);
+    };
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(line);
+    unsigned nRun = 0;
+    for (size_t i = 0; i < n;) {
+        unsigned char in;
+        if (bUtf8) {
+            unsigned cp;
+            size_t len = Utf8Char(t + i, n - i, &cp);
+            if (len == 0 || len == SIZE_MAX) {
+                len = 1;
+                cp = 0xFFFD;
+            }
+            if (cp > 0xFFFF) {
+                in = 1;  // rare: taken as a member, which only costs a look
+            } else {
+                unsigned char& known = m->inUnicode[cp];
+                if (known == 0) {
+                    char bytes[4];
+                    known = ask(bytes, static_cast<size_t>(PutUtf8(bytes, cp) - bytes));
+                }
+                in = known;
+            }
+            i += len;
+        } else {
+            size_t len = CharLen932(t, i, n);
+            unsigned code = len == 2 ? (t[i] << 8) | t[i + 1] : t[i];
+            unsigned char& known = m->in932[code];
+            if (known == 0) {
+                unsigned cp;
+                if (!Cp932ToUnicode(code, &cp))
+                    cp = 0xFFFD;
+                char bytes[4];
+                known = ask(bytes, static_cast<size_t>(PutUtf8(bytes, cp) - bytes));
+            }
+            in = known;
+            i += len;
+        }
+        nRun = in == 1 ? nRun + 1 : 0;
+        if (nRun >= m->nClassRun)
+            return true;
+    }
+    return false;
 }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "search/pattern_text.h"
+
 // The pattern of one search, made once from what was typed and shared
 // read-only by every file's scan.
 class SearchPattern {
@@ -32,25 +34,22 @@ public:
     // Code page 932 text every matching line holds (folded when case is not
     // distinguished), for a fast look at the file's own bytes; may be empty.
     const std::string& Literal() const { return m_literal; }
+    // Whether a line that holds the literal matches, where the literal stands.
+    bool OnlyLiteral() const { return m_bOnlyLiteral; }
+    // Without a literal: a class every match holds NCLASSRUN times in a row
+    // (as the library gets it), or empty.
+    const std::string& ClassSource() const { return m_classSource; }
+    unsigned ClassRun() const { return m_nClassRun; }
 
 private:
     std::string m_source;
     std::string m_literal;
+    bool m_bOnlyLiteral = false;
+    std::string m_classSource;
+    unsigned m_nClassRun = 0;
     bool m_bWholeWord;
     bool m_bFold;
 };
-
-// Whether code page 932 text holds a character whose JIS and Microsoft forms
-// are told apart in Unicode files (〜 U+301C and U+FF5E, and six more).
-bool HoldsVariantForm(const char* text, size_t n);
-
-// The text in a regular expression's syntax: every character stands for itself.
-std::string EscapeRegex(const char* text, size_t n);
-
-// Text that every match of the regular expression holds: the longest run of
-// plain characters at its top level that no quantifier makes optional; empty
-// when there is none or the pattern is beyond this simple reading.
-std::string RequiredLiteral(const char* text, size_t n);
 
 // A line prepared for the pattern: code page 932 or UTF-8 bytes as UTF-8,
 // variant forms made one, folded as the pattern is. A byte that starts no
@@ -86,6 +85,12 @@ public:
     // line on which the library gives up (too much backtracking) does not
     // match.
     Result Find(const char* s, size_t n, size_t* pStart);
+
+    // Whether a line as read (code page 932, or UTF-8 with BUTF8) can match:
+    // false only when it lacks the pattern's class run. Each character's
+    // answer is asked of the library once and kept.
+    bool MayMatch(const char* line, size_t n, bool bUtf8);
+    bool HasClass() const;
 
 private:
     struct Impl;

@@ -171,10 +171,18 @@ private:
         if (!m_pPattern)
             return m_pNeedle->NextLine(data, len, pos, len, pLine);
         while (pos < len) {
-            if (!m_pLiteral)
+            if (m_pLiteral) {
+                if (!m_pLiteral->NextLine(data, len, pos, len, pLine))
+                    return false;
+                if (m_pPattern->OnlyLiteral())
+                    return true;  // the literal is the match, its column found with it
+            } else {
                 *pLine = LineAt(data, len, pos);
-            else if (!m_pLiteral->NextLine(data, len, pos, len, pLine))
-                return false;
+                if (!m_b.matcher.MayMatch(data + pLine->start, pLine->content - pLine->start, m_bUtf8)) {
+                    pos = pLine->end + 1;
+                    continue;
+                }
+            }
             PrepareLine(data + pLine->start, pLine->content - pLine->start, m_bUtf8, m_pPattern->Fold(), m_b.prepared);
             size_t start = 0;
             PatternMatcher::Result r = m_b.matcher.Find(m_b.prepared.data(), m_b.prepared.size(), &start);
