@@ -10,7 +10,8 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 deps=$repo/build/deps
 arches=(x86_64 i686)
 
-version=$(dpkg-query -W -f='${Version}' libonig-dev)
+# The source version: a binary-only rebuild (6.9.8-1+b1) comes from source 6.9.8-1.
+version=$(dpkg-query -W -f='${source:Version}' libonig-dev)
 source_name=$(dpkg-query -W -f='${source:Package}' libonig-dev)
 built_all=1
 for arch in "${arches[@]}"; do
@@ -107,7 +108,7 @@ if [ "$(cat "$src/.debian-version" 2>/dev/null)" != "$version" ]; then
   (cd "$deps/src" && apt-get source -qq "${sandbox[@]}" "$source_name=$version" >/dev/null)
   got=$(cd "$src" && dpkg-parsechangelog -S Version)
   if [ "$got" != "$version" ]; then
-    echo "source package $source_name is $got, the installed libonig-dev is $version" >&2
+    echo "source package $source_name is $got, the installed libonig-dev's source is $version" >&2
     exit 1
   fi
   echo "$version" >"$src/.debian-version"
