@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages the build, the tests and the program need,
-# only those missing, and the Japanese locale that gives Wine code page 932.
+# only those missing, the Japanese locale that gives Wine code page 932, and
+# Oniguruma built for the Windows builds.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,8 @@ packages=(
   xvfb xdotool openbox x11-utils imagemagick       # a display, a person's clicks, screenshots
   xclip                                            # reads the X clipboard in the end-to-end test
   locales fonts-ipafont-gothic                     # ja_JP.UTF-8 and a Japanese font
+  libonig-dev                                      # Oniguruma, the search's regular expressions (native builds)
+  dpkg-dev                                         # apt-get source unpacks Oniguruma's source package for the Windows builds
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -30,3 +33,6 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
   $sudo_cmd locale-gen >/dev/null
 fi
+# Debian has no MinGW Oniguruma: the Windows builds get the same version built
+# from its source package.
+"$(dirname "$0")/build-onig-mingw.sh"
