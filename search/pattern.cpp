@@ -1,6 +1,5 @@
 #include "search/pattern.h"
 
-#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -28,13 +27,12 @@ unsigned MicrosoftForm(unsigned cp)
     }
 }
 
-
-// The character of prepared (well-formed) text at I, and its length.
 size_t CharLen932(const unsigned char* t, size_t i, size_t n)
 {
     return IsLeadByte932(t[i]) && i + 1 < n ? 2 : 1;
 }
 
+// The character of prepared (well-formed) text at I, and its length.
 unsigned CodeAt(const char* s, size_t n, size_t i, size_t* pLen)
 {
     unsigned cp = 0;
@@ -65,7 +63,6 @@ void AppendPrepared(std::string& out, unsigned cp)
     out.append(bytes, static_cast<size_t>(PutUtf8(bytes, MicrosoftForm(cp)) - bytes));
 }
 
-
 std::once_flag g_onigInit;
 
 int Compile(const std::string& source, regex_t** pReg, OnigErrorInfo* pInfo)
@@ -77,7 +74,6 @@ int Compile(const std::string& source, regex_t** pReg, OnigErrorInfo* pInfo)
     const UChar* p = reinterpret_cast<const UChar*>(source.data());
     return onig_new(pReg, p, p + source.size(), ONIG_OPTION_NONE, ONIG_ENCODING_UTF8, ONIG_SYNTAX_RUBY, pInfo);
 }
-
 
 // Pattern text (code page 932) as the library gets it: UTF-8, the variant
 // forms made one, literals folded as the lines are; what follows a
@@ -143,9 +139,12 @@ std::string SearchPattern::Check() const
         onig_free(reg);
         return std::string();
     }
+    // The message may quote the pattern, in the library's UTF-8.
     UChar message[ONIG_MAX_ERROR_MESSAGE_LEN];
-    onig_error_code_to_str(message, r, &info);
-    return reinterpret_cast<const char*>(message);
+    int n = onig_error_code_to_str(message, r, &info);
+    std::string shown(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    shown.resize(Utf8To932(reinterpret_cast<const char*>(message), shown.size(), &shown[0]));
+    return shown;
 }
 
 void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out)

@@ -22,7 +22,7 @@ public:
     // the letters the plain search folds.
     SearchPattern(const char* text, size_t n, bool bRegex, bool bWholeWord, bool bFold);
 
-    // Empty when the pattern compiles; else the library's message.
+    // Empty when the pattern compiles; else the library's message (code page 932).
     std::string Check() const;
 
     // The pattern as the library gets it: UTF-8, variant forms made one,

@@ -176,6 +176,7 @@ TEST_F(SearchTest, RefusalsAndReports)
         bool regex = false;
     };
     const Box badPattern = {"Error!", "正規表現が正しくありません。\nend pattern with unmatched parenthesis", 0x10};
+    const Box badName = {"Error!", "正規表現が正しくありません。\nundefined name <無> reference", 0x10};
     const Case cases[] = {
         {"", "", {kNoSearchBox, kNoMatchBox}, false},  // only the first complaint
         {"", "hit", {kNoFolderBox, kNoMatchBox}, false},
@@ -192,6 +193,7 @@ TEST_F(SearchTest, RefusalsAndReports)
         {"C:/nowhere/..", "hit", {CountBox(12)}, true},
         // A pattern that does not compile is refused with the library's word.
         {"C:\\", "h(it", {badPattern, kNoMatchBox}, false, true},
+        {"C:\\", "(?<名>h)\\k<無>", {badName, kNoMatchBox}, false, true},  // the message quotes it
         {"C:\\", "h.t$", {CountBox(12)}, true, true},
     };
     for (const Case& c : cases) {

@@ -77,7 +77,9 @@ set	headword	##
 set	ext	.txt
 click	case_off
 click	selected_only
-set	search	foo
+click	regex
+click	whole_word
+set	search	fo+
 click	search
 set	search	
 click	search
