@@ -160,6 +160,9 @@ TEST(ProgramResources, MainDialogTemplate)
         // バイナリファイルを除く
         {IDC_SKIP_BINARY, "BUTTON", "\x83o\x83" "C\x83i\x83\x8A\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8F\x9C\x82\xAD", 360, 215, 65, 20,
          kChild | BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP},
+        // 正規表現, 単語単位
+        {IDC_REGEX, "BUTTON", "\x90\xB3\x8BK\x95\x5C\x8C\xBB", 360, 240, 65, 10, kChild | BS_AUTOCHECKBOX | WS_TABSTOP},
+        {IDC_WHOLE_WORD, "BUTTON", "\x92P\x8C\xEA\x92P\x88\xCA", 360, 255, 65, 10, kChild | BS_AUTOCHECKBOX | WS_TABSTOP},
         {IDC_SEARCH_TEXT, "COMBOBOX", "", 105, 10, 205, 105, kChild | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP},
     };
     CheckItems(t, expected, sizeof(expected) / sizeof(expected[0]));
