@@ -325,19 +325,23 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
     }
 }
 
-// A file of 64-byte lines puts 4,096 lines, a multiple of eight, in every
-// read block, so the progress bar stands where it stood after each block.
-// The window must still get its looks at the queue while such a file is read.
+// A file of 64-byte lines puts a multiple of eight lines in every read
+// block, so the progress bar stands where it stood after each block. The
+// window must still get its looks at the queue while such a file is read:
+// the file is read on another thread, in 65,536 small blocks here.
 TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
 {
     std::string text;
-    for (int i = 0; i < 65536; ++i)  // 4 MiB, 16 blocks
+    for (int i = 0; i < 65536; ++i)  // 4 MiB
         text += std::string(63, 'x') + "\n";
     Put("big.txt", text);
     g_nLooks = 0;
     g_pfnStandinWhileBusy = [](CDialog*) { ++g_nLooks; };
     g_standinTickStepMs = 1000;  // a look is due at every reading of the clock
+    size_t nSavedBlock = g_nScanReadBlock;
+    g_nScanReadBlock = 64;
     Search("C:\\", "never");
+    g_nScanReadBlock = nSavedBlock;
     g_standinTickStepMs = 0;
     g_pfnStandinWhileBusy = nullptr;
     EXPECT_EQ(std::vector<Box>{kNoMatchBox}, g_boxes);
