@@ -105,7 +105,7 @@ struct CSearchEngine::State {
     };
 
     SearchRequest request;
-    std::mutex lock;
+    mutable std::mutex lock;
     std::condition_variable workToDo;  // workers: a file to take, or the end
     std::condition_variable room;      // the walk and waiting workers: the window moved
     std::condition_variable outReady;  // the window: rows to take, or the end
@@ -116,6 +116,7 @@ struct CSearchEngine::State {
     size_t nHeldBytes = 0;  // rows held for files after the oldest
     SearchOutput out;
     size_t nOutBytes = 0;
+    SearchPeaks peaks;
     bool bWalkDone = false;
     bool bAbandoned = false;  // no one will take rows any more
     int nRunning = 0;
@@ -128,10 +129,11 @@ struct CSearchEngine::State {
     bool Push(const CString& strColumn, FileKey key)
     {
         std::unique_lock<std::mutex> held(lock);
-        room.wait(held, [&] { return bStop || window.size() < kMaxFilesAhead; });
+        room.wait(held, [&] { return bStop || window.size() < request.nMaxFilesAhead; });
         if (bStop)
             return false;
         window.emplace_back(new File{std::move(key), CFileRows(strColumn)});
+        peaks.nFilesAhead = std::max(peaks.nFilesAhead, window.size());
         workToDo.notify_one();
         return true;
     }
@@ -145,15 +147,19 @@ struct CSearchEngine::State {
         CString strFile = rows.FileColumn();
         std::unique_lock<std::mutex> held(lock);
         if (window.front().get() == pFile) {
-            room.wait(held, [&] { return bAbandoned || nOutBytes < kMaxBytesAhead; });
+            room.wait(held, [&] { return bAbandoned || nOutBytes < request.nMaxBytesAhead; });
             nOutBytes += rows.Bytes();
+            peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
             out.files.push_back(std::move(rows));
-            if (nOutBytes >= kWakeBytes)
+            if (nOutBytes >= WakeBytes())
                 outReady.notify_all();
         } else {
             nHeldBytes += rows.Bytes();
+            peaks.nBytesHeld = std::max(peaks.nBytesHeld, nHeldBytes);
             pFile->rows.Append(rows);
-            room.wait(held, [&] { return bAbandoned || nHeldBytes < kMaxBytesAhead || window.front().get() == pFile; });
+            room.wait(held, [&] {
+                return bAbandoned || nHeldBytes < request.nMaxBytesAhead || window.front().get() == pFile;
+            });
         }
         rows = CFileRows(strFile);
     }
@@ -168,6 +174,7 @@ struct CSearchEngine::State {
             if (f->rows.Count() > 0) {
                 nHeldBytes -= f->rows.Bytes();
                 nOutBytes += f->rows.Bytes();
+                peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
                 CFileRows next(f->rows.FileColumn());
                 out.files.push_back(std::move(f->rows));
                 f->rows = std::move(next);
@@ -182,9 +189,12 @@ struct CSearchEngine::State {
         }
         if (bMoved)
             room.notify_all();
-        if (nOutBytes >= kWakeBytes)
+        if (nOutBytes >= WakeBytes())
             outReady.notify_all();
     }
+
+    // Rows out that wake the taker: also when a worker waits for it to take them.
+    size_t WakeBytes() const { return std::min(kWakeBytes, request.nMaxBytesAhead); }
 
     class Sink : public ScanSink {
     public:
@@ -307,7 +317,7 @@ bool CSearchEngine::Wait(unsigned nMs)
     State& s = *m_p;
     std::unique_lock<std::mutex> held(s.lock);
     s.outReady.wait_for(held, std::chrono::milliseconds(nMs),
-                        [&] { return s.nRunning == 0 || s.nOutBytes >= kWakeBytes; });
+                        [&] { return s.nRunning == 0 || s.nOutBytes >= s.WakeBytes(); });
     return s.nRunning == 0;
 }
 
@@ -320,7 +330,13 @@ void CSearchEngine::Take(SearchOutput* pOut)
     pOut->nBinaryFiles = s.out.nBinaryFiles;
     s.out.nBinaryFiles = 0;
     pOut->nLines = s.nLines.exchange(0);
-    if (s.nOutBytes >= kMaxBytesAhead)
+    if (s.nOutBytes >= s.request.nMaxBytesAhead)
         s.room.notify_all();
     s.nOutBytes = 0;
+}
+
+SearchPeaks CSearchEngine::Peaks() const
+{
+    std::lock_guard<std::mutex> held(m_p->lock);
+    return m_p->peaks;
 }

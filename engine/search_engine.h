@@ -17,17 +17,6 @@
 #include "search/file_mask.h"
 #include "search/scanner.h"
 
-struct SearchRequest {
-    CString strDir;          // the reference folder, ending in "\"
-    // Handed to every file's scan as it is, each worker with its own copy;
-    // what it points to must outlive the search.
-    ScanOptions scan{};
-    CFileFilter fileFilter;  // the files searched
-    CNameMasks excludedFolders;
-    bool bSelectedOnly = false;  // no subfolder is walked
-    int nWorkers = 0;            // 0: DefaultWorkerCount()
-};
-
 // Most workers a search starts.
 const int kMaxWorkers = 16;
 // One per processor, at most kMaxWorkers; a test or the probe may set
@@ -42,6 +31,19 @@ extern int g_nSearchWorkers;
 // holds nothing back.
 const size_t kMaxFilesAhead = 1024;
 const size_t kMaxBytesAhead = 16u << 20;
+
+struct SearchRequest {
+    CString strDir;          // the reference folder, ending in "\"
+    // Handed to every file's scan as it is, each worker with its own copy;
+    // what it points to must outlive the search.
+    ScanOptions scan{};
+    CFileFilter fileFilter;  // the files searched
+    CNameMasks excludedFolders;
+    bool bSelectedOnly = false;  // no subfolder is walked
+    int nWorkers = 0;            // 0: DefaultWorkerCount()
+    size_t nMaxFilesAhead = kMaxFilesAhead;
+    size_t nMaxBytesAhead = kMaxBytesAhead;
+};
 
 // Rows of one file as they come out, in line order: its file column (the
 // path relative to the reference folder, "\" first) and each row's line and
@@ -73,6 +75,16 @@ private:
     size_t m_nRows = 0;
 };
 
+// The most the search held at once: files listed and not all out, and
+// bytes of rows found and not yet taken (those held for later files, and
+// those out and waiting). A worker may go over the byte cap by the rows of
+// one hand-over before it waits.
+struct SearchPeaks {
+    size_t nFilesAhead = 0;
+    size_t nBytesHeld = 0;
+    size_t nBytesOut = 0;
+};
+
 // What has come out since the last look.
 struct SearchOutput {
     std::vector<CFileRows> files;  // walk order; one file may come in several parts
@@ -99,6 +111,7 @@ public:
     bool Wait(unsigned nMs);
     // Moves out what has come out so far.
     void Take(SearchOutput* pOut);
+    SearchPeaks Peaks() const;
 
     struct State;
 
