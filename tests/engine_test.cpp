@@ -74,7 +74,7 @@ protected:
     void Make(Corpus corpus)
     {
         std::mt19937 rng(1234 + corpus);
-        const char* words[] = {"foo", "FOO", "bar", "\x95\x5c", "## head", "\tfoo\t", "x", "\x83\x41" "foo", ""};
+        const char* words[] = {"foo", "FOO", "bar", "\x95\x5c", "## head", "\tfoo\t", "x", "\x83\101foo", ""};
         auto line = [&] {
             std::string s;
             for (int w = rng() % 6; w > 0; --w)
