@@ -14,7 +14,7 @@
 
 #include "engine/walk.h"
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 int g_nSearchWorkers = 0;
 

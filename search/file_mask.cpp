@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

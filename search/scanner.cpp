@@ -4,9 +4,9 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 #include "search/matcher.h"
 #include "search/textsource.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 #include "search/scanner.h"
 
 namespace {

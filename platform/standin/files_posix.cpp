@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 #include "platform/probe_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 
