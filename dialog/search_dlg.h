@@ -11,8 +11,8 @@
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "resource.h"
-#include "search/file_mask.h"
-#include "search/scanner.h"
+#include "engine/file_mask.h"
+#include "engine/scanner.h"
 #include "settings/ini_file.h"
 
 class CSearchDlg : public CDialog {

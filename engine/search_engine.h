@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/cstring.h"
-#include "search/file_mask.h"
-#include "search/scanner.h"
+#include "engine/file_mask.h"
+#include "engine/scanner.h"
 
 // Most workers a search starts.
 const int kMaxWorkers = 16;

@@ -12,7 +12,7 @@
 #include "platform/cstring.h"
 #include "platform/files.h"
 #include "text/mbcs.h"
-#include "search/scanner.h"
+#include "engine/scanner.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "search/scanner.h"
+#include "engine/scanner.h"
 #include "tests/fuzz/reference.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "search/file_mask.h"
+#include "engine/file_mask.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "search/scanner.h"
+#include "engine/scanner.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include "text/bytesearch.h"
 #include "platform/files.h"
 #include "text/mbcs.h"
-#include "search/matcher.h"
-#include "search/textsource.h"
+#include "engine/matcher.h"
+#include "engine/textsource.h"
 
 namespace {
 
