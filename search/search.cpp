@@ -1,3 +1,6 @@
+// search/: the search command of the window. The search itself is the
+// engine's (engine/).
+//
 // The search command: checks, options fixed once per search, then the
 // engine's walk and scan, whose rows and progress the window takes at each
 // look at its queue.
