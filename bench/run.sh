@@ -1,5 +1,6 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir|rows]   (default all;
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns]   (default all;
+#   parallel: N workers against one worker (rows compared, order included) and against rg's default threads;
 #   walk: the Windows build's search of many small files against a bare wide-API loop under Wine;
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
 #   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine;
@@ -383,8 +384,61 @@ many_rows() {
     done
 }
 
+# The search on every core: rows, order included, equal to a one-worker run
+# in case-on, case-off and headword modes; wall time against rg with its
+# default threads and against the one-worker run; peak memory of the
+# few-match searches against the one-worker run; then the Windows build
+# under Wine against its own one-worker run.
+parallel() {
+    corpus main main cp932
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"; local p=$cache/pn/tolvane-probe
+    local m=$cache/main/manifest.json tree=$cache/main/tree head c k mode hw ri a b t1 tn tr same
+    head=$(printf '\x81\xa1')  # ■
+    machine
+    echo "native: median wall seconds (CPU seconds in brackets), peak RSS MB; default workers: $(nproc)"
+    printf '%-24s %-16s %-16s %-16s %7s %7s  %-10s %s\n' case "N workers" "1 worker" "rg (default -j)" "N/rg" "N/1" "rows" "RSS N/1 MB"
+    for c in a:ascii_few a:ja_few a:ascii_many b:ascii_few b:ja_few b:ascii_many c:ascii_few c:ja_many; do
+        mode=${c%%:*}; k=${c#*:}; hw=; ri=
+        [ "$mode" = c ] && hw=$head
+        [ "$mode" = b ] && ri=-i
+        needle "$m" "$k" >"$cache/needle"
+        script "drive	C	$tree" 'C:\' "$cache/needle" "$hw" "$([ "$mode" = b ] && echo case_off || echo case_on)"
+        cp "$cache/script" "$cache/script-dump"; printf 'dump\n' >>"$cache/script-dump"
+        rm -f "$cache/pn/tolvane.dat"
+        TOLVANE_WORKERS=1 "$p" "$cache/script-dump" | grep -a '^row' >"$cache/rows1"
+        rm -f "$cache/pn/tolvane.dat"
+        "$p" "$cache/script-dump" | grep -a '^row' >"$cache/rowsn"
+        same=$(cmp -s "$cache/rows1" "$cache/rowsn" && echo same || echo DIFFERENT)
+        read -r tn[0] tn[1] tn[2] < <(timeit "$p" "$cache/script")
+        read -r t1[0] t1[1] t1[2] < <(timeit env TOLVANE_WORKERS=1 "$p" "$cache/script")
+        if [[ $k == ascii* ]]; then read -r tr[0] tr[1] tr[2] < <(timeit rg -F $ri --no-ignore -a -f "$cache/needle" "$tree")
+        else read -r tr[0] tr[1] tr[2] < <(timeit rg $ri --no-ignore -a "$(rgpat "$m" "$k")" "$tree"); fi
+        printf '%-24s %-16s %-16s %-16s %7s %7s  %-10s %s\n' "$mode $k${hw:+ +headword}" \
+            "${tn[0]} (${tn[1]})" "${t1[0]} (${t1[1]})" "${tr[0]} (${tr[1]})" \
+            "$(awk "BEGIN{printf \"%.2f\", ${tn[0]}/${tr[0]}}")" "$(awk "BEGIN{printf \"%.2f\", ${tn[0]}/${t1[0]}}")" \
+            "$(wc -l <"$cache/rowsn") $same" "${tn[2]}/${t1[2]}"
+    done
+    corpus main-utf8 main utf8
+    if [ -z "${PROBE_EXE:-}" ]; then build build-win64 "$win64"; PROBE_EXE=$cache/build-win64/tolvane-probe.exe; fi
+    mkdir -p "$cache/pw"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; p=$cache/pw/tolvane-probe.exe
+    wine_setup
+    m=$cache/main-utf8/manifest.json
+    echo "Wine: median wall seconds of the whole run (start-up included), N workers against 1"
+    for k in ascii_few:case_on ascii_many:case_off; do
+        needle "$m" "${k%:*}" >"$cache/needle"
+        script "" "Z:$(echo "$cache/main-utf8/tree" | tr / '\\')\\" "$cache/needle" "" "${k#*:}"
+        rm -f "$cache/pw/tolvane.dat"
+        read -r a _ < <(timeit "$repo/tools/wine-run.sh" "$p" "$cache/script")
+        read -r b _ < <(timeit env TOLVANE_WORKERS=1 "$repo/tools/wine-run.sh" "$p" "$cache/script")
+        printf '  %-22s rows %7s  N workers %7.3f s  1 worker %7.3f s  ratio %.2f\n' "$k" "$(probe_count)" "$a" "$b" \
+            "$(awk "BEGIN{print $a/$b}")"
+    done
+}
+
 case $what in
+    parallel) parallel ;;
     native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
     gitdir) gitdir ;; rows) many_rows ;; patterns) patterns ;;
-    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows]" >&2; exit 2 ;;
+    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns]" >&2; exit 2 ;;
 esac

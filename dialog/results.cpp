@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "dialog/search_dlg.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

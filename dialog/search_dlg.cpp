@@ -4,7 +4,7 @@
 
 CSearchDlg::CSearchDlg(CWnd* pParent)
     : CDialog(IDD_SEARCH_DIALOG, pParent), m_nHits(0), m_pTreeImages(nullptr), m_hIcon(nullptr),
-      m_bEnteringLink(false), m_nShownPos(0), m_nLastShownMs(0), m_bSearching(false), m_bSearchAgain(false),
+      m_nShownPos(0), m_nLastShownMs(0), m_bSearching(false), m_bSearchAgain(false),
       m_nStopRequest(kBusyGoOn), m_nLastLookMs(0), m_nLastListDrawMs(0), m_nDrawnRows(0)
 {
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;

@@ -8,11 +8,12 @@
 
 #include "dialog/editor.h"
 #include "dialog/row_store.h"
+#include "engine/search_engine.h"
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "resource.h"
-#include "search/file_mask.h"
-#include "search/scanner.h"
+#include "engine/file_mask.h"
+#include "engine/scanner.h"
 #include "settings/ini_file.h"
 
 class CSearchDlg : public CDialog {
@@ -34,15 +35,8 @@ public:
     CString ItemDirectory(HTREEITEM hItem);
 
     // Search.
+    // Checks the fields and runs the engine over the folder they name.
     void SearchDirectory(CString strRefText);
-    void SearchSubdirectory(CString strSearch, CString strParentDir, CString strDirName, CString strHeadword,
-                            CString strExt, int nCase);
-    int SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
-                   CString strHeadword, int nCase);
-    // One row at the end of RESULTS: the file column, the line number, the
-    // headword line and the matching line as read (its tabs not yet widened).
-    void AddResultRow(const CString& strFileColumn, uint64_t nLine, uint64_t nColumn, const char* headword,
-                      size_t nHeadword, const char* line, size_t nLineLength);
 
     // Results list: a row's texts as shown (columns as CRowStore numbers
     // them), its file and where in it the row's line is, opening it, its
@@ -89,39 +83,22 @@ private:
     void LoadHistory();
     void BuildTree();
     CString SettingsPath() const;
-    bool EnterFolder(const CString& strDir);
     void StepProgress(uint64_t nLines, bool bFileEnd);
     void RunSearchCommand();
-    bool SearchGoesOn();
+    void RunEngine(const SearchRequest& request);
     void KeepWindowAlive(unsigned long long nNowMs);
     void ListNewRows(CListCtrl& results);
 
-    // The folders on the current walk path, so a link back to one of them is
-    // not followed again. Without a link on the path no folder can come round
-    // again, and asking a folder's identity costs as much as listing it under
-    // Wine: identities are asked only once a link is on the path.
-    struct WalkStep {
-        CString strDir;
-        bool bLink;
-        bool bIdentified;
-        FileIdentity id;
-    };
-    std::vector<WalkStep> m_walkPath;
-    // Set by a listing for the folder SearchSubdirectory enters next: whether
-    // its entry is a junction or a link.
-    bool m_bEnteringLink;
     // The progress bar as if it were stepped once per line read; the control
     // itself is told only now and then.
     ProgressModel m_progress;
     int m_nShownPos;
     unsigned long long m_nLastShownMs;
-    ScanBuffers m_scanBuffers;
 
     // The rows of the last search, and how many of them the list knows of:
     // it is told now and then while the search runs.
     CRowStore m_rows;
     int m_nListedRows = 0;
-    std::string m_widened;  // a row's text with its tabs widened, reused
     // A header clicked while a search ran, sorted by once it has ended.
     int m_nPendingSort = -1;
 
@@ -138,12 +115,7 @@ private:
     unsigned long long m_nLastListDrawMs;
     int m_nDrawnRows;
 
-    // What the walk takes, fixed once per search: the files the file-name
-    // field accepts, the folders it does not enter, whether files with a NUL
-    // near their start are left out, and how many were.
-    CFileFilter m_fileFilter;
-    CNameMasks m_excludedFolders;
-    bool m_bSkipBinary = true;
+    // How many files the last search left out as binary.
     int m_nBinaryFiles = 0;
     // A regular expression or a whole word (NULL for the plain search), and
     // the lines on which the pattern library gave up.
@@ -165,9 +137,5 @@ private:
     long m_nLayoutWidth = 0, m_nLayoutHeight = 0;   // client area
     long m_nMinWidth = 0, m_nMinHeight = 0;         // outer size
 };
-
-// Tabs widened to four blanks, as the line column shows them and copy writes them.
-CString WidenTabs(const char* line, size_t nLine);
-void WidenTabsInto(const char* line, size_t nLine, std::string& out);
 
 #endif

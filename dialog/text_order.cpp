@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

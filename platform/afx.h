@@ -1,3 +1,6 @@
+// platform/: the class-library layer only, with its Win32 side (win32/) and
+// its stand-in side (standin/) behind the same headers.
+//
 // Our own small versions of the class-library pieces the dialog code uses:
 // window and control wrappers (one line each over a control message), the
 // dialog base with its message map, the application object and the directory

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

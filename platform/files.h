@@ -6,9 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/cstring.h"
 #include "platform/wintypes.h"
+
+// A listed file, for opening later and from any thread: by then a later
+// listing may have shown another name under the same text (two names that
+// code page 932 shows alike). What it holds is the platform's own.
+struct FileKey {
+    std::string bytes;
+};
 
 // Directory listing over a pattern such as "C:\dir\*.*". Entries come in the
 // order the file system returns them, "." and ".." included. The usual loop:
@@ -26,6 +34,9 @@ public:
     // junction or a link to a folder is a directory and a reparse point.
     BOOL MatchesMask(DWORD dwMask) const;
     CString GetFileName() const;
+    // The current entry, found in the folder DIRTEXT (ending in "\") that
+    // the pattern listed.
+    FileKey GetFileKey(const CString& dirText) const;
     void Close();
 
 private:
@@ -47,12 +58,15 @@ bool GetDirectoryIdentity(const char* dirText, FileIdentity* pId);
 // Whether the path names an existing folder (a file, or nothing, is not one).
 bool IsExistingDirectory(const char* path);
 
-// Unbuffered reading of a whole file in large blocks.
+// Unbuffered reading of a whole file in large blocks. The file layer keeps
+// no state of its own per file: workers may read files on threads of their
+// own while another lists folders.
 class CRawFile {
 public:
     CRawFile();
     ~CRawFile();
     bool Open(const char* path);
+    bool Open(const FileKey& key);
     // Bytes read, 0 at the end of the file, -1 on a read error.
     long Read(char* buffer, size_t nBytes);
     void Close();

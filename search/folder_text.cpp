@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

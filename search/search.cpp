@@ -1,73 +1,14 @@
-// The search command: checks, options fixed once per search, the walk of the
-// reference folder and its subfolders, and the rows of each file.
-#include <cstring>
-
+// search/: the search command of the window. The search itself is the
+// engine's (engine/).
+//
+// The search command: checks, options fixed once per search, then the
+// engine's walk and scan, whose rows and progress the window takes at each
+// look at its queue.
 #include "dialog/search_dlg.h"
-#include "platform/mbcs.h"
+#include "engine/search_engine.h"
 #include "search/folder_text.h"
 
-// Every tab becomes four blanks, wherever it stands. A 09 right after a lead
-// byte is that character's second byte, as Find sees it, and stays. Runs
-// without a tab are copied whole: rows come by the hundred thousand.
-void WidenTabsInto(const char* line, size_t nLine, std::string& out)
-{
-    out.clear();
-    size_t boundary = 0, copied = 0;
-    for (const char* tab = static_cast<const char*>(std::memchr(line, '\t', nLine)); tab;) {
-        size_t p = static_cast<size_t>(tab - line);
-        while (boundary < p)
-            boundary += IsLeadByte932(static_cast<unsigned char>(line[boundary])) && boundary + 1 < nLine ? 2 : 1;
-        if (boundary == p) {
-            out.append(line + copied, p - copied);
-            out += "    ";
-            copied = boundary = p + 1;
-        }
-        tab = p + 1 < nLine ? static_cast<const char*>(std::memchr(line + p + 1, '\t', nLine - p - 1)) : nullptr;
-    }
-    out.append(line + copied, nLine - copied);
-}
-
-CString WidenTabs(const char* line, size_t nLine)
-{
-    if (!std::memchr(line, '\t', nLine))
-        return CString(line, static_cast<int>(nLine));
-    std::string out;
-    WidenTabsInto(line, nLine, out);
-    return CString(out.data(), static_cast<int>(out.size()));
-}
-
 namespace {
-
-// Rows go to the program's own store; the list hears of them now and then.
-class RowSink : public ScanSink {
-public:
-    RowSink(CSearchDlg& dlg, const CString& strFileColumn, void (CSearchDlg::*pfnStep)(uint64_t, bool),
-            bool (CSearchDlg::*pfnGoesOn)(), int& nGaveUpLines)
-        : m_dlg(dlg), m_strFileColumn(strFileColumn), m_pfnStep(pfnStep), m_pfnGoesOn(pfnGoesOn),
-          m_nGaveUpLines(nGaveUpLines)
-    {
-    }
-
-    void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
-                 uint64_t nColumn) override
-    {
-        m_dlg.AddResultRow(m_strFileColumn, nLineNo, nColumn, headword, nHeadword, line, nLine);
-    }
-
-    void OnLines(uint64_t nLines) override { (m_dlg.*m_pfnStep)(nLines, false); }
-    void OnBinary() override { m_bBinary = true; }
-    void OnGaveUp() override { ++m_nGaveUpLines; }
-    bool GoesOn() override { return (m_dlg.*m_pfnGoesOn)(); }
-    bool WasBinary() const { return m_bBinary; }
-
-private:
-    CSearchDlg& m_dlg;
-    const CString& m_strFileColumn;
-    void (CSearchDlg::*m_pfnStep)(uint64_t, bool);
-    bool (CSearchDlg::*m_pfnGoesOn)();
-    int& m_nGaveUpLines;
-    bool m_bBinary = false;
-};
 
 // How often the progress bar is told where it stands: each message costs
 // about a millisecond under a slow window system.
@@ -75,8 +16,7 @@ const unsigned long long kProgressIntervalMs = 33;
 // How often a running search lets the window paint and looks for Esc: the
 // system takes a window that has not looked for five seconds as hung, and a
 // person expects Esc to act at once. Each look costs a millisecond or more
-// under a slow window system; the next one comes within the time of one
-// read block or one file opened after this interval.
+// under a slow window system. The engine's threads read on meanwhile.
 const unsigned long long kLookIntervalMs = 80;
 // How often the list shows the rows found so far while they can be seen, and
 // how often it is drawn otherwise, for its scroll bar and what another window
@@ -233,11 +173,18 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         strSearch.MakeLower();
         strHeadword.MakeLower();
     }
-    CString strExt = GetDlgItem(IDC_EXT).GetWindowText();
-    m_fileFilter = CFileFilter(strExt);
-    m_excludedFolders = CNameMasks(GetDlgItem(IDC_EXCLUDE).GetWindowText());
-    m_bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
-    int nSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck();
+    SearchRequest request;
+    request.strDir = strDir;
+    request.scan.needle = strSearch;
+    request.scan.nNeedle = static_cast<size_t>(strSearch.GetLength());
+    request.scan.marker = strHeadword;
+    request.scan.nMarker = static_cast<size_t>(strHeadword.GetLength());
+    request.scan.bFold = nCase == 0;
+    request.scan.bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
+    request.scan.pPattern = m_pattern.get();
+    request.fileFilter = CFileFilter(GetDlgItem(IDC_EXT).GetWindowText());
+    request.excludedFolders = CNameMasks(GetDlgItem(IDC_EXCLUDE).GetWindowText());
+    request.bSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck() != 0;
 
     m_strSearchedDir = strDir;
     CListCtrl results(GetDlgItem(IDC_RESULTS));
@@ -247,122 +194,40 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     // hundredth of a short search under a slow window system, and tell
     // nothing the restarted progress bar does not.
     results.DropPendingPaint();
-    m_walkPath.clear();
-    m_bEnteringLink = false;
-    EnterFolder(strDir);
-
-    CFileFind finder;
-    BOOL bWorking = finder.FindFile(strDir + "*.*");
-    while (bWorking && SearchGoesOn()) {
-        bWorking = finder.FindNextFile();
-        if (finder.IsDirectory()) {
-            if (finder.IsDots() || nSelectedOnly || m_excludedFolders.Matches(finder.GetFileName()))
-                continue;
-            m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
-            SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
-            m_strRelDir = "";
-        } else if (m_fileFilter.Accepts(finder.GetFileName())) {
-            SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
-        }
-    }
-    m_walkPath.clear();
+    RunEngine(request);
 }
 
-void CSearchDlg::SearchSubdirectory(CString strSearch, CString strParentDir, CString strDirName,
-                                    CString strHeadword, CString strExt, int nCase)
+// The engine walks and reads on threads of its own; this thread takes its
+// rows and lines at every look at the queue, and tells it to stop.
+void CSearchDlg::RunEngine(const SearchRequest& request)
 {
-    CString strDir = strParentDir + strDirName + "\\";
-    CString strSavedRelDir = m_strRelDir;
-    m_strRelDir = m_strRelDir + "\\" + strDirName;
-
-    // A junction or link back to a folder on the current walk path would make
-    // the walk go round until paths grow too long.
-    if (EnterFolder(strDir)) {
-        CFileFind finder;
-        BOOL bWorking = finder.FindFile(strDir + "*.*");
-        while (bWorking && SearchGoesOn()) {
-            bWorking = finder.FindNextFile();
-            if (finder.IsDirectory()) {
-                // An excluded folder costs no more than its entry in this listing.
-                if (finder.IsDots() || m_excludedFolders.Matches(finder.GetFileName()))
-                    continue;
-                m_bEnteringLink = finder.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) != FALSE;
-                SearchSubdirectory(strSearch, strDir, finder.GetFileName(), strHeadword, strExt, nCase);
-            } else if (m_fileFilter.Accepts(finder.GetFileName())) {
-                SearchFile(strSearch, strDir, finder.GetFileName(), m_strRelDir, strHeadword, nCase);
+    // An Esc already waiting stops the search before its first file.
+    KeepWindowAlive(GetTickCount64());
+    if (m_nStopRequest != kBusyGoOn)
+        return;
+    CSearchEngine engine;
+    engine.Start(request);
+    SearchOutput out;
+    for (bool bEnded = false; !bEnded;) {
+        if (m_nStopRequest != kBusyGoOn)
+            engine.Stop();
+        unsigned long long nSince = GetTickCount64() - m_nLastLookMs;
+        bEnded = engine.Wait(nSince >= kLookIntervalMs ? 0 : static_cast<unsigned>(kLookIntervalMs - nSince));
+        engine.Take(&out);
+        for (const CFileRows& file : out.files) {
+            const CString& strFile = file.FileColumn();
+            CFileRows::Row row;
+            for (size_t at = 0; at < file.Bytes();) {
+                at = file.Read(at, &row);
+                m_rows.Append(strFile, static_cast<size_t>(strFile.GetLength()), row.nLine, row.nColumn,
+                              row.headword, row.nHeadword, row.text, row.nText);
+                ++m_nHits;
             }
         }
-        m_walkPath.pop_back();
+        m_nBinaryFiles += out.nBinaryFiles;
+        m_nGaveUpLines += out.nGaveUpLines;
+        StepProgress(out.nLines, false);
     }
-    m_strRelDir = strSavedRelDir;
-}
-
-void CSearchDlg::AddResultRow(const CString& strFileColumn, uint64_t nLine, uint64_t nColumn, const char* headword,
-                              size_t nHeadword, const char* line, size_t nLineLength)
-{
-    const char* text = line;
-    size_t nText = nLineLength;
-    if (std::memchr(line, '\t', nLineLength)) {
-        WidenTabsInto(line, nLineLength, m_widened);
-        text = m_widened.data();
-        nText = m_widened.size();
-    }
-    m_rows.Append(strFileColumn, static_cast<size_t>(strFileColumn.GetLength()), nLine, nColumn, headword, nHeadword,
-                  text, nText);
-    ++m_nHits;
-}
-
-int CSearchDlg::SearchFile(CString strSearch, CString strDir, CString strFileName, CString strRelDir,
-                           CString strHeadword, int nCase)
-{
-    CString strFileColumn = strRelDir + "\\" + strFileName;
-    CString strPath = strDir + strFileName;
-    CRawFile file;
-    if (!file.Open(strPath))
-        return 0;
-
-    ScanOptions options;
-    options.needle = strSearch;
-    options.nNeedle = static_cast<size_t>(strSearch.GetLength());
-    options.marker = strHeadword;
-    options.nMarker = static_cast<size_t>(strHeadword.GetLength());
-    options.bFold = nCase == 0;
-    options.bSkipBinary = m_bSkipBinary;
-    options.pPattern = m_pattern.get();
-    RowSink sink(*this, strFileColumn, &CSearchDlg::StepProgress, &CSearchDlg::SearchGoesOn, m_nGaveUpLines);
-    int nRows = ScanFile(file, options, m_scanBuffers, sink);
-    if (sink.WasBinary())
-        ++m_nBinaryFiles;
-    StepProgress(0, false);
-    return nRows;
-}
-
-// Pushes the folder on the walk path; false when it is already on it.
-bool CSearchDlg::EnterFolder(const CString& strDir)
-{
-    WalkStep step{strDir, m_bEnteringLink, false, FileIdentity{}};
-    m_bEnteringLink = false;
-    bool bLoopPossible = step.bLink;
-    for (const WalkStep& on : m_walkPath)
-        bLoopPossible = bLoopPossible || on.bLink;
-    m_walkPath.push_back(step);
-    if (!bLoopPossible)
-        return true;
-    // A link may lead to any folder, and so may the real subfolders below
-    // it: from the first link on, every folder of the path is compared.
-    for (size_t i = 0; i < m_walkPath.size(); ++i) {
-        WalkStep& s = m_walkPath[i];
-        if (!s.bIdentified && !GetDirectoryIdentity(s.strDir, &s.id))
-            s.id = FileIdentity{~0ull, i};  // unknown: never equal to another
-        s.bIdentified = true;
-    }
-    for (size_t i = 0; i + 1 < m_walkPath.size(); ++i) {
-        if (m_walkPath[i].id == m_walkPath.back().id) {
-            m_walkPath.pop_back();
-            return false;
-        }
-    }
-    return true;
 }
 
 void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
@@ -378,14 +243,6 @@ void CSearchDlg::StepProgress(uint64_t nLines, bool bFinal)
     // multiple of eight lines leaves it where it stands for as long as the
     // file lasts.
     KeepWindowAlive(now);
-}
-
-// Before every entry of a listing: false once the search is to end, so the
-// file being scanned is finished and no further one is opened.
-bool CSearchDlg::SearchGoesOn()
-{
-    KeepWindowAlive(GetTickCount64());
-    return m_nStopRequest == kBusyGoOn;
 }
 
 // Tells the list how many rows there are now; it asks for their texts once

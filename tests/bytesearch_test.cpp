@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 
 namespace {
 

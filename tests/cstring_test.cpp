@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

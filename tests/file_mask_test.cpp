@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "search/file_mask.h"
+#include "engine/file_mask.h"
 
 // Names and masks are code page 932 bytes, written as escapes because the
 // interesting bytes are trail bytes:

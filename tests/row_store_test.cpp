@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dialog/row_store.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 // Texts are code page 932 bytes, written as escapes because the interesting
 // bytes are trail bytes:

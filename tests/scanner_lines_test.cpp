@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
-#include "search/scanner.h"
+#include "text/mbcs.h"
+#include "engine/scanner.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "platform/cstring.h"
 #include "platform/files.h"
-#include "platform/mbcs.h"
-#include "search/scanner.h"
+#include "text/mbcs.h"
+#include "engine/scanner.h"
 
 namespace {
 

@@ -348,25 +348,36 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
     }
 }
 
-// A file of 64-byte lines puts 4,096 lines, a multiple of eight, in every
-// read block, so the progress bar stands where it stood after each block.
-// The window must still get its looks at the queue while such a file is read.
+// However long one file takes to read, the window gets its looks at the
+// queue on time: the file is read on another thread, here in blocks of 16
+// bytes (63-byte lines, so no read starts on a line) for a good part of a
+// second.
+std::vector<std::chrono::steady_clock::time_point> g_looks;
+
 TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
 {
     std::string text;
-    for (int i = 0; i < 65536; ++i)  // 4 MiB, 16 blocks
-        text += std::string(63, 'x') + "\n";
+    for (int i = 0; i < 131072; ++i)  // 8 MB
+        text += std::string(62, 'x') + "\n";
     Put("big.txt", text);
-    g_nLooks = 0;
-    g_pfnStandinWhileBusy = [](CDialog*) { ++g_nLooks; };
-    g_standinTickStepMs = 1000;  // a look is due at every reading of the clock
+    g_looks.clear();
+    g_pfnStandinWhileBusy = [](CDialog*) { g_looks.push_back(std::chrono::steady_clock::now()); };
+    size_t nSavedBlock = g_nScanReadBlock;
+    g_nScanReadBlock = 16;
+    auto started = std::chrono::steady_clock::now();
     Search("C:\\", "never");
-    g_standinTickStepMs = 0;
+    auto ended = std::chrono::steady_clock::now();
+    g_nScanReadBlock = nSavedBlock;
     g_pfnStandinWhileBusy = nullptr;
     EXPECT_EQ(std::vector<Box>{kNoMatchBox}, g_boxes);
-    EXPECT_LE(16, g_nLooks);
+    ASSERT_FALSE(g_looks.empty());
+    g_looks.push_back(ended);
+    auto longest = g_looks.front() - started;
+    for (size_t i = 1; i < g_looks.size(); ++i)
+        longest = std::max(longest, g_looks[i] - g_looks[i - 1]);
+    EXPECT_LT(longest, std::chrono::milliseconds(300));
+    EXPECT_LT(ended - started, std::chrono::milliseconds(300) * g_looks.size());
 }
-
 
 // A click on a header sorts the rows by that column, a second one reverses
 // them; ties keep the order of the walk either way, and a new search shows

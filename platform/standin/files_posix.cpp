@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 #include "platform/probe_support.h"
 
 namespace {
@@ -233,6 +233,11 @@ CString CFileFind::GetFileName() const
     return m_pImpl && m_pImpl->current ? CString(m_pImpl->current->name.c_str()) : CString();
 }
 
+FileKey CFileFind::GetFileKey(const CString& dirText) const
+{
+    return FileKey{std::string(dirText + GetFileName())};
+}
+
 void CFileFind::Close()
 {
     delete m_pImpl;
@@ -270,6 +275,8 @@ bool CRawFile::Open(const char* path)
     m_handle = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
     return m_handle >= 0;
 }
+
+bool CRawFile::Open(const FileKey& key) { return Open(key.bytes.c_str()); }
 
 long CRawFile::Read(char* buffer, size_t nBytes)
 {

@@ -11,6 +11,7 @@
 // last one listed; the walk opens each file right after listing it, so both
 // are read, once each.
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -65,17 +66,22 @@ CString Narrow(const wchar_t* s, size_t n, bool* pExact)
 }
 
 // Displayed absolute path (as Normalise gives it) -> the real wide path.
+// The walk adds to it while workers open files and the tree lists folders:
+// every use holds the lock.
 std::unordered_map<std::wstring, std::wstring>& DisplayedNames()
 {
     static std::unordered_map<std::wstring, std::wstring> table;
     return table;
 }
+std::mutex g_displayedNamesLock;
 
 // Remembers that the CP932 path SHOWN, its displayed folder DISPLAYEDDIR
 // before it, stands for the real path REAL.
 void RememberShown(const std::wstring& displayedDir, const CString& shown, const std::wstring& real)
 {
-    DisplayedNames()[displayedDir + Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()))] = real;
+    std::wstring key = displayedDir + Widen(shown.GetString(), static_cast<size_t>(shown.GetLength()));
+    std::lock_guard<std::mutex> lock(g_displayedNamesLock);
+    DisplayedNames()[key] = real;
 }
 
 // Absolute form with "\" separators, no "." or ".." and no repeated or
@@ -156,6 +162,7 @@ std::wstring Normalise(std::wstring path)
 // ending on a name boundary, replaced by its real path.
 std::wstring ResolveDisplayed(const std::wstring& path)
 {
+    std::lock_guard<std::mutex> lock(g_displayedNamesLock);
     const auto& table = DisplayedNames();
     if (table.empty())
         return path;
@@ -265,6 +272,13 @@ BOOL CFileFind::MatchesMask(DWORD dwMask) const { return (m_pImpl->current.dwFil
 
 CString CFileFind::GetFileName() const { return m_pImpl->currentName; }
 
+// The real wide path, whatever a later listing shows under the same text.
+FileKey CFileFind::GetFileKey(const CString&) const
+{
+    std::wstring real = m_pImpl->realDir + L"\\" + m_pImpl->current.cFileName;
+    return FileKey{std::string(reinterpret_cast<const char*>(real.data()), real.size() * sizeof(wchar_t))};
+}
+
 void CFileFind::Close()
 {
     if (m_pImpl->hFind != INVALID_HANDLE_VALUE)
@@ -301,21 +315,41 @@ CRawFile::CRawFile() : m_handle(reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE)
 
 CRawFile::~CRawFile() { Close(); }
 
-bool CRawFile::Open(const char* path)
+namespace {
+
+// A disk file opened for reading, or INVALID_HANDLE_VALUE.
+HANDLE OpenForReading(const std::wstring& system)
 {
-    Close();
-    HANDLE h = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = ::CreateFileW(system.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        return false;
+        return h;
     // A pipe, console or serial port may wait for ever on a read: only files
     // on a disk are read.
     if (::GetFileType(h) != FILE_TYPE_DISK) {
         ::CloseHandle(h);
-        return false;
+        return INVALID_HANDLE_VALUE;
     }
-    m_handle = reinterpret_cast<intptr_t>(h);
-    return true;
+    return h;
+}
+
+}  // namespace
+
+bool CRawFile::Open(const char* path)
+{
+    Close();
+    m_handle = reinterpret_cast<intptr_t>(OpenForReading(SystemPath(path)));
+    return reinterpret_cast<HANDLE>(m_handle) != INVALID_HANDLE_VALUE;
+}
+
+bool CRawFile::Open(const FileKey& key)
+{
+    Close();
+    std::wstring real(key.bytes.size() / sizeof(wchar_t), L'\0');
+    if (!real.empty())
+        std::memcpy(&real[0], key.bytes.data(), real.size() * sizeof(wchar_t));
+    m_handle = reinterpret_cast<intptr_t>(OpenForReading(LongForm(real)));
+    return reinterpret_cast<HANDLE>(m_handle) != INVALID_HANDLE_VALUE;
 }
 
 long CRawFile::Read(char* buffer, size_t nBytes)

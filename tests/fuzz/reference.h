@@ -32,7 +32,7 @@ struct FoldPair {
     unsigned short from, to;
 };
 const FoldPair kFoldPairs[] = {
-#include "platform/mbcs_fold_table.inc"
+#include "text/mbcs_fold_table.inc"
 };
 
 inline unsigned short FoldCode(unsigned short code)

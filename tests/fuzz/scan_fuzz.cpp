@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
-#include "search/scanner.h"
+#include "engine/scanner.h"
+#include "text/mbcs.h"
 #include "tests/fuzz/reference.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

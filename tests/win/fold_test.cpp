@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 // Only the scan of a file includes this; its names stay its own.
 namespace {

@@ -1,11 +1,11 @@
 // The 32-byte version of the candidate search; this file alone is compiled
 // for AVX2, and it is only called where the processor has it.
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 
-#include "platform/bytesearch_vec.h"
+#include "text/bytesearch_vec.h"
 
 namespace {
 struct Avx2 {

@@ -1,3 +1,7 @@
+// text/: what code page 932 and Unicode text is: character boundaries,
+// byte search, the fold and code tables, the encodings. No file system and
+// no window.
+//
 // Code page 932 (Shift-JIS) primitives shared by CString and the search loop.
 // None of these allocate. A lead byte always takes the byte after it as its
 // trail, whatever that byte is; only a lead byte at the very end of a buffer

@@ -2,14 +2,14 @@
 // as Unicode text, whatever the file's encoding, so that a class such as
 // [ァ-ヶ] means the same characters in code page 932, UTF-8 and UTF-16 files;
 // only lines that hold the pattern's required literal are decoded at all.
-#ifndef TOLVANE_SEARCH_PATTERN_H
-#define TOLVANE_SEARCH_PATTERN_H
+#ifndef TOLVANE_ENGINE_PATTERN_H
+#define TOLVANE_ENGINE_PATTERN_H
 
 #include <cstddef>
 #include <memory>
 #include <string>
 
-#include "search/pattern_text.h"
+#include "engine/pattern_text.h"
 
 // The pattern of one search, made once from what was typed and shared
 // read-only by every file's scan.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "search/pattern.h"
+#include "engine/pattern.h"
 
 class CRawFile;
 

@@ -1,10 +1,10 @@
-#include "search/pattern_text.h"
+#include "engine/pattern_text.h"
 
 #include <cctype>
 #include <cstring>
 #include <vector>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

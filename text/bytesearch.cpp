@@ -1,4 +1,4 @@
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 
 #include <cstdint>
 #include <cstring>
@@ -6,7 +6,7 @@
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <immintrin.h>
 
-#include "platform/bytesearch_vec.h"
+#include "text/bytesearch_vec.h"
 #define TOLVANE_HAVE_SSE2 1
 const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos, char mid);

@@ -1,4 +1,4 @@
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 #include <cstdint>
 #include <cstring>
@@ -11,7 +11,7 @@ struct FoldPair {
 };
 
 constexpr FoldPair kFoldPairs[] = {
-#include "platform/mbcs_fold_table.inc"
+#include "text/mbcs_fold_table.inc"
 };
 constexpr size_t kFoldPairCount = sizeof(kFoldPairs) / sizeof(kFoldPairs[0]);
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/bytesearch.h"
-#include "platform/mbcs.h"
+#include "text/bytesearch.h"
+#include "text/mbcs.h"
 
 // Only the scan of a file includes this; its names stay its own.
 namespace {

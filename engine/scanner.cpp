@@ -1,14 +1,14 @@
-#include "search/scanner.h"
+#include "engine/scanner.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 #include "platform/files.h"
-#include "platform/mbcs.h"
-#include "search/matcher.h"
-#include "search/textsource.h"
+#include "text/mbcs.h"
+#include "engine/matcher.h"
+#include "engine/textsource.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "search/pattern.h"
+#include "engine/pattern.h"
 
 #include <cstring>
 #include <mutex>
@@ -6,7 +6,7 @@
 
 #include <oniguruma.h>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "search/file_mask.h"
+#include "engine/file_mask.h"
 
 #include <cstring>
 
-#include "platform/mbcs.h"
+#include "text/mbcs.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "platform/bytesearch.h"
+#include "text/bytesearch.h"
 
 // Candidates are the positions where the first and the last byte of the
 // needle both fit (and the byte at MIDPOS is MID, unless MIDPOS is 0), tested a vector's width of positions at a time; the few

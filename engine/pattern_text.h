@@ -1,8 +1,8 @@
 // What a typed pattern says before the library reads it: a plain text made
 // into a pattern, and what every match must hold, for a fast look at a
 // file's own bytes before any line is decoded.
-#ifndef TOLVANE_SEARCH_PATTERN_TEXT_H
-#define TOLVANE_SEARCH_PATTERN_TEXT_H
+#ifndef TOLVANE_ENGINE_PATTERN_TEXT_H
+#define TOLVANE_ENGINE_PATTERN_TEXT_H
 
 #include <cstddef>
 #include <string>

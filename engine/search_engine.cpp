@@ -1,0 +1,348 @@
+// The ordered parallel search: the walk numbers each file as it meets it by
+// its place in a window, workers take the files in that order, each fills
+// its own file's rows, and rows go out strictly in window order. The oldest
+// file's rows go out as they are found; the others wait, within the caps.
+#include "engine/search_engine.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "engine/walk.h"
+#include "platform/files.h"
+#include "text/mbcs.h"
+
+int g_nSearchWorkers = 0;
+
+int DefaultWorkerCount()
+{
+    if (g_nSearchWorkers > 0)
+        return std::min(g_nSearchWorkers, kMaxWorkers);
+    int n = static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, std::min(n, kMaxWorkers));
+}
+
+// Every tab becomes four blanks, wherever it stands. A 09 right after a lead
+// byte is that character's second byte, as Find sees it, and stays. Runs
+// without a tab are copied whole: rows come by the hundred thousand.
+void WidenTabsInto(const char* line, size_t nLine, std::string& out)
+{
+    out.clear();
+    size_t boundary = 0, copied = 0;
+    for (const char* tab = static_cast<const char*>(std::memchr(line, '\t', nLine)); tab;) {
+        size_t p = static_cast<size_t>(tab - line);
+        while (boundary < p)
+            boundary += IsLeadByte932(static_cast<unsigned char>(line[boundary])) && boundary + 1 < nLine ? 2 : 1;
+        if (boundary == p) {
+            out.append(line + copied, p - copied);
+            out += "    ";
+            copied = boundary = p + 1;
+        }
+        tab = p + 1 < nLine ? static_cast<const char*>(std::memchr(line + p + 1, '\t', nLine - p - 1)) : nullptr;
+    }
+    out.append(line + copied, nLine - copied);
+}
+
+CString WidenTabs(const char* line, size_t nLine)
+{
+    if (!std::memchr(line, '\t', nLine))
+        return CString(line, static_cast<int>(nLine));
+    std::string out;
+    WidenTabsInto(line, nLine, out);
+    return CString(out.data(), static_cast<int>(out.size()));
+}
+
+namespace {
+
+struct RowHeader {
+    uint64_t nLine, nColumn;
+    uint32_t nHeadword, nText;
+};
+
+// Rows a worker gathers before it hands them over: one lock per block read
+// or per this many bytes, not per row.
+const size_t kHandOverBytes = 64u << 10;
+// Rows waiting to be taken that wake the window before its next look.
+const size_t kWakeBytes = 1u << 20;
+
+}  // namespace
+
+void CFileRows::Append(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
+                       size_t nText)
+{
+    RowHeader h{nLine, nColumn, static_cast<uint32_t>(nHeadword), static_cast<uint32_t>(nText)};
+    m_packed.append(reinterpret_cast<const char*>(&h), sizeof h);
+    m_packed.append(headword, nHeadword);
+    m_packed.append(text, nText);
+    ++m_nRows;
+}
+
+void CFileRows::Append(const CFileRows& more)
+{
+    m_packed += more.m_packed;
+    m_nRows += more.m_nRows;
+}
+
+size_t CFileRows::Read(size_t at, Row* pRow) const
+{
+    RowHeader h;
+    std::memcpy(&h, m_packed.data() + at, sizeof h);
+    at += sizeof h;
+    *pRow = Row{h.nLine, h.nColumn, m_packed.data() + at, h.nHeadword, m_packed.data() + at + h.nHeadword, h.nText};
+    return at + h.nHeadword + h.nText;
+}
+
+struct CSearchEngine::State {
+    struct File {
+        FileKey key;
+        CFileRows rows;  // found and not yet out
+        bool bDone = false;
+        bool bBinary = false;
+    };
+
+    SearchRequest request;
+    mutable std::mutex lock;
+    std::condition_variable workToDo;  // workers: a file to take, or the end
+    std::condition_variable room;      // the walk and waiting workers: the window moved
+    std::condition_variable outReady;  // the window: rows to take, or the end
+    // From the oldest file whose rows are not all out, in walk order; the
+    // first nTaken are being read or done.
+    std::deque<std::unique_ptr<File>> window;
+    size_t nTaken = 0;
+    size_t nHeldBytes = 0;  // rows held for files after the oldest
+    SearchOutput out;
+    size_t nOutBytes = 0;
+    SearchPeaks peaks;
+    bool bWalkDone = false;
+    bool bAbandoned = false;  // no one will take rows any more
+    int nRunning = 0;
+    std::atomic<bool> bStop{false};
+    std::atomic<uint64_t> nLines{0};
+    std::atomic<int> nGaveUpLines{0};
+    std::vector<std::thread> threads;
+
+    // Called by the walk for each file it accepts; false once the search is
+    // to end.
+    bool Push(const CString& strColumn, FileKey key)
+    {
+        std::unique_lock<std::mutex> held(lock);
+        room.wait(held, [&] { return bStop || window.size() < request.nMaxFilesAhead; });
+        if (bStop)
+            return false;
+        window.emplace_back(new File{std::move(key), CFileRows(strColumn)});
+        peaks.nFilesAhead = std::max(peaks.nFilesAhead, window.size());
+        workToDo.notify_one();
+        return true;
+    }
+
+    // Rows of FILE found since the last hand-over: out at once when it is the
+    // oldest, else held, waiting while the held rows are over the cap.
+    void HandOver(File* pFile, CFileRows& rows)
+    {
+        if (rows.Count() == 0)
+            return;
+        CString strFile = rows.FileColumn();
+        std::unique_lock<std::mutex> held(lock);
+        if (window.front().get() == pFile) {
+            room.wait(held, [&] { return bAbandoned || nOutBytes < request.nMaxBytesAhead; });
+            nOutBytes += rows.Bytes();
+            peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
+            out.files.push_back(std::move(rows));
+            if (nOutBytes >= WakeBytes())
+                outReady.notify_all();
+        } else {
+            nHeldBytes += rows.Bytes();
+            peaks.nBytesHeld = std::max(peaks.nBytesHeld, nHeldBytes);
+            pFile->rows.Append(rows);
+            room.wait(held, [&] {
+                return bAbandoned || nHeldBytes < request.nMaxBytesAhead || window.front().get() == pFile;
+            });
+        }
+        rows = CFileRows(strFile);
+    }
+
+    // Moves out, under the lock, the rows of the oldest files, as far as
+    // they are done.
+    void Release()
+    {
+        bool bMoved = false;
+        while (!window.empty()) {
+            File* f = window.front().get();
+            if (f->rows.Count() > 0) {
+                nHeldBytes -= f->rows.Bytes();
+                nOutBytes += f->rows.Bytes();
+                peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
+                CFileRows next(f->rows.FileColumn());
+                out.files.push_back(std::move(f->rows));
+                f->rows = std::move(next);
+            }
+            if (!f->bDone)
+                break;
+            if (f->bBinary)
+                ++out.nBinaryFiles;
+            window.pop_front();
+            --nTaken;
+            bMoved = true;
+        }
+        if (bMoved)
+            room.notify_all();
+        if (nOutBytes >= WakeBytes())
+            outReady.notify_all();
+    }
+
+    // Rows out that wake the taker: also when a worker waits for it to take them.
+    size_t WakeBytes() const { return std::min(kWakeBytes, request.nMaxBytesAhead); }
+
+    class Sink : public ScanSink {
+    public:
+        Sink(State& s, File* pFile) : m_s(s), m_pFile(pFile), m_rows(pFile->rows.FileColumn()) {}
+        void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
+                     uint64_t nColumn) override
+        {
+            if (std::memchr(line, '\t', nLine)) {
+                WidenTabsInto(line, nLine, m_widened);
+                line = m_widened.data();
+                nLine = m_widened.size();
+            }
+            m_rows.Append(nLineNo, nColumn, headword, nHeadword, line, nLine);
+            if (m_rows.Bytes() >= kHandOverBytes)
+                m_s.HandOver(m_pFile, m_rows);
+        }
+        void OnLines(uint64_t nLines) override
+        {
+            m_s.nLines += nLines;
+            m_s.HandOver(m_pFile, m_rows);
+        }
+        void OnBinary() override { m_bBinary = true; }
+        void OnGaveUp() override { ++m_s.nGaveUpLines; }
+        // A pattern that backtracks for long on every line must not hold a
+        // stop back until the end of its file.
+        bool GoesOn() override { return !m_s.bStop; }
+        void Finish() { m_s.HandOver(m_pFile, m_rows); }
+        bool m_bBinary = false;
+
+    private:
+        State& m_s;
+        File* m_pFile;
+        CFileRows m_rows;
+        std::string m_widened;
+    };
+
+    void RunWorker()
+    {
+        ScanOptions options = request.scan;  // its own copy
+        ScanBuffers buffers;
+        for (;;) {
+            File* pFile;
+            {
+                std::unique_lock<std::mutex> held(lock);
+                workToDo.wait(held, [&] { return bStop || bWalkDone || nTaken < window.size(); });
+                if (bStop || nTaken == window.size())
+                    break;
+                pFile = window[nTaken++].get();
+            }
+            CRawFile file;
+            bool bBinary = false;
+            if (file.Open(pFile->key)) {
+                Sink sink(*this, pFile);
+                ScanFile(file, options, buffers, sink);
+                sink.Finish();
+                bBinary = sink.m_bBinary;
+            }
+            std::lock_guard<std::mutex> held(lock);
+            pFile->bDone = true;
+            pFile->bBinary = bBinary;
+            Release();
+        }
+        ThreadDone();
+    }
+
+    void RunWalk()
+    {
+        CWalk walk(request, bStop, [this](const CString& strColumn, FileKey key) {
+            return Push(strColumn, std::move(key));
+        });
+        walk.Run();
+        {
+            std::lock_guard<std::mutex> held(lock);
+            bWalkDone = true;
+            workToDo.notify_all();
+        }
+        ThreadDone();
+    }
+
+    void ThreadDone()
+    {
+        std::lock_guard<std::mutex> held(lock);
+        if (--nRunning == 0)
+            outReady.notify_all();
+    }
+};
+
+CSearchEngine::CSearchEngine() : m_p(new State) {}
+
+CSearchEngine::~CSearchEngine()
+{
+    {
+        std::lock_guard<std::mutex> held(m_p->lock);
+        m_p->bStop = true;
+        m_p->bAbandoned = true;
+        m_p->workToDo.notify_all();
+        m_p->room.notify_all();
+    }
+    for (std::thread& t : m_p->threads)
+        t.join();
+}
+
+void CSearchEngine::Start(const SearchRequest& request)
+{
+    State& s = *m_p;
+    s.request = request;
+    int nWorkers = request.nWorkers > 0 ? std::min(request.nWorkers, kMaxWorkers) : DefaultWorkerCount();
+    s.nRunning = nWorkers + 1;
+    s.threads.emplace_back([&s] { s.RunWalk(); });
+    for (int i = 0; i < nWorkers; ++i)
+        s.threads.emplace_back([&s] { s.RunWorker(); });
+}
+
+void CSearchEngine::Stop()
+{
+    std::lock_guard<std::mutex> held(m_p->lock);
+    m_p->bStop = true;
+    m_p->workToDo.notify_all();
+    m_p->room.notify_all();
+}
+
+bool CSearchEngine::Wait(unsigned nMs)
+{
+    State& s = *m_p;
+    std::unique_lock<std::mutex> held(s.lock);
+    s.outReady.wait_for(held, std::chrono::milliseconds(nMs),
+                        [&] { return s.nRunning == 0 || s.nOutBytes >= s.WakeBytes(); });
+    return s.nRunning == 0;
+}
+
+void CSearchEngine::Take(SearchOutput* pOut)
+{
+    State& s = *m_p;
+    std::lock_guard<std::mutex> held(s.lock);
+    pOut->files.clear();
+    pOut->files.swap(s.out.files);
+    pOut->nBinaryFiles = s.out.nBinaryFiles;
+    s.out.nBinaryFiles = 0;
+    pOut->nLines = s.nLines.exchange(0);
+    pOut->nGaveUpLines = s.nGaveUpLines.exchange(0);
+    if (s.nOutBytes >= s.request.nMaxBytesAhead)
+        s.room.notify_all();
+    s.nOutBytes = 0;
+}
+
+SearchPeaks CSearchEngine::Peaks() const
+{
+    std::lock_guard<std::mutex> held(m_p->lock);
+    return m_p->peaks;
+}
