@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,9 +55,32 @@ public:
     virtual bool GoesOn() { return true; }
 };
 
+// The bytes of the file being read, not cleared when made: a page of it
+// costs memory only once a read fills it, so the room kept for an over-long
+// line costs nothing until one comes (each worker of a search has one).
+class ScanBlock {
+public:
+    char* data() { return m_p.get(); }
+    size_t size() const { return m_n; }
+    void resize(size_t n)
+    {
+        if (n <= m_n)
+            return;
+        std::unique_ptr<char[]> p(new char[n]);
+        if (m_n > 0)
+            std::memcpy(p.get(), m_p.get(), m_n);
+        m_p = std::move(p);
+        m_n = n;
+    }
+
+private:
+    std::unique_ptr<char[]> m_p;
+    size_t m_n = 0;
+};
+
 // Reused from file to file so that a search allocates its buffers once.
 struct ScanBuffers {
-    std::vector<char> data;
+    ScanBlock data;
     std::vector<char> folded;  // one line at a time, when case is not distinguished
     std::string headword;
     std::vector<char> raw;     // UTF-16 bytes still to be read as UTF-8
