@@ -153,10 +153,12 @@ TEST_F(EngineTest, RowsInWalkOrderWhateverTheWorkersAndCaps)
         const char* needle;
         const char* marker;
         bool bFold;
+        bool bRegex = false;  // each worker compiles the pattern for itself
     } kCases[] = {
         {kTree, "foo", "##", false},   {kTree, "foo", "", true},      {kTree, "\x95\x5c", "##", false},
         {kEncodings, "foo", "##", true}, {kEncodings, "\x95\x5c", "", false},
         {kManyMatches, "foo", "##", false}, {kWideFolder, "foo", "", false},
+        {kManyMatches, "f[o]+|x\\d{2}", "##", true, true}, {kTree, "fo{2}", "", false, true},
     };
     const struct {
         int nWorkers;
@@ -173,11 +175,15 @@ TEST_F(EngineTest, RowsInWalkOrderWhateverTheWorkersAndCaps)
             made = c.corpus;
             bMade = true;
         }
-        Outcome one = Run(Request(1, c.needle, c.marker, c.bFold));
+        const SearchPattern pattern(c.needle, std::strlen(c.needle), true, false, c.bFold);
+        SearchRequest first = Request(1, c.needle, c.marker, c.bFold);
+        first.scan.pPattern = c.bRegex ? &pattern : nullptr;
+        Outcome one = Run(first);
         EXPECT_FALSE(one.rows.empty()) << c.corpus;
         for (const auto& r : kRuns) {
             SCOPED_TRACE(testing::Message() << "corpus " << c.corpus << ", " << r.nWorkers << " workers");
             SearchRequest request = Request(r.nWorkers, c.needle, c.marker, c.bFold);
+            request.scan.pPattern = first.scan.pPattern;
             request.nMaxFilesAhead = r.nFiles;
             request.nMaxBytesAhead = r.nBytes;
             Outcome many = Run(request, r.nBytes < 100 ? 5 : 1);
