@@ -25,4 +25,16 @@ CString Win32Narrow(const std::wstring& text);
 // UTF-16 text of CP932 text.
 std::wstring Win32Widen(const char* text);
 
+// Pixels at 96 dpi scaled to the window's dots per inch, and back: the
+// platform takes and gives sizes at 96 dpi, so the dialog code is the same
+// at every display scale.
+UINT Win32DpiOf(HWND hWnd);
+int Win32ScaleToWindow(HWND hWnd, int nPixels);
+int Win32ScaleFromWindow(HWND hWnd, int nPixels);
+
+// Widens every label, check box and button of a dialog just made that is
+// narrower than its text in the dialog's font, moving what lies to its
+// right along, and the dialog with them.
+void Win32FitDialog(HWND hDialog);
+
 #endif

@@ -12,8 +12,10 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 
 rm -rf "$out"
 mkdir -p "$out/app" "$out/data/sub"
-export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix}
-export LANG=ja_JP.UTF-8 WINEDEBUG=-all
+# In the locale and at the scale tools/wine-env.sh picks (Japanese, 96 dpi
+# unless told otherwise), with the prefix that goes with them.
+. "$repo/tools/wine-env.sh"
+export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$repo/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true   # makes the prefix if needed
 
@@ -41,7 +43,7 @@ step=0
 shot() { step=$((step + 1)); import -window root "$out/$(printf '%02d' $step)-$1.png"; }
 fail() { echo "e2e: $*" >&2; shot failure; exit 1; }
 # Controls of a window, UTF-8: "control ID CLASS CHECK L T R B TEXT".
-peek() { wine "$out/app/peek.exe" "$1" 2>/dev/null | iconv -c -f CP932 -t UTF-8 | tr -d '\r'; }
+peek() { wine "$out/app/peek.exe" "$1" 2>/dev/null | tr -d '\r'; }
 wait_window() {
   for _ in $(seq 1 120); do
     xdotool search --name "^$1\$" 2>/dev/null | head -1 && return 0

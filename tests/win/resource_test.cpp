@@ -211,11 +211,12 @@ TEST(ProgramResources, AboutBoxTemplate)
 
 TEST(ProgramResources, AboutMenuString)
 {
-    char buffer[256] = {};
-    int n = LoadStringA(ProgramAsData(), IDS_ABOUTBOX, buffer, sizeof(buffer));
+    // Read as UTF-16 and converted with code page 932, whatever the system's is.
+    wchar_t buffer[256] = {};
+    int n = LoadStringW(ProgramAsData(), IDS_ABOUTBOX, buffer, 256);
     EXPECT_GT(n, 0);
     // tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...
-    EXPECT_STREQ(buffer, "tolvane \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...");
+    EXPECT_EQ(Cp932(buffer, n > 0 ? n : 0), "tolvane \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...");
 }
 
 TEST(ProgramResources, EveryResourceIsJapanese)
@@ -419,11 +420,13 @@ TEST(ProgramResources, VersionThroughVersionApi)
     std::string copyright = AboutBoxCopyright();
     for (const VersionString& e : kVersionStrings) {
         std::string query = std::string("\\StringFileInfo\\041104b0\\") + e.key;
-        char* pValue = nullptr;
+        std::wstring wideQuery(query.begin(), query.end());
+        wchar_t* pValue = nullptr;
         nLength = 0;
-        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&pValue), &nLength))
+        ASSERT_TRUE(VerQueryValueW(block.data(), wideQuery.c_str(), reinterpret_cast<void**>(&pValue), &nLength))
             << e.key;
-        std::string value = pValue && nLength ? std::string(pValue, strnlen(pValue, nLength)) : std::string();
+        // The block holds UTF-16; the ANSI query would convert with the system's code page.
+        std::string value = pValue && nLength ? Cp932(pValue, wcsnlen(pValue, nLength)) : std::string();
         EXPECT_EQ(value, e.value ? e.value : copyright) << e.key;
     }
 }

@@ -2,12 +2,15 @@
 // where the Tab key goes, and the progress bar's own stepping, which the
 // search imitates without sending one message per line.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "dialog/about_dlg.h"
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
 
@@ -44,6 +47,96 @@ TEST(Window, StartUpStateOnRealControls)
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     dlg.DestroyWindow();
+}
+
+std::wstring WideText(HWND hWnd)
+{
+    wchar_t buffer[512] = {};
+    int n = GetWindowTextW(hWnd, buffer, 512);
+    return std::wstring(buffer, n > 0 ? n : 0);
+}
+
+// What a screen reader or another program reads through the wide API is the
+// Japanese text, whatever the system's code page.
+TEST(Window, TextsReadThroughTheWideApi)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(L"トルヴァン検索", WideText(dlg.m_hWnd));
+    const struct {
+        int nID;
+        const wchar_t* text;
+    } controls[] = {{IDOK, L"検索スタート"}, {IDCANCEL, L"終了"}, {IDC_CASE_ON, L"区別する"},
+                    {IDC_CASE_OFF, L"区別しない"}, {IDC_SELECTED_ONLY, L"選択フォルダのみ"},
+                    {IDC_SKIP_BINARY, L"バイナリファイルを除く"}};
+    for (const auto& c : controls)
+        EXPECT_EQ(c.text, WideText(GetDlgItem(dlg.m_hWnd, c.nID))) << c.nID;
+    std::vector<std::wstring> labels;
+    for (HWND h = GetWindow(dlg.m_hWnd, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (GetDlgCtrlID(h) == -1 || GetDlgCtrlID(h) == 0xFFFF)
+            labels.push_back(WideText(h));
+    for (const wchar_t* label : {L"参照ディレクトリ", L"検索文字", L"見出し語", L"ファイル名", L"進行状況", L"除外フォルダ", L"大/小文字"})
+        EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), label)) << labels.size();
+
+    HWND hTree = GetDlgItem(dlg.m_hWnd, IDC_TREE);
+    wchar_t item[64] = {};
+    TVITEMW tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(hTree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    tv.pszText = item;
+    tv.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(hTree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+    EXPECT_STREQ(L"ﾏｲｺﾝﾋﾟｭｰﾀ", item);
+    HWND hList = GetDlgItem(dlg.m_hWnd, IDC_RESULTS);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = item;
+    column.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(hList, LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_STREQ(L"一致内容", item);
+    dlg.DestroyWindow();
+}
+
+// Each label, check box and button is as wide as its text in the font it
+// is drawn with, at whatever scale the display has.
+void ExpectNoTextCut(HWND hDialog)
+{
+    int nDpi = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
+    for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t cls[16];
+        GetClassNameW(h, cls, 16);
+        LONG style = GetWindowLongW(h, GWL_STYLE);
+        LONG type = style & BS_TYPEMASK;
+        bool bStatic = _wcsicmp(cls, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        bool bCheck = _wcsicmp(cls, L"Button") == 0 && (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON);
+        bool bPush = _wcsicmp(cls, L"Button") == 0 && type <= BS_DEFPUSHBUTTON;
+        std::wstring text = WideText(h);
+        if ((!bStatic && !bCheck && !bPush) || (style & BS_MULTILINE) || text.empty())
+            continue;
+        HDC hDC = GetDC(h);
+        HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+        RECT extent = {};
+        DrawTextW(hDC, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | (bStatic ? DT_NOPREFIX : 0));
+        SelectObject(hDC, hOld);
+        ReleaseDC(h, hDC);
+        RECT client;
+        GetClientRect(h, &client);
+        // The check box itself takes 13 pixels at 96 dpi.
+        long nRoom = client.right - (bCheck ? MulDiv(13, nDpi, 96) : 0);
+        EXPECT_LE(extent.right, nRoom) << "control " << GetDlgCtrlID(h) << " at " << nDpi << " dpi";
+    }
+}
+
+TEST(Window, NoLabelIsCut)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    ExpectNoTextCut(dlg.m_hWnd);
+    dlg.DestroyWindow();
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ExpectNoTextCut(about.m_hWnd);
+    about.DestroyWindow();
 }
 
 TEST(Window, TabVisitsControlsInTemplateOrderSkippingRadiosAndLabels)
