@@ -219,6 +219,32 @@ TEST(ProgramResources, AboutMenuString)
     EXPECT_EQ(Cp932(buffer, n > 0 ? n : 0), "tolvane \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...");
 }
 
+// The manifest Windows reads when the process starts: current controls,
+// drawn at each monitor's scale, on every Windows from 7 to 11, long paths.
+TEST(ProgramResources, ManifestAsksForCurrentControlsAndEveryScale)
+{
+    const void* pData;
+    size_t nSize;
+    ASSERT_TRUE(ResourceBytes(MAKEINTRESOURCEA(24), 1, &pData, &nSize));
+    std::string manifest(static_cast<const char*>(pData), nSize);
+    const char* fragments[] = {
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "publicKeyToken=\"6595b64144ccf1df\"",
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>",
+        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>",
+    };
+    for (const char* fragment : fragments)
+        EXPECT_NE(std::string::npos, manifest.find(fragment)) << fragment;
+    // Well formed as far as a reader cares: one root, closed at the end.
+    EXPECT_EQ(0u, manifest.find("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
+    EXPECT_NE(std::string::npos, manifest.rfind("</assembly>"));
+}
+
 TEST(ProgramResources, EveryResourceIsJapanese)
 {
     const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
