@@ -86,6 +86,7 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pDlg));
         pDlg->m_hWnd = hWnd;
         Win32FitDialog(hWnd);
+        Win32TakeOverDpiChanges(hWnd);
         if (AfxGetModalObserver() && pDlg->IsModal())
             ::PostMessageW(hWnd, kModalUp, 0, 0);
         return pDlg->OnInitDialog();
@@ -109,11 +110,22 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         if (!pDlg->DispatchToMessageMap(message, wParam, lParam, &result))
             return FALSE;
         return static_cast<INT_PTR>(result);
+    case WM_SIZE:
+    case WM_GETMINMAXINFO:
+        // While the platform rescales, the sizes are not the user's.
+        if (Win32IsRescaling())
+            return FALSE;
+        return pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
+    case WM_DPICHANGED:
+        Win32RescaleDialog(hWnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
+        return TRUE;
     case kModalUp:
         if (AFX_MODAL_OBSERVER pfn = AfxGetModalObserver())
             pfn(pDlg);
         return TRUE;
     case WM_NCDESTROY:
+        Win32ForgetDpi(hWnd);
         ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         pDlg->m_hWnd = nullptr;
         return FALSE;

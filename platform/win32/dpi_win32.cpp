@@ -1,5 +1,6 @@
 // Display scale: the window's dots per inch, sizes scaled to them, and
 // controls widened to the texts they show in the font in use.
+#include <cstdint>
 #include <vector>
 
 #include "platform/internal.h"
@@ -149,4 +150,78 @@ void Win32FitDialog(HWND hDialog)
         ::SetWindowPos(hDialog, nullptr, 0, 0, window.right - window.left + nGrowth, window.bottom - window.top,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+namespace {
+
+const wchar_t kDpiProperty[] = L"tolvane.dpi";
+// A font the platform made for a new scale, to be deleted with the next one or the window.
+const wchar_t kFontProperty[] = L"tolvane.font";
+bool g_bRescaling = false;
+
+typedef BOOL(WINAPI* SetDialogDpiChangeBehaviorFn)(HWND, int, int);
+
+}  // namespace
+
+bool Win32IsRescaling() { return g_bRescaling; }
+
+void Win32TakeOverDpiChanges(HWND hDialog)
+{
+    ::SetPropW(hDialog, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(Win32DpiOf(hDialog))));
+    // Windows 10 1703 and later would scale the dialog itself, on top of ours.
+    static SetDialogDpiChangeBehaviorFn s_pfn = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    const int kDisableAll = 1;  // DDC_DISABLE_ALL
+    if (s_pfn)
+        s_pfn(hDialog, kDisableAll, kDisableAll);
+}
+
+void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested)
+{
+    int nOld = static_cast<int>(reinterpret_cast<uintptr_t>(::GetPropW(hDialog, kDpiProperty)));
+    int nNew = static_cast<int>(nDpi);
+    if (nOld <= 0 || nNew <= 0 || nOld == nNew)
+        return;
+    std::vector<Child> children;
+    for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
+        Child child = {hCtl, {}};
+        ::GetWindowRect(hCtl, &child.rect);
+        ::MapWindowPoints(HWND_DESKTOP, hDialog, reinterpret_cast<POINT*>(&child.rect), 2);
+        children.push_back(child);
+    }
+    HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hDialog, WM_GETFONT, 0, 0));
+    LOGFONTW font = {};
+    HFONT hScaled = nullptr;
+    if (hFont && ::GetObjectW(hFont, sizeof font, &font)) {
+        font.lfHeight = ::MulDiv(font.lfHeight, nNew, nOld);
+        hScaled = ::CreateFontIndirectW(&font);
+    }
+    g_bRescaling = true;
+    ::SetWindowPos(hDialog, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                   pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (Child& child : children) {
+        RECT& r = child.rect;
+        int x = ::MulDiv(r.left, nNew, nOld), y = ::MulDiv(r.top, nNew, nOld);
+        ::SetWindowPos(child.hWnd, nullptr, x, y, ::MulDiv(r.right, nNew, nOld) - x, ::MulDiv(r.bottom, nNew, nOld) - y,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        if (hScaled)
+            ::SendMessageW(child.hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(hScaled), FALSE);
+    }
+    g_bRescaling = false;
+    if (hScaled) {
+        ::SendMessageW(hDialog, WM_SETFONT, reinterpret_cast<WPARAM>(hScaled), FALSE);
+        if (HANDLE hMine = ::GetPropW(hDialog, kFontProperty))
+            ::DeleteObject(hMine);
+        ::SetPropW(hDialog, kFontProperty, hScaled);
+    }
+    ::SetPropW(hDialog, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(nDpi)));
+    ::RedrawWindow(hDialog, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// The window is going: the font made for it goes too.
+void Win32ForgetDpi(HWND hDialog)
+{
+    if (HANDLE hMine = ::RemovePropW(hDialog, kFontProperty))
+        ::DeleteObject(hMine);
+    ::RemovePropW(hDialog, kDpiProperty);
 }

@@ -212,18 +212,43 @@ CImageList::~CImageList()
         ImageList_Destroy(static_cast<HIMAGELIST>(m_hImageList));
 }
 
+// The size is at 96 dpi: the images are as large as the screen's scale
+// makes it (16 pixels give 20, 24 and 32 at 120, 144 and 192 dpi).
 BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
 {
-    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
+    m_hImageList = ImageList_Create(Win32ScaleToWindow(nullptr, cx), Win32ScaleToWindow(nullptr, cy), nFlags,
+                                    nInitial, nGrow);
     return m_hImageList != nullptr;
 }
 
+// The bitmap stretched to the list's size pixel by pixel, so the mask
+// colour stays exact and the drawing keeps its hard edges.
 int CImageList::AddBitmapResource(UINT nIDResource, COLORREF crMask)
 {
     HBITMAP hBitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
     if (!hBitmap)
         return -1;
-    int nIndex = ImageList_AddMasked(static_cast<HIMAGELIST>(m_hImageList), hBitmap, crMask);
+    HIMAGELIST hList = static_cast<HIMAGELIST>(m_hImageList);
+    int cx = 0, cy = 0;
+    BITMAP info = {};
+    ::ImageList_GetIconSize(hList, &cx, &cy);
+    ::GetObjectW(hBitmap, sizeof info, &info);
+    if (cx != info.bmWidth || cy != info.bmHeight) {
+        HDC hScreen = ::GetDC(nullptr);
+        HDC hFrom = ::CreateCompatibleDC(hScreen), hTo = ::CreateCompatibleDC(hScreen);
+        HBITMAP hScaled = ::CreateCompatibleBitmap(hScreen, cx, cy);
+        HGDIOBJ hOldFrom = ::SelectObject(hFrom, hBitmap), hOldTo = ::SelectObject(hTo, hScaled);
+        ::SetStretchBltMode(hTo, COLORONCOLOR);
+        ::StretchBlt(hTo, 0, 0, cx, cy, hFrom, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::SelectObject(hFrom, hOldFrom);
+        ::SelectObject(hTo, hOldTo);
+        ::DeleteDC(hFrom);
+        ::DeleteDC(hTo);
+        ::ReleaseDC(nullptr, hScreen);
+        ::DeleteObject(hBitmap);
+        hBitmap = hScaled;
+    }
+    int nIndex = ImageList_AddMasked(hList, hBitmap, crMask);
     ::DeleteObject(hBitmap);
     return nIndex;
 }

@@ -37,4 +37,15 @@ int Win32ScaleFromWindow(HWND hWnd, int nPixels);
 // right along, and the dialog with them.
 void Win32FitDialog(HWND hDialog);
 
+// Remembers the scale the dialog was made at and keeps the system from
+// rescaling it on its own, since Win32RescaleDialog does.
+void Win32TakeOverDpiChanges(HWND hDialog);
+// WM_DPICHANGED: the controls' places and sizes and the font scaled from the
+// dialog's former scale to NDPI, and the window moved to the rectangle the
+// system suggests. The dialog's own size handlers do not run meanwhile.
+void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested);
+bool Win32IsRescaling();
+// The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.
+void Win32ForgetDpi(HWND hDialog);
+
 #endif
