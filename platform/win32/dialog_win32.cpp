@@ -85,6 +85,7 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pDlg));
         pDlg->m_hWnd = hWnd;
+        Win32EnsureJapaneseFont(hWnd);
         Win32FitDialog(hWnd);
         Win32TakeOverDpiChanges(hWnd);
         if (AfxGetModalObserver() && pDlg->IsModal())

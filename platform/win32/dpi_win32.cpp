@@ -1,5 +1,7 @@
 // Display scale: the window's dots per inch, sizes scaled to them, and
 // controls widened to the texts they show in the font in use.
+#include <climits>
+#include <cwchar>
 #include <cstdint>
 #include <vector>
 
@@ -98,10 +100,19 @@ int Widen(std::vector<Child>& children, size_t i, int nNeed, int nClientWidth, i
     RECT& r = children[i].rect;
     int nMissing = nNeed - (r.right - r.left);
     long nLimit = nClientWidth - nGap;
-    for (const Child& other : children)
-        if (&other != &children[i] && other.rect.left >= r.right && other.rect.top < r.bottom &&
-            other.rect.bottom > r.top && other.rect.left - nGap < nLimit)
-            nLimit = other.rect.left - nGap;
+    for (const Child& other : children) {
+        if (&other == &children[i])
+            continue;
+        // A neighbour on the same row, or the frame of a group round the control.
+        long nEdge = LONG_MAX;
+        if (other.rect.left >= r.right && other.rect.top < r.bottom && other.rect.bottom > r.top)
+            nEdge = other.rect.left - nGap;
+        else if (other.rect.left <= r.left && other.rect.right >= r.right && other.rect.top <= r.top &&
+                 other.rect.bottom >= r.bottom)
+            nEdge = other.rect.right - 2 * nGap;
+        if (nEdge < nLimit)
+            nLimit = nEdge;
+    }
     if (r.right + nMissing <= nLimit) {
         r.right += nMissing;
         return 0;
@@ -224,4 +235,77 @@ void Win32ForgetDpi(HWND hDialog)
     if (HANDLE hMine = ::RemovePropW(hDialog, kFontProperty))
         ::DeleteObject(hMine);
     ::RemovePropW(hDialog, kDpiProperty);
+}
+
+namespace {
+
+// True when the font in DC draws Japanese itself.
+bool DrawsJapanese(HDC hDC)
+{
+    WORD glyphs[3] = {};
+    return ::GetGlyphIndicesW(hDC, L"検アｱ", 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == 3 && glyphs[0] != 0xFFFF &&
+           glyphs[1] != 0xFFFF && glyphs[2] != 0xFFFF;
+}
+
+int CALLBACK AddFace(const LOGFONTW* pFont, const TEXTMETRICW*, DWORD, LPARAM lParam)
+{
+    // Faces starting with "@" are the same fonts set for vertical writing.
+    if (pFont->lfFaceName[0] != L'@')
+        reinterpret_cast<std::vector<LOGFONTW>*>(lParam)->push_back(*pFont);
+    return 1;
+}
+
+// The face of an installed font with Japanese: the usual dialog faces of
+// Japanese Windows first, then any proportional one, then any.
+bool JapaneseFace(HDC hDC, wchar_t* pFace)
+{
+    LOGFONTW want = {};
+    want.lfCharSet = SHIFTJIS_CHARSET;
+    std::vector<LOGFONTW> fonts;
+    ::EnumFontFamiliesExW(hDC, &want, AddFace, reinterpret_cast<LPARAM>(&fonts), 0);
+    if (fonts.empty())
+        return false;
+    const wchar_t* preferred[] = {L"MS PGothic", L"MS UI Gothic", L"Yu Gothic UI", L"Meiryo UI", L"Meiryo"};
+    const LOGFONTW* pBest = &fonts.front();
+    int nBest = 99;
+    for (const LOGFONTW& font : fonts) {
+        int nRank = 98;
+        for (int i = 0; i < 5; ++i)
+            if (_wcsicmp(font.lfFaceName, preferred[i]) == 0)
+                nRank = i;
+        if (nRank == 98 && (font.lfPitchAndFamily & 3) == VARIABLE_PITCH)
+            nRank = 97;
+        if (nRank < nBest) {
+            nBest = nRank;
+            pBest = &font;
+        }
+    }
+    wcsncpy(pFace, pBest->lfFaceName, LF_FACESIZE - 1);
+    pFace[LF_FACESIZE - 1] = L'\0';
+    return true;
+}
+
+}  // namespace
+
+void Win32EnsureJapaneseFont(HWND hDialog)
+{
+    HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hDialog, WM_GETFONT, 0, 0));
+    LOGFONTW font = {};
+    if (!hFont || !::GetObjectW(hFont, sizeof font, &font))
+        return;
+    HDC hDC = ::GetDC(hDialog);
+    HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+    bool bNeeded = !DrawsJapanese(hDC) && JapaneseFace(hDC, font.lfFaceName);
+    ::SelectObject(hDC, hOld);
+    ::ReleaseDC(hDialog, hDC);
+    if (!bNeeded)
+        return;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    HFONT hJapanese = ::CreateFontIndirectW(&font);
+    if (!hJapanese)
+        return;
+    ::SendMessageW(hDialog, WM_SETFONT, reinterpret_cast<WPARAM>(hJapanese), FALSE);
+    for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT))
+        ::SendMessageW(hCtl, WM_SETFONT, reinterpret_cast<WPARAM>(hJapanese), FALSE);
+    ::SetPropW(hDialog, kFontProperty, hJapanese);
 }

@@ -32,6 +32,11 @@ UINT Win32DpiOf(HWND hWnd);
 int Win32ScaleToWindow(HWND hWnd, int nPixels);
 int Win32ScaleFromWindow(HWND hWnd, int nPixels);
 
+// Where the dialog's font has no Japanese (the template's face is missing,
+// as on Windows without Japanese fonts of that name), gives the dialog and
+// its controls an installed font that has it, at the same size.
+void Win32EnsureJapaneseFont(HWND hDialog);
+
 // Widens every label, check box and button of a dialog just made that is
 // narrower than its text in the dialog's font, moving what lies to its
 // right along, and the dialog with them.

@@ -272,7 +272,9 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-TEST(ProgramResources, IconHasTwoSixteenColourImages)
+// 16 and 32 pixels drawn by hand, and the sizes 125 %, 150 % and 200 % ask
+// for made from them pixel by pixel (tools/icon_sizes.py).
+TEST(ProgramResources, IconHasSixteenColourImagesForEveryScale)
 {
     const void* pData;
     size_t nSize;
@@ -280,17 +282,17 @@ TEST(ProgramResources, IconHasTwoSixteenColourImages)
     const WORD* header = static_cast<const WORD*>(pData);
     ASSERT_GE(nSize, 6u);
     EXPECT_EQ(header[1], 1);  // icons, not cursors
-    ASSERT_EQ(header[2], 2);
-    ASSERT_GE(nSize, 6 + 2 * sizeof(IconGroupEntry));
+    const int nImages = header[2];
+    ASSERT_GE(nSize, 6 + nImages * sizeof(IconGroupEntry));
     const IconGroupEntry* entries = reinterpret_cast<const IconGroupEntry*>(header + 3);
     std::vector<int> sizes;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < nImages; ++i) {
         EXPECT_EQ(entries[i].width, entries[i].height);
         sizes.push_back(entries[i].width);
         EXPECT_TRUE(entries[i].colorCount == 16 || entries[i].bitCount == 4);
     }
     std::sort(sizes.begin(), sizes.end());
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48}));
 }
 
 TEST(ProgramResources, TreeBitmapsAreSixteenPixelsSixteenColours)

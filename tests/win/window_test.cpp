@@ -78,6 +78,17 @@ TEST(Window, TextsReadThroughTheWideApi)
     for (const wchar_t* label : {L"参照ディレクトリ", L"検索文字", L"見出し語", L"ファイル名", L"進行状況", L"除外フォルダ", L"大/小文字"})
         EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), label)) << labels.size();
 
+    // And the font they are drawn in has the characters, even where the
+    // template's face is not installed.
+    HDC hDC = GetDC(dlg.m_hWnd);
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dlg.m_hWnd, IDOK), WM_GETFONT, 0, 0)));
+    WORD glyphs[3] = {};
+    EXPECT_EQ(3u, GetGlyphIndicesW(hDC, L"検アｱ", 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS));
+    for (WORD glyph : glyphs)
+        EXPECT_NE(0xFFFF, glyph);
+    SelectObject(hDC, hOld);
+    ReleaseDC(dlg.m_hWnd, hDC);
+
     HWND hTree = GetDlgItem(dlg.m_hWnd, IDC_TREE);
     wchar_t item[64] = {};
     TVITEMW tv = {};
