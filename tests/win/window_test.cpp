@@ -108,6 +108,29 @@ TEST(Window, TextsReadThroughTheWideApi)
     dlg.DestroyWindow();
 }
 
+// A text typed into a field reaches the program as CP932; a character CP932
+// lacks becomes "?", whatever the system's code page.
+TEST(Window, TypedTextReachesTheProgramAsCp932)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    const struct {
+        const wchar_t* typed;
+        const char* read;
+    } cases[] = {
+        {L"検索", "検索"}, {L"ｶﾅ and ①～", "ｶﾅ and ①～"}, {L"a€b", "a?b"}, {L"丂x", "?x"}, {L"", ""},
+        // Beyond the first 65,536 characters: one "?" for each of its two UTF-16 halves.
+        {L"😀", "??"},
+    };
+    for (int nID : {IDC_SEARCH_TEXT, IDC_REFDIR}) {
+        for (const auto& c : cases) {
+            SetWindowTextW(GetDlgItem(dlg.m_hWnd, nID), c.typed);
+            EXPECT_STREQ(c.read, dlg.GetDlgItem(nID).GetWindowText()) << nID;
+        }
+    }
+    dlg.DestroyWindow();
+}
+
 // Each label, check box and button is as wide as its text in the font it
 // is drawn with, at whatever scale the display has.
 void ExpectNoTextCut(HWND hDialog)
