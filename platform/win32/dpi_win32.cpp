@@ -217,6 +217,15 @@ void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested)
                        SWP_NOZORDER | SWP_NOACTIVATE);
         if (hScaled)
             ::SendMessageW(child.hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(hScaled), FALSE);
+        // A tree's images, set again so the rows take their new height.
+        wchar_t cls[32];
+        if (::GetClassNameW(child.hWnd, cls, 32) && _wcsicmp(cls, WC_TREEVIEWW) == 0) {
+            LPARAM hList = ::SendMessageW(child.hWnd, TVM_GETIMAGELIST, TVSIL_NORMAL, 0);
+            if (hList) {
+                Win32RescaleImageList(reinterpret_cast<HIMAGELIST>(hList), nDpi);
+                ::SendMessageW(child.hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, hList);
+            }
+        }
     }
     g_bRescaling = false;
     if (hScaled) {

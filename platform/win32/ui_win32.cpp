@@ -3,6 +3,8 @@
 // in every system code page; the program's CP932 texts are converted here,
 // with code page 932 itself, on their way in and out.
 #include <cstring>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/internal.h"
@@ -204,31 +206,22 @@ int CProgressCtrl::GetPos() const { return (int)::SendMessageW(m_hWnd, PBM_GETPO
 
 // CImageList
 
-CImageList::CImageList() : m_hImageList(nullptr) {}
+namespace {
 
-CImageList::~CImageList()
-{
-    if (m_hImageList)
-        ImageList_Destroy(static_cast<HIMAGELIST>(m_hImageList));
-}
-
-// The size is at 96 dpi: the images are as large as the screen's scale
-// makes it (16 pixels give 20, 24 and 32 at 120, 144 and 192 dpi).
-BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
-{
-    m_hImageList = ImageList_Create(Win32ScaleToWindow(nullptr, cx), Win32ScaleToWindow(nullptr, cy), nFlags,
-                                    nInitial, nGrow);
-    return m_hImageList != nullptr;
-}
+// What each image list was made of, so it can be made again at another scale.
+struct ImageListSource {
+    int cx, cy;  // at 96 dpi
+    std::vector<std::pair<UINT, COLORREF>> bitmaps;
+};
+std::map<HIMAGELIST, ImageListSource> g_imageListSources;
 
 // The bitmap stretched to the list's size pixel by pixel, so the mask
 // colour stays exact and the drawing keeps its hard edges.
-int CImageList::AddBitmapResource(UINT nIDResource, COLORREF crMask)
+int AddScaledBitmap(HIMAGELIST hList, UINT nIDResource, COLORREF crMask)
 {
     HBITMAP hBitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
     if (!hBitmap)
         return -1;
-    HIMAGELIST hList = static_cast<HIMAGELIST>(m_hImageList);
     int cx = 0, cy = 0;
     BITMAP info = {};
     ::ImageList_GetIconSize(hList, &cx, &cy);
@@ -250,6 +243,52 @@ int CImageList::AddBitmapResource(UINT nIDResource, COLORREF crMask)
     }
     int nIndex = ImageList_AddMasked(hList, hBitmap, crMask);
     ::DeleteObject(hBitmap);
+    return nIndex;
+}
+
+}  // namespace
+
+void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi)
+{
+    auto it = g_imageListSources.find(hList);
+    if (it == g_imageListSources.end())
+        return;
+    // A new size empties the list; the images come back in their order, so their indexes hold.
+    int cx = ::MulDiv(it->second.cx, static_cast<int>(nDpi), USER_DEFAULT_SCREEN_DPI);
+    int cy = ::MulDiv(it->second.cy, static_cast<int>(nDpi), USER_DEFAULT_SCREEN_DPI);
+    ::ImageList_SetIconSize(hList, cx, cy);
+    for (const auto& bitmap : it->second.bitmaps)
+        AddScaledBitmap(hList, bitmap.first, bitmap.second);
+}
+
+CImageList::CImageList() : m_hImageList(nullptr) {}
+
+CImageList::~CImageList()
+{
+    if (m_hImageList) {
+        g_imageListSources.erase(static_cast<HIMAGELIST>(m_hImageList));
+        ImageList_Destroy(static_cast<HIMAGELIST>(m_hImageList));
+    }
+}
+
+// The size is at 96 dpi: the images are as large as the screen's scale
+// makes it (16 pixels give 20, 24 and 32 at 120, 144 and 192 dpi).
+BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
+{
+    HIMAGELIST hList = ImageList_Create(Win32ScaleToWindow(nullptr, cx), Win32ScaleToWindow(nullptr, cy), nFlags,
+                                        nInitial, nGrow);
+    m_hImageList = hList;
+    if (hList)
+        g_imageListSources[hList] = ImageListSource{cx, cy, {}};
+    return hList != nullptr;
+}
+
+int CImageList::AddBitmapResource(UINT nIDResource, COLORREF crMask)
+{
+    HIMAGELIST hList = static_cast<HIMAGELIST>(m_hImageList);
+    int nIndex = AddScaledBitmap(hList, nIDResource, crMask);
+    if (nIndex >= 0)
+        g_imageListSources[hList].bitmaps.push_back({nIDResource, crMask});
     return nIndex;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/cstring.h"
+#include "platform/wintypes.h"
 
 // True while CDialog::MessageBox waits inside ::MessageBoxA: the probe's hook
 // answers only the boxes the program itself opens.
@@ -50,6 +51,8 @@ void Win32TakeOverDpiChanges(HWND hDialog);
 // system suggests. The dialog's own size handlers do not run meanwhile.
 void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested);
 bool Win32IsRescaling();
+// An image list the platform made, made again with its images at NDPI.
+void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi);
 // The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.
 void Win32ForgetDpi(HWND hDialog);
 

@@ -166,7 +166,14 @@ sleep 0.5
 # A combo box's own edit field is also numbered 1001: ask for the list view.
 list_width() { peek "$title" | awk -F'\t' '$1=="control" && $2==1001 && $3=="SysListView32" { print $7 - $5; exit }'; }
 before=$(list_width)
-xdotool windowsize "$win" 1100 760
+# 1100 x 760 at 100 %; at a larger scale as much larger as that, within the screen.
+read -r wl wt wr wb < <(peek "$title" | awk -F'\t' '$1=="window" { print $2, $3, $4, $5 }')
+new_w=$((wr - wl + 450)) new_h=$((wb - wt + 230))
+[ "$new_w" -ge 1100 ] || new_w=1100
+[ "$new_h" -ge 760 ] || new_h=760
+[ "$new_w" -le 1270 ] || new_w=1270
+[ "$new_h" -le 1000 ] || new_h=1000
+xdotool windowsize "$win" "$new_w" "$new_h"
 grown=
 for _ in $(seq 1 40); do
   [ "$(list_width)" -gt $((before + 200)) ] && { grown=1; break; }
