@@ -112,14 +112,28 @@ INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
             return FALSE;
         return static_cast<INT_PTR>(result);
     case WM_SIZE:
-    case WM_GETMINMAXINFO:
-        // While the platform rescales, the sizes are not the user's.
+        // While the platform rescales, the sizes are not the user's; the
+        // dialog hears of them in the pixels of the scale it laid out at.
         if (Win32IsRescaling())
             return FALSE;
-        return pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
+        return pDlg->DispatchToMessageMap(message, wParam,
+                                          MAKELPARAM(Win32WindowToLayout(hWnd, LOWORD(lParam)),
+                                                     Win32WindowToLayout(hWnd, HIWORD(lParam))),
+                                          &result);
+    case WM_GETMINMAXINFO: {
+        if (Win32IsRescaling())
+            return FALSE;
+        MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
+        POINT before = pInfo->ptMinTrackSize;
+        BOOL bHandled = pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
+        if (pInfo->ptMinTrackSize.x != before.x || pInfo->ptMinTrackSize.y != before.y) {
+            pInfo->ptMinTrackSize.x = Win32LayoutToWindow(hWnd, pInfo->ptMinTrackSize.x);
+            pInfo->ptMinTrackSize.y = Win32LayoutToWindow(hWnd, pInfo->ptMinTrackSize.y);
+        }
+        return bHandled;
+    }
     case WM_DPICHANGED:
         Win32RescaleDialog(hWnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
         return TRUE;
     case kModalUp:
         if (AFX_MODAL_OBSERVER pfn = AfxGetModalObserver())

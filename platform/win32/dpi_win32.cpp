@@ -27,6 +27,8 @@ UINT ScreenDpi()
 
 UINT Win32DpiOf(HWND hWnd)
 {
+    if (UINT nRecorded = hWnd ? Win32RecordedDpi(::GetAncestor(hWnd, GA_ROOT)) : 0)
+        return nRecorded;
     static GetDpiForWindowFn s_pfn = reinterpret_cast<GetDpiForWindowFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     UINT nDpi = s_pfn && hWnd ? s_pfn(hWnd) : 0;
@@ -165,89 +167,6 @@ void Win32FitDialog(HWND hDialog)
 
 namespace {
 
-const wchar_t kDpiProperty[] = L"tolvane.dpi";
-// A font the platform made for a new scale, to be deleted with the next one or the window.
-const wchar_t kFontProperty[] = L"tolvane.font";
-bool g_bRescaling = false;
-
-typedef BOOL(WINAPI* SetDialogDpiChangeBehaviorFn)(HWND, int, int);
-
-}  // namespace
-
-bool Win32IsRescaling() { return g_bRescaling; }
-
-void Win32TakeOverDpiChanges(HWND hDialog)
-{
-    ::SetPropW(hDialog, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(Win32DpiOf(hDialog))));
-    // Windows 10 1703 and later would scale the dialog itself, on top of ours.
-    static SetDialogDpiChangeBehaviorFn s_pfn = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
-    const int kDisableAll = 1;  // DDC_DISABLE_ALL
-    if (s_pfn)
-        s_pfn(hDialog, kDisableAll, kDisableAll);
-}
-
-void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested)
-{
-    int nOld = static_cast<int>(reinterpret_cast<uintptr_t>(::GetPropW(hDialog, kDpiProperty)));
-    int nNew = static_cast<int>(nDpi);
-    if (nOld <= 0 || nNew <= 0 || nOld == nNew)
-        return;
-    std::vector<Child> children;
-    for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
-        Child child = {hCtl, {}};
-        ::GetWindowRect(hCtl, &child.rect);
-        ::MapWindowPoints(HWND_DESKTOP, hDialog, reinterpret_cast<POINT*>(&child.rect), 2);
-        children.push_back(child);
-    }
-    HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hDialog, WM_GETFONT, 0, 0));
-    LOGFONTW font = {};
-    HFONT hScaled = nullptr;
-    if (hFont && ::GetObjectW(hFont, sizeof font, &font)) {
-        font.lfHeight = ::MulDiv(font.lfHeight, nNew, nOld);
-        hScaled = ::CreateFontIndirectW(&font);
-    }
-    g_bRescaling = true;
-    ::SetWindowPos(hDialog, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
-                   pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (Child& child : children) {
-        RECT& r = child.rect;
-        int x = ::MulDiv(r.left, nNew, nOld), y = ::MulDiv(r.top, nNew, nOld);
-        ::SetWindowPos(child.hWnd, nullptr, x, y, ::MulDiv(r.right, nNew, nOld) - x, ::MulDiv(r.bottom, nNew, nOld) - y,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        if (hScaled)
-            ::SendMessageW(child.hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(hScaled), FALSE);
-        // A tree's images, set again so the rows take their new height.
-        wchar_t cls[32];
-        if (::GetClassNameW(child.hWnd, cls, 32) && _wcsicmp(cls, WC_TREEVIEWW) == 0) {
-            LPARAM hList = ::SendMessageW(child.hWnd, TVM_GETIMAGELIST, TVSIL_NORMAL, 0);
-            if (hList) {
-                Win32RescaleImageList(reinterpret_cast<HIMAGELIST>(hList), nDpi);
-                ::SendMessageW(child.hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, hList);
-            }
-        }
-    }
-    g_bRescaling = false;
-    if (hScaled) {
-        ::SendMessageW(hDialog, WM_SETFONT, reinterpret_cast<WPARAM>(hScaled), FALSE);
-        if (HANDLE hMine = ::GetPropW(hDialog, kFontProperty))
-            ::DeleteObject(hMine);
-        ::SetPropW(hDialog, kFontProperty, hScaled);
-    }
-    ::SetPropW(hDialog, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(nDpi)));
-    ::RedrawWindow(hDialog, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-}
-
-// The window is going: the font made for it goes too.
-void Win32ForgetDpi(HWND hDialog)
-{
-    if (HANDLE hMine = ::RemovePropW(hDialog, kFontProperty))
-        ::DeleteObject(hMine);
-    ::RemovePropW(hDialog, kDpiProperty);
-}
-
-namespace {
-
 // True when the font in DC draws Japanese itself.
 bool DrawsJapanese(HDC hDC)
 {
@@ -316,5 +235,5 @@ void Win32EnsureJapaneseFont(HWND hDialog)
     ::SendMessageW(hDialog, WM_SETFONT, reinterpret_cast<WPARAM>(hJapanese), FALSE);
     for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT))
         ::SendMessageW(hCtl, WM_SETFONT, reinterpret_cast<WPARAM>(hJapanese), FALSE);
-    ::SetPropW(hDialog, kFontProperty, hJapanese);
+    Win32KeepFont(hDialog, hJapanese);
 }

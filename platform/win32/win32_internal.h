@@ -51,6 +51,15 @@ void Win32TakeOverDpiChanges(HWND hDialog);
 // system suggests. The dialog's own size handlers do not run meanwhile.
 void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested);
 bool Win32IsRescaling();
+// The scale the dialog is drawn at now, as the platform knows it (0 for a
+// window that is no dialog of ours).
+UINT Win32RecordedDpi(HWND hDialog);
+// Pixels of the scale the dialog code laid the dialog out at to pixels of
+// the scale it has now, and back; the same until the scale changes.
+int Win32LayoutToWindow(HWND hDialog, int nPixels);
+int Win32WindowToLayout(HWND hDialog, int nPixels);
+// A font the platform made for the dialog, deleted with the next one or the window.
+void Win32KeepFont(HWND hDialog, HFONT hFont);
 // An image list the platform made, made again with its images at NDPI.
 void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi);
 // The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.

@@ -77,7 +77,19 @@ void CWnd::GetRectInParent(RECT* pRect) const
     ::MapWindowPoints(HWND_DESKTOP, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(pRect), 2);
 }
 
-void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight) { ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, TRUE); }
+// A control's place comes in the pixels its dialog was laid out in.
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight)
+{
+    HWND hParent = ::GetParent(m_hWnd);
+    if (hParent && Win32RecordedDpi(hParent)) {
+        int nRight = Win32LayoutToWindow(hParent, x + nWidth), nBottom = Win32LayoutToWindow(hParent, y + nHeight);
+        x = Win32LayoutToWindow(hParent, x);
+        y = Win32LayoutToWindow(hParent, y);
+        nWidth = nRight - x;
+        nHeight = nBottom - y;
+    }
+    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, TRUE);
+}
 
 CWnd CWnd::GetWindow(UINT nCmd) const { return CWnd(::GetWindow(m_hWnd, nCmd)); }
 

@@ -108,6 +108,71 @@ TEST(Window, TextsReadThroughTheWideApi)
     dlg.DestroyWindow();
 }
 
+RECT RectInParent(HWND hCtl)
+{
+    RECT r;
+    GetWindowRect(hCtl, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hCtl), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The window moved to a monitor of another scale: everything in it grows by
+// as much, and a later resize or the smallest size keep to the new scale.
+TEST(Window, AnotherMonitorScaleRescalesTheWindow)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND hDlg = dlg.m_hWnd, hList = GetDlgItem(hDlg, IDC_RESULTS), hTree = GetDlgItem(hDlg, IDC_TREE);
+    RECT window, client, list = RectInParent(hList), exit = RectInParent(GetDlgItem(hDlg, IDCANCEL));
+    GetWindowRect(hDlg, &window);
+    GetClientRect(hDlg, &client);
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hDlg, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+    int nColumn = static_cast<int>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0));
+    int nTreeRow = static_cast<int>(SendMessageW(hTree, TVM_GETITEMHEIGHT, 0, 0));
+    const int nOld = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
+    // 125 % and 150 % of the scale it starts at, so the window stays within the screen.
+    for (int nNew : {nOld * 5 / 4, nOld * 3 / 2}) {
+        auto scaled = [&](long n) { return n * nNew / nOld; };
+        RECT suggested = {window.left, window.top, window.left + scaled(window.right - window.left),
+                          window.top + scaled(window.bottom - window.top)};
+        SendMessageW(hDlg, WM_DPICHANGED, MAKEWPARAM(nNew, nNew), reinterpret_cast<LPARAM>(&suggested));
+        // Places from the top left, and distances from the right and bottom
+        // edges, of a client area the system may have made a little larger.
+        RECT now = RectInParent(hList), nowExit = RectInParent(GetDlgItem(hDlg, IDCANCEL)), nowClient;
+        GetClientRect(hDlg, &nowClient);
+        const long pairs[][2] = {{list.left, now.left},
+                                 {list.top, now.top},
+                                 {client.right - list.right, nowClient.right - now.right},
+                                 {client.bottom - list.bottom, nowClient.bottom - now.bottom},
+                                 {client.right - exit.right, nowClient.right - nowExit.right},
+                                 {exit.right - exit.left, nowExit.right - nowExit.left}};
+        for (size_t i = 0; i < sizeof pairs / sizeof pairs[0]; ++i)
+            EXPECT_NEAR(scaled(pairs[i][0]), pairs[i][1], 3) << nNew << " dpi, measure " << i;
+        LOGFONTW nowFont = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hDlg, IDOK), WM_GETFONT, 0, 0)), sizeof nowFont,
+                   &nowFont);
+        EXPECT_NEAR(scaled(font.lfHeight), nowFont.lfHeight, 1) << nNew << " dpi";
+        EXPECT_NEAR(scaled(nColumn), SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0), 1) << nNew << " dpi";
+        EXPECT_GT(SendMessageW(hTree, TVM_GETITEMHEIGHT, 0, 0), nTreeRow) << nNew << " dpi";
+        // Made larger, the list takes the room and the buttons keep their distance from the edge.
+        dlg.SizeAsUser(suggested.right - suggested.left + 100, suggested.bottom - suggested.top + 80);
+        RECT larger = RectInParent(hList), largerExit = RectInParent(GetDlgItem(hDlg, IDCANCEL)), largerClient;
+        GetClientRect(hDlg, &largerClient);
+        EXPECT_NEAR(scaled(client.right - list.right), largerClient.right - larger.right, 3) << nNew << " dpi";
+        EXPECT_NEAR(scaled(client.right - exit.right), largerClient.right - largerExit.right, 3) << nNew << " dpi";
+        // The smallest size is the first size, at the new scale.
+        dlg.SizeAsUser(10, 10);
+        RECT smallest;
+        GetWindowRect(hDlg, &smallest);
+        EXPECT_NEAR(scaled(window.right - window.left), smallest.right - smallest.left, 3) << nNew << " dpi";
+        EXPECT_NEAR(scaled(window.bottom - window.top), smallest.bottom - smallest.top, 3) << nNew << " dpi";
+        // Back to where it started, for the next scale.
+        SendMessageW(hDlg, WM_DPICHANGED, MAKEWPARAM(nOld, nOld), reinterpret_cast<LPARAM>(&window));
+    }
+    dlg.DestroyWindow();
+}
+
 // A text typed into a field reaches the program as CP932; a character CP932
 // lacks becomes "?", whatever the system's code page.
 TEST(Window, TypedTextReachesTheProgramAsCp932)
