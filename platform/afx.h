@@ -249,14 +249,6 @@ protected:                                             \
     {WM_GETMINMAXINFO, 0, 0, [](CDialog* p, WPARAM, LPARAM l, LRESULT*) {         \
          static_cast<ThisClass*>(p)->OnGetMinMaxInfo((MINMAXINFO*)l);            \
      }},
-// After the monitor's scale changed (the window moved to another monitor, or
-// the user changed the scale): the platform has already scaled the window,
-// the controls' places and sizes and the font to NDPI dots per inch, so a
-// dialog that keeps a layout of its own records it again here.
-#define ON_WM_DPICHANGED()                                                       \
-    {WM_DPICHANGED, 0, 0, [](CDialog* p, WPARAM w, LPARAM, LRESULT*) {           \
-         static_cast<ThisClass*>(p)->OnDpiChanged(LOWORD(w));                    \
-     }},
 #define ON_WM_CONTEXTMENU()                                                      \
     {WM_CONTEXTMENU, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {         \
          static_cast<ThisClass*>(p)->OnContextMenu((HWND)w, GET_X_LPARAM(l), GET_Y_LPARAM(l)); \
