@@ -272,8 +272,8 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-// 16 and 32 pixels drawn by hand, and the sizes 125 %, 150 % and 200 % ask
-// for made from them pixel by pixel (tools/icon_sizes.py).
+// Every size the window's icons take from 100 % to 200 % display scale,
+// each drawn at its own size (tools/gen_res_images.py).
 TEST(ProgramResources, IconHasSixteenColourImagesForEveryScale)
 {
     const void* pData;
