@@ -1,11 +1,12 @@
 #!/bin/bash
 # The shipped programs are single files that run on a clean Windows: GUI
-# subsystem, the right machine, and nothing imported but Windows' own DLLs.
+# subsystem, the right machine, nothing imported but Windows' own DLLs, and
+# the manifest that asks for current controls and every display scale.
 #   check_executables.sh WIN64_EXE WIN32_EXE
 set -u
 status=0
 check() {
-  local exe=$1 objdump=$2 format=$3
+  local exe=$1 objdump=$2 format=$3 windres=${2%objdump}windres
   local info
   info=$(file -b "$exe")
   case "$info" in
@@ -20,8 +21,19 @@ check() {
       *) echo "$exe imports $dll, which a clean Windows does not have"; status=1 ;;
     esac
   done
+  # The resource compiler reads the executable's resources back as a script.
+  local manifest
+  manifest=$($windres -i "$exe" -O rc 2>/dev/null | awk '/^1 24 /,/^END/' | tr -d '"')
+  for want in 'name=Microsoft.Windows.Common-Controls version=6.0.0.0' '>PerMonitorV2</dpiAwareness>' \
+              '>true</dpiAware>' '>true</longPathAware>' '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' \
+              '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}'; do
+    case "$manifest" in
+      *"$want"*) ;;
+      *) echo "$exe: the manifest lacks $want"; status=1 ;;
+    esac
+  done
 }
 check "$1" x86_64-w64-mingw32-objdump "PE32+ executable"
 [ -z "${2:-}" ] || check "$2" i686-w64-mingw32-objdump "PE32 executable"
-[ $status -eq 0 ] && echo "executables: GUI, imports only Windows' own DLLs"
+[ $status -eq 0 ] && echo "executables: GUI, imports only Windows' own DLLs, manifest for current controls and every scale"
 exit $status

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draw the program's icon and the two folder-tree bitmaps, pixel by pixel.
 
-Writes res/tolvane.ico (32x32 and 16x16, 4 bits per pixel) and
+Writes res/tolvane.ico (48, 40, 32, 24, 20 and 16 pixels square, for the
+window's icons at every display scale; 4 bits per pixel) and
 res/folder_closed.bmp, res/folder_open.bmp (16x16, 4 bits per pixel,
 uncompressed).  Standard library only, so the images can be rebuilt on any
 machine that has Python 3; the output is deterministic, so rerunning the
@@ -218,7 +219,7 @@ def main():
     closed = parse_art(FOLDER_CLOSED, FOLDER_KEY)
     opened = parse_art(FOLDER_OPEN, FOLDER_KEY)
     files = {
-        "tolvane.ico": ico_file([draw_icon(32), draw_icon(16)]),
+        "tolvane.ico": ico_file([draw_icon(n) for n in (48, 40, 32, 24, 20, 16)]),
         "folder_closed.bmp": bmp_file(closed),
         "folder_open.bmp": bmp_file(opened),
     }

@@ -4,6 +4,8 @@
 # Japanese locale (ANSI code page 932), a prefix of our own that is made once
 # and reused, and an X display (a private Xvfb when none is set). The
 # program's stdout and stderr come out on ours, and its exit code is ours.
+# TOLVANE_WINE_LOCALE and TOLVANE_WINE_DPI choose another locale and display
+# scale, each with a prefix of its own (tools/wine-env.sh).
 set -u
 
 if [ $# -lt 1 ]; then
@@ -13,20 +15,8 @@ fi
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
-# Without the Japanese locale Wine silently falls back to code page 1252 and
-# every CP932 text comes out wrong; a fresh machine may not have it generated.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-    if [ -w /etc/locale.gen ] && command -v locale-gen >/dev/null; then
-        echo "wine-run: generating the ja_JP.UTF-8 locale" >&2
-        sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
-        locale-gen >/dev/null 2>&1
-    else
-        echo "wine-run: warning: locale ja_JP.UTF-8 is missing; texts will not be CP932" >&2
-    fi
-fi
-export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix}
-export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+. "$repo/tools/wine-env.sh"
+export LC_ALL=$wine_locale
 export WINEDEBUG=-all
 # No offers to download Mono or Gecko, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -53,6 +43,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1
         wineserver -w
+        wine_set_dpi
     fi
 ) 9>"$WINEPREFIX.lock"
 

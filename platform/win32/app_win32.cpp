@@ -16,27 +16,24 @@ __attribute__((constructor(101))) void SetRuntimeCodePage() { _setmbcp(_MB_CP_AN
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
-    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+    return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
 }
 
 CString AfxLoadString(UINT nID)
 {
-    // LoadStringA cuts a text that does not fit, possibly before a double-byte
-    // character: only a result two bytes short of the buffer is surely whole.
-    for (int nSize = 256;; nSize *= 2) {
-        std::vector<char> buffer(nSize);
-        int nLength = ::LoadStringA(::GetModuleHandleA(nullptr), nID, buffer.data(), nSize);
-        if (nLength <= 0)
-            return CString();
-        if (nLength + 2 < nSize)
-            return CString(buffer.data(), nLength);
-    }
+    // The table holds UTF-16; LoadStringA would convert with the system's
+    // code page. A zero-size buffer gets a pointer to the text itself.
+    const wchar_t* pText = nullptr;
+    int nLength = ::LoadStringW(::GetModuleHandleW(nullptr), nID, reinterpret_cast<wchar_t*>(&pText), 0);
+    if (nLength <= 0 || !pText)
+        return CString();
+    return Win32Narrow(std::wstring(pText, static_cast<size_t>(nLength)));
 }
 
 bool AfxGetResourceBytes(unsigned nType, unsigned nID, const void** ppData, size_t* pnSize)
 {
-    HMODULE hModule = ::GetModuleHandleA(nullptr);
-    HRSRC hInfo = ::FindResourceA(hModule, MAKEINTRESOURCEA(nID), MAKEINTRESOURCEA(nType));
+    HMODULE hModule = ::GetModuleHandleW(nullptr);
+    HRSRC hInfo = ::FindResourceW(hModule, MAKEINTRESOURCEW(nID), MAKEINTRESOURCEW(nType));
     if (!hInfo)
         return false;
     HGLOBAL hData = ::LoadResource(hModule, hInfo);

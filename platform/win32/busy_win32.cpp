@@ -15,9 +15,9 @@ bool TakeEscMessages(HWND hDialog, UINT nMessage)
 {
     bool bTaken = false;
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, nMessage, nMessage, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
+    while (::PeekMessageW(&msg, nullptr, nMessage, nMessage, PM_NOREMOVE) && msg.wParam == VK_ESCAPE &&
            IsOurs(hDialog, msg.hwnd)) {
-        ::PeekMessageA(&msg, msg.hwnd, nMessage, nMessage, PM_REMOVE);
+        ::PeekMessageW(&msg, msg.hwnd, nMessage, nMessage, PM_REMOVE);
         bTaken = true;
     }
     return bTaken;
@@ -40,13 +40,13 @@ bool TakeEscape(HWND hDialog)
 bool TakeCloseInput(HWND hDialog)
 {
     MSG msg;
-    if (::PeekMessageA(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) && msg.wParam == VK_F4 &&
+    if (::PeekMessageW(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) && msg.wParam == VK_F4 &&
         (msg.lParam & (1 << 29)) && IsOurs(hDialog, msg.hwnd)) {
-        ::PeekMessageA(&msg, msg.hwnd, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE);
+        ::PeekMessageW(&msg, msg.hwnd, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE);
         return true;
     }
-    if (::PeekMessageA(&msg, hDialog, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) && msg.wParam == HTCLOSE) {
-        ::PeekMessageA(&msg, hDialog, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE);
+    if (::PeekMessageW(&msg, hDialog, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) && msg.wParam == HTCLOSE) {
+        ::PeekMessageW(&msg, hDialog, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE);
         return true;
     }
     return false;
@@ -58,13 +58,13 @@ bool TakeCloseInput(HWND hDialog)
 void DispatchPosted(UINT nFirst, UINT nLast)
 {
     MSG msg;
-    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageA(&msg, nullptr, nFirst, nLast, PM_REMOVE | PM_QS_POSTMESSAGE);
+    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageW(&msg, nullptr, nFirst, nLast, PM_REMOVE | PM_QS_POSTMESSAGE);
          ++i) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
@@ -73,9 +73,9 @@ void DispatchPosted(UINT nFirst, UINT nLast)
 CDialog::BusyRequest CDialog::PumpWhileBusy()
 {
     MSG msg;
-    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
+    for (int i = 0; i < kMaxMessagesPerLook && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
          ++i)
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     if (!m_hWnd)
         return kBusyClose;
     if (TakeEscape(m_hWnd))

@@ -19,8 +19,8 @@ HWND g_hBoxToAnswer = nullptr;
 
 bool IsDialogClass(HWND hWnd)
 {
-    char className[16];
-    return ::GetClassNameA(hWnd, className, sizeof(className)) && strcmp(className, "#32770") == 0;
+    wchar_t className[16];
+    return ::GetClassNameW(hWnd, className, 16) && wcscmp(className, L"#32770") == 0;
 }
 
 LRESULT CALLBACK AnswerMessageBoxHook(int nCode, WPARAM wParam, LPARAM lParam)
@@ -34,7 +34,7 @@ LRESULT CALLBACK AnswerMessageBoxHook(int nCode, WPARAM wParam, LPARAM lParam)
         g_hBoxToAnswer = nullptr;
         // Posted, so the box is fully up when its own loop reads the
         // command. The program's boxes all have OK as their default button.
-        ::PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        ::PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
     }
     return ::CallNextHookEx(g_hCbtHook, nCode, wParam, lParam);
 }
@@ -44,18 +44,18 @@ LRESULT CALLBACK AnswerMessageBoxHook(int nCode, WPARAM wParam, LPARAM lParam)
 void ProbeAnswerMessageBoxes()
 {
     if (!g_hCbtHook)
-        g_hCbtHook = ::SetWindowsHookExA(WH_CBT, AnswerMessageBoxHook, nullptr, ::GetCurrentThreadId());
+        g_hCbtHook = ::SetWindowsHookExW(WH_CBT, AnswerMessageBoxHook, nullptr, ::GetCurrentThreadId());
 }
 
 void ProbePumpMessages()
 {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         HWND hRoot = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (hRoot && ::IsDialogMessageA(hRoot, &msg))
+        if (hRoot && ::IsDialogMessageW(hRoot, &msg))
             continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
@@ -63,9 +63,9 @@ void ProbeQueueEscape(HWND hDialog)
 {
     HWND hFocus = ::GetFocus();
     HWND hTarget = hFocus && (hFocus == hDialog || ::IsChild(hDialog, hFocus)) ? hFocus : hDialog;
-    UINT nScan = ::MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC);
-    ::PostMessageA(hTarget, WM_KEYDOWN, VK_ESCAPE, 1 | (nScan << 16));
-    ::PostMessageA(hTarget, WM_KEYUP, VK_ESCAPE, 1 | (nScan << 16) | (1u << 30) | (1u << 31));
+    UINT nScan = ::MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC);
+    ::PostMessageW(hTarget, WM_KEYDOWN, VK_ESCAPE, 1 | (nScan << 16));
+    ::PostMessageW(hTarget, WM_KEYUP, VK_ESCAPE, 1 | (nScan << 16) | (1u << 30) | (1u << 31));
 }
 
 void ProbeBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
@@ -84,8 +84,8 @@ void ProbePressKey(HWND hWnd, UINT nVirtKey, bool bCtrl)
     state[VK_CONTROL] = state[VK_LCONTROL] = bCtrl ? 0x80 : 0;
     ::SetKeyboardState(state);
     ::SetFocus(hWnd);
-    ::PostMessageA(hWnd, WM_KEYDOWN, nVirtKey, 1);
-    ::PostMessageA(hWnd, WM_KEYUP, nVirtKey, static_cast<LPARAM>(0xC0000001u));
+    ::PostMessageW(hWnd, WM_KEYDOWN, nVirtKey, 1);
+    ::PostMessageW(hWnd, WM_KEYUP, nVirtKey, static_cast<LPARAM>(0xC0000001u));
     ProbePumpMessages();
     ::SetKeyboardState(saved);
 }

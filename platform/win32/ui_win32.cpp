@@ -1,6 +1,10 @@
 // The window and control wrappers over real windows: each member is one
-// ANSI message to the control, so texts stay CP932 bytes end to end.
+// message to the control. The windows are Unicode ones, so they show the same
+// in every system code page; the program's CP932 texts are converted here,
+// with code page 932 itself, on their way in and out.
 #include <cstring>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/internal.h"
@@ -8,69 +12,14 @@
 
 namespace {
 
-int g_nInsideMessageBox = 0;
-// Posted by a modal dialog to itself so the modal observer runs inside its loop.
-const UINT kModalUp = WM_APP + 0x2a;
-
-INT_PTR CALLBACK DlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+// Text of a wide buffer the control filled, up to its terminator or its end.
+CString NarrowBuffer(const std::vector<wchar_t>& buffer, size_t* pnLength)
 {
-    if (message == WM_INITDIALOG) {
-        CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pDlg));
-        pDlg->m_hWnd = hWnd;
-        if (AfxGetModalObserver() && pDlg->IsModal())
-            ::PostMessageA(hWnd, kModalUp, 0, 0);
-        return pDlg->OnInitDialog();
-    }
-    // Messages sent before WM_INITDIALOG (WM_SETFONT) find no object yet.
-    CDialog* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    if (!pDlg)
-        return FALSE;
-    LRESULT result = 0;
-    switch (message) {
-    case WM_COMMAND:
-        pDlg->OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_NOTIFY: {
-        BOOL bHandled = pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
-        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
-        return bHandled;
-    }
-    case WM_QUERYDRAGICON:
-        // One of the messages whose dialog-procedure return value is the result itself.
-        if (!pDlg->DispatchToMessageMap(message, wParam, lParam, &result))
-            return FALSE;
-        return static_cast<INT_PTR>(result);
-    case kModalUp:
-        if (AFX_MODAL_OBSERVER pfn = AfxGetModalObserver())
-            pfn(pDlg);
-        return TRUE;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        pDlg->m_hWnd = nullptr;
-        return FALSE;
-    default:
-        // FALSE lets the dialog manager do its default processing, which is
-        // what a handler calling Default() asks for.
-        return pDlg->DispatchToMessageMap(message, wParam, lParam, &result);
-    }
-}
-
-// The window a modal dialog without a parent is owned by, as the class
-// library picks it: the main window, so that it takes no input meanwhile.
-HWND OwnerFor(const CDialog* pDlg, CWnd* pParentWnd)
-{
-    if (pParentWnd)
-        return pParentWnd->m_hWnd;
-    CWinApp* pApp = AfxGetApp();
-    if (pApp && pApp->m_pMainWnd && pApp->m_pMainWnd != pDlg)
-        return pApp->m_pMainWnd->m_hWnd;
-    return nullptr;
+    *pnLength = wcsnlen(buffer.data(), buffer.size());
+    return Win32Narrow(std::wstring(buffer.data(), *pnLength));
 }
 
 }  // namespace
-
-bool Win32InsideMessageBox() { return g_nInsideMessageBox > 0; }
 
 void Win32InitCommonControls()
 {
@@ -85,17 +34,16 @@ void Win32InitCommonControls()
 
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+void CWnd::SetWindowText(const char* text) { ::SetWindowTextW(m_hWnd, Win32Widen(text).c_str()); }
 
 void CWnd::GetWindowText(CString& text) const
 {
-    int nLength = ::GetWindowTextLengthA(m_hWnd);
-    char* p = text.GetBuffer(nLength);
-    ::GetWindowTextA(m_hWnd, p, nLength + 1);
-    text.ReleaseBuffer();
+    std::vector<wchar_t> buffer(static_cast<size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
+    int nLength = ::GetWindowTextW(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
+    text = Win32Narrow(std::wstring(buffer.data(), nLength > 0 ? nLength : 0));
 }
 
-void CWnd::SetRedraw(BOOL bRedraw) { ::SendMessageA(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
+void CWnd::SetRedraw(BOOL bRedraw) { ::SendMessageW(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
 
 void CWnd::RedrawNow()
 {
@@ -113,76 +61,76 @@ CWnd CWnd::GetFocus() { return CWnd(::GetFocus()); }
 
 // CButton
 
-int CButton::GetCheck() const { return (int)::SendMessageA(m_hWnd, BM_GETCHECK, 0, 0); }
+int CButton::GetCheck() const { return (int)::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0); }
 
-void CButton::SetCheck(int nCheck) { ::SendMessageA(m_hWnd, BM_SETCHECK, nCheck, 0); }
+void CButton::SetCheck(int nCheck) { ::SendMessageW(m_hWnd, BM_SETCHECK, nCheck, 0); }
 
-void CButton::Click() { ::SendMessageA(m_hWnd, BM_CLICK, 0, 0); }
+void CButton::Click() { ::SendMessageW(m_hWnd, BM_CLICK, 0, 0); }
 
 // CComboBox
 
-int CComboBox::GetCount() const { return (int)::SendMessageA(m_hWnd, CB_GETCOUNT, 0, 0); }
+int CComboBox::GetCount() const { return (int)::SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0); }
 
 int CComboBox::InsertString(int nIndex, const char* text)
 {
-    return (int)::SendMessageA(m_hWnd, CB_INSERTSTRING, nIndex, (LPARAM)text);
+    return (int)::SendMessageW(m_hWnd, CB_INSERTSTRING, nIndex, (LPARAM)Win32Widen(text).c_str());
 }
 
-int CComboBox::DeleteString(int nIndex) { return (int)::SendMessageA(m_hWnd, CB_DELETESTRING, nIndex, 0); }
+int CComboBox::DeleteString(int nIndex) { return (int)::SendMessageW(m_hWnd, CB_DELETESTRING, nIndex, 0); }
 
 CString CComboBox::GetLBText(int nIndex) const
 {
-    CString text;
-    int nLength = (int)::SendMessageA(m_hWnd, CB_GETLBTEXTLEN, nIndex, 0);
+    int nLength = (int)::SendMessageW(m_hWnd, CB_GETLBTEXTLEN, nIndex, 0);
     if (nLength == CB_ERR)
-        return text;
-    char* p = text.GetBuffer(nLength);
-    ::SendMessageA(m_hWnd, CB_GETLBTEXT, nIndex, (LPARAM)p);
-    text.ReleaseBuffer();
-    return text;
+        return CString();
+    std::vector<wchar_t> buffer(static_cast<size_t>(nLength) + 1, L'\0');
+    nLength = (int)::SendMessageW(m_hWnd, CB_GETLBTEXT, nIndex, (LPARAM)buffer.data());
+    return Win32Narrow(std::wstring(buffer.data(), nLength > 0 ? nLength : 0));
 }
 
 void CComboBox::PickEntry(int nIndex)
 {
     // CB_SETCURSEL alone does not notify; a pick with the mouse also tells the parent.
-    ::SendMessageA(m_hWnd, CB_SETCURSEL, nIndex, 0);
-    ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), CBN_SELCHANGE), (LPARAM)m_hWnd);
+    ::SendMessageW(m_hWnd, CB_SETCURSEL, nIndex, 0);
+    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), CBN_SELCHANGE), (LPARAM)m_hWnd);
 }
 
 // CListCtrl
 
 int CListCtrl::InsertColumn(int nCol, const char* heading, int nFormat, int nWidth)
 {
-    LVCOLUMNA column = {};
+    std::wstring text = Win32Widen(heading);
+    LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
     column.fmt = nFormat;
-    column.cx = nWidth;
-    column.pszText = const_cast<char*>(heading);
-    return (int)::SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, nCol, (LPARAM)&column);
+    column.cx = Win32ScaleToWindow(m_hWnd, nWidth);
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    return (int)::SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, nCol, (LPARAM)&column);
 }
 
 int CListCtrl::GetColumnCount() const
 {
-    HWND hHeader = (HWND)::SendMessageA(m_hWnd, LVM_GETHEADER, 0, 0);
-    return (int)::SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0);
+    HWND hHeader = (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0);
+    return (int)::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0);
 }
 
 BOOL CListCtrl::GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth) const
 {
     // The message does not tell the text's length: grow until it fits.
     for (int nSize = 256;; nSize *= 2) {
-        std::vector<char> buffer(nSize);
-        LVCOLUMNA column = {};
+        std::vector<wchar_t> buffer(nSize, L'\0');
+        LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
         column.pszText = buffer.data();
         column.cchTextMax = nSize;
-        if (!::SendMessageA(m_hWnd, LVM_GETCOLUMNA, nCol, (LPARAM)&column))
+        if (!::SendMessageW(m_hWnd, LVM_GETCOLUMNW, nCol, (LPARAM)&column))
             return FALSE;
-        size_t nLength = strnlen(column.pszText, nSize);
-        if (nLength + 2 < static_cast<size_t>(nSize)) {
-            heading = CString(column.pszText, static_cast<int>(nLength));
+        size_t nLength = 0;
+        CString text = NarrowBuffer(buffer, &nLength);
+        if (nLength + 1 < static_cast<size_t>(nSize)) {
+            heading = text;
             nFormat = column.fmt;
-            nWidth = column.cx;
+            nWidth = Win32ScaleFromWindow(m_hWnd, column.cx);
             return TRUE;
         }
     }
@@ -190,56 +138,55 @@ BOOL CListCtrl::GetColumn(int nCol, CString& heading, int& nFormat, int& nWidth)
 
 DWORD CListCtrl::SetExtendedStyle(DWORD dwExStyle)
 {
-    return (DWORD)::SendMessageA(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwExStyle);
+    return (DWORD)::SendMessageW(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwExStyle);
 }
 
-DWORD CListCtrl::GetExtendedStyle() const { return (DWORD)::SendMessageA(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0); }
+DWORD CListCtrl::GetExtendedStyle() const { return (DWORD)::SendMessageW(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0); }
 
-int CListCtrl::GetItemCount() const { return (int)::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0); }
+int CListCtrl::GetItemCount() const { return (int)::SendMessageW(m_hWnd, LVM_GETITEMCOUNT, 0, 0); }
 
 // Without redrawing what is in view or moving to the top: rows only come
 // at the end while a search runs.
 void CListCtrl::SetItemCount(int nItems)
 {
-    ::SendMessageA(m_hWnd, LVM_SETITEMCOUNT, nItems, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    ::SendMessageW(m_hWnd, LVM_SETITEMCOUNT, nItems, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     // The answer is the length copied; a full buffer may mean a cut text.
-    // Two bytes of slack, since a double-byte character is never cut in half.
     for (int nSize = 256;; nSize *= 2) {
-        std::vector<char> buffer(nSize);
-        LVITEMA item = {};
+        std::vector<wchar_t> buffer(nSize, L'\0');
+        LVITEMW item = {};
         item.iSubItem = nSubItem;
         item.pszText = buffer.data();
         item.cchTextMax = nSize;
-        int nLength = (int)::SendMessageA(m_hWnd, LVM_GETITEMTEXTA, nItem, (LPARAM)&item);
-        if (nLength + 2 < nSize)
-            return CString(item.pszText, nLength);
+        int nLength = (int)::SendMessageW(m_hWnd, LVM_GETITEMTEXTW, nItem, (LPARAM)&item);
+        if (nLength + 1 < nSize)
+            return Win32Narrow(std::wstring(item.pszText, nLength > 0 ? nLength : 0));
     }
 }
 
-BOOL CListCtrl::DeleteAllItems() { return (BOOL)::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0); }
+BOOL CListCtrl::DeleteAllItems() { return (BOOL)::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0); }
 
 void CListCtrl::SetSortArrow(int nCol, int nDirection)
 {
-    HWND hHeader = (HWND)::SendMessageA(m_hWnd, LVM_GETHEADER, 0, 0);
-    HDITEMA item = {};
+    HWND hHeader = (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0);
+    HDITEMW item = {};
     item.mask = HDI_FORMAT;
-    if (!::SendMessageA(hHeader, HDM_GETITEMA, nCol, (LPARAM)&item))
+    if (!::SendMessageW(hHeader, HDM_GETITEMW, nCol, (LPARAM)&item))
         return;
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
     item.fmt |= nDirection > 0 ? HDF_SORTUP : nDirection < 0 ? HDF_SORTDOWN : 0;
-    ::SendMessageA(hHeader, HDM_SETITEMA, nCol, (LPARAM)&item);
+    ::SendMessageW(hHeader, HDM_SETITEMW, nCol, (LPARAM)&item);
 }
 
 int CListCtrl::GetSortArrow(int nCol) const
 {
-    HWND hHeader = (HWND)::SendMessageA(m_hWnd, LVM_GETHEADER, 0, 0);
-    HDITEMA item = {};
+    HWND hHeader = (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0);
+    HDITEMW item = {};
     item.mask = HDI_FORMAT;
-    if (!::SendMessageA(hHeader, HDM_GETITEMA, nCol, (LPARAM)&item))
+    if (!::SendMessageW(hHeader, HDM_GETITEMW, nCol, (LPARAM)&item))
         return 0;
     return item.fmt & HDF_SORTUP ? 1 : item.fmt & HDF_SORTDOWN ? -1 : 0;
 }
@@ -248,38 +195,100 @@ int CListCtrl::GetSortArrow(int nCol) const
 
 void CProgressCtrl::SetRange(short nLower, short nUpper)
 {
-    ::SendMessageA(m_hWnd, PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
+    ::SendMessageW(m_hWnd, PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
 }
 
-int CProgressCtrl::SetPos(int nPos) { return (int)::SendMessageA(m_hWnd, PBM_SETPOS, nPos, 0); }
+int CProgressCtrl::SetPos(int nPos) { return (int)::SendMessageW(m_hWnd, PBM_SETPOS, nPos, 0); }
 
-int CProgressCtrl::StepIt() { return (int)::SendMessageA(m_hWnd, PBM_STEPIT, 0, 0); }
+int CProgressCtrl::StepIt() { return (int)::SendMessageW(m_hWnd, PBM_STEPIT, 0, 0); }
 
-int CProgressCtrl::GetPos() const { return (int)::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0); }
+int CProgressCtrl::GetPos() const { return (int)::SendMessageW(m_hWnd, PBM_GETPOS, 0, 0); }
 
 // CImageList
+
+namespace {
+
+// What each image list was made of, so it can be made again at another scale.
+struct ImageListSource {
+    int cx, cy;  // at 96 dpi
+    std::vector<std::pair<UINT, COLORREF>> bitmaps;
+};
+std::map<HIMAGELIST, ImageListSource> g_imageListSources;
+
+// The bitmap stretched to the list's size pixel by pixel, so the mask
+// colour stays exact and the drawing keeps its hard edges.
+int AddScaledBitmap(HIMAGELIST hList, UINT nIDResource, COLORREF crMask)
+{
+    HBITMAP hBitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
+    if (!hBitmap)
+        return -1;
+    int cx = 0, cy = 0;
+    BITMAP info = {};
+    ::ImageList_GetIconSize(hList, &cx, &cy);
+    ::GetObjectW(hBitmap, sizeof info, &info);
+    if (cx != info.bmWidth || cy != info.bmHeight) {
+        HDC hScreen = ::GetDC(nullptr);
+        HDC hFrom = ::CreateCompatibleDC(hScreen), hTo = ::CreateCompatibleDC(hScreen);
+        HBITMAP hScaled = ::CreateCompatibleBitmap(hScreen, cx, cy);
+        HGDIOBJ hOldFrom = ::SelectObject(hFrom, hBitmap), hOldTo = ::SelectObject(hTo, hScaled);
+        ::SetStretchBltMode(hTo, COLORONCOLOR);
+        ::StretchBlt(hTo, 0, 0, cx, cy, hFrom, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::SelectObject(hFrom, hOldFrom);
+        ::SelectObject(hTo, hOldTo);
+        ::DeleteDC(hFrom);
+        ::DeleteDC(hTo);
+        ::ReleaseDC(nullptr, hScreen);
+        ::DeleteObject(hBitmap);
+        hBitmap = hScaled;
+    }
+    int nIndex = ImageList_AddMasked(hList, hBitmap, crMask);
+    ::DeleteObject(hBitmap);
+    return nIndex;
+}
+
+}  // namespace
+
+void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi)
+{
+    auto it = g_imageListSources.find(hList);
+    if (it == g_imageListSources.end())
+        return;
+    // A new size empties the list; the images come back in their order, so their indexes hold.
+    int cx = ::MulDiv(it->second.cx, static_cast<int>(nDpi), USER_DEFAULT_SCREEN_DPI);
+    int cy = ::MulDiv(it->second.cy, static_cast<int>(nDpi), USER_DEFAULT_SCREEN_DPI);
+    ::ImageList_SetIconSize(hList, cx, cy);
+    for (const auto& bitmap : it->second.bitmaps)
+        AddScaledBitmap(hList, bitmap.first, bitmap.second);
+}
 
 CImageList::CImageList() : m_hImageList(nullptr) {}
 
 CImageList::~CImageList()
 {
-    if (m_hImageList)
+    if (m_hImageList) {
+        g_imageListSources.erase(static_cast<HIMAGELIST>(m_hImageList));
         ImageList_Destroy(static_cast<HIMAGELIST>(m_hImageList));
+    }
 }
 
+// The size is at 96 dpi: the images are as large as the screen's scale
+// makes it (16 pixels give 20, 24 and 32 at 120, 144 and 192 dpi).
 BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
 {
-    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
-    return m_hImageList != nullptr;
+    HIMAGELIST hList = ImageList_Create(Win32ScaleToWindow(nullptr, cx), Win32ScaleToWindow(nullptr, cy), nFlags,
+                                        nInitial, nGrow);
+    m_hImageList = hList;
+    if (hList)
+        g_imageListSources[hList] = ImageListSource{cx, cy, {}};
+    return hList != nullptr;
 }
 
 int CImageList::AddBitmapResource(UINT nIDResource, COLORREF crMask)
 {
-    HBITMAP hBitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
-    if (!hBitmap)
-        return -1;
-    int nIndex = ImageList_AddMasked(static_cast<HIMAGELIST>(m_hImageList), hBitmap, crMask);
-    ::DeleteObject(hBitmap);
+    HIMAGELIST hList = static_cast<HIMAGELIST>(m_hImageList);
+    int nIndex = AddScaledBitmap(hList, nIDResource, crMask);
+    if (nIndex >= 0)
+        g_imageListSources[hList].bitmaps.push_back({nIDResource, crMask});
     return nIndex;
 }
 
@@ -290,62 +299,64 @@ int CImageList::GetImageCount() const { return ImageList_GetImageCount(static_ca
 HTREEITEM CTreeCtrl::InsertItem(const char* label, int nImage, int nSelectedImage, HTREEITEM hParent,
                                 HTREEITEM hInsertAfter)
 {
-    TVINSERTSTRUCTA insert = {};
+    std::wstring text = Win32Widen(label);
+    TVINSERTSTRUCTW insert = {};
     insert.hParent = hParent;
     insert.hInsertAfter = hInsertAfter;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<char*>(label);
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
     insert.item.iImage = nImage;
     insert.item.iSelectedImage = nSelectedImage;
-    return (HTREEITEM)::SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, (LPARAM)&insert);
+    return (HTREEITEM)::SendMessageW(m_hWnd, TVM_INSERTITEMW, 0, (LPARAM)&insert);
 }
 
 void CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
-    ::SendMessageA(m_hWnd, TVM_SETIMAGELIST, nImageListType, (LPARAM)(pImageList ? pImageList->GetHandle() : nullptr));
+    ::SendMessageW(m_hWnd, TVM_SETIMAGELIST, nImageListType, (LPARAM)(pImageList ? pImageList->GetHandle() : nullptr));
 }
 
 HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const
 {
-    return (HTREEITEM)::SendMessageA(m_hWnd, TVM_GETNEXTITEM, nCode, (LPARAM)hItem);
+    return (HTREEITEM)::SendMessageW(m_hWnd, TVM_GETNEXTITEM, nCode, (LPARAM)hItem);
 }
 
 CString CTreeCtrl::GetItemText(HTREEITEM hItem) const
 {
     // The message gives no length: grow the buffer until the text fits.
     for (int nSize = 256;; nSize *= 2) {
-        std::vector<char> buffer(nSize);
-        TVITEMA item = {};
+        std::vector<wchar_t> buffer(nSize, L'\0');
+        TVITEMW item = {};
         item.mask = TVIF_TEXT;
         item.hItem = hItem;
         item.pszText = buffer.data();
         item.cchTextMax = nSize;
-        if (!::SendMessageA(m_hWnd, TVM_GETITEMA, 0, (LPARAM)&item))
+        if (!::SendMessageW(m_hWnd, TVM_GETITEMW, 0, (LPARAM)&item))
             return CString();
-        size_t nLength = strnlen(item.pszText, nSize);
-        if (nLength + 2 < static_cast<size_t>(nSize))
-            return CString(item.pszText, static_cast<int>(nLength));
+        size_t nLength = 0;
+        CString text = NarrowBuffer(buffer, &nLength);
+        if (nLength + 1 < static_cast<size_t>(nSize))
+            return text;
     }
 }
 
 BOOL CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const
 {
-    TVITEMA item = {};
+    TVITEMW item = {};
     item.mask = TVIF_CHILDREN;
     item.hItem = hItem;
-    if (!::SendMessageA(m_hWnd, TVM_GETITEMA, 0, (LPARAM)&item))
+    if (!::SendMessageW(m_hWnd, TVM_GETITEMW, 0, (LPARAM)&item))
         return FALSE;
     return item.cChildren != 0;
 }
 
 BOOL CTreeCtrl::IsExpanded(HTREEITEM hItem) const
 {
-    return (::SendMessageA(m_hWnd, TVM_GETITEMSTATE, (WPARAM)hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return (::SendMessageW(m_hWnd, TVM_GETITEMSTATE, (WPARAM)hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
 BOOL CTreeCtrl::SelectItem(HTREEITEM hItem)
 {
-    return (BOOL)::SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hItem);
+    return (BOOL)::SendMessageW(m_hWnd, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hItem);
 }
 
 BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
@@ -353,90 +364,27 @@ BOOL CTreeCtrl::ExpandAsUser(HTREEITEM hItem, UINT nCode)
     // TVM_EXPAND notifies the parent only while an item has never been
     // expanded; marking it as expanded once keeps the control silent, so the
     // parent hears of every change exactly once, as from a click.
-    TVITEMA once = {};
+    TVITEMW once = {};
     once.mask = TVIF_STATE;
     once.hItem = hItem;
     once.state = once.stateMask = TVIS_EXPANDEDONCE;
-    ::SendMessageA(m_hWnd, TVM_SETITEMA, 0, (LPARAM)&once);
+    ::SendMessageW(m_hWnd, TVM_SETITEMW, 0, (LPARAM)&once);
     BOOL bWasExpanded = IsExpanded(hItem);
-    BOOL bResult = (BOOL)::SendMessageA(m_hWnd, TVM_EXPAND, nCode, (LPARAM)hItem);
+    BOOL bResult = (BOOL)::SendMessageW(m_hWnd, TVM_EXPAND, nCode, (LPARAM)hItem);
     // A click changes something or sends nothing: a leaf has no button, and
     // an open item's button closes it.
     if (IsExpanded(hItem) == bWasExpanded)
         return bResult;
     // What a click on the expand button sends, with the item as it is after the change.
-    NMTREEVIEWA notify = {};
+    NMTREEVIEWW notify = {};
     notify.hdr.hwndFrom = m_hWnd;
     notify.hdr.idFrom = GetDlgCtrlID();
-    notify.hdr.code = TVN_ITEMEXPANDEDA;
+    notify.hdr.code = TVN_ITEMEXPANDEDW;
     notify.action = nCode;
     notify.itemNew.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
     notify.itemNew.hItem = hItem;
     notify.itemNew.stateMask = 0xFFFF;
-    ::SendMessageA(m_hWnd, TVM_GETITEMA, 0, (LPARAM)&notify.itemNew);
-    ::SendMessageA(::GetParent(m_hWnd), WM_NOTIFY, notify.hdr.idFrom, (LPARAM)&notify);
+    ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, (LPARAM)&notify.itemNew);
+    ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, notify.hdr.idFrom, (LPARAM)&notify);
     return bResult;
-}
-
-// CDialog
-
-INT_PTR CDialog::DoModal()
-{
-    Win32InitCommonControls();
-    m_bModal = true;
-    m_bEnded = false;
-    INT_PTR nResult = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate),
-                                        OwnerFor(this, m_pParentWnd), DlgProc, (LPARAM)this);
-    m_bModal = false;
-    return nResult;
-}
-
-BOOL CDialog::Create()
-{
-    Win32InitCommonControls();
-    m_bModal = false;
-    m_bEnded = false;
-    HWND hWnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate),
-                                     m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, DlgProc, (LPARAM)this);
-    if (!hWnd)
-        return FALSE;
-    if (!::IsWindowVisible(hWnd))
-        ::ShowWindow(hWnd, SW_SHOW);
-    return TRUE;
-}
-
-void CDialog::DestroyWindow()
-{
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
-    m_hWnd = nullptr;
-}
-
-void CDialog::EndDialog(int nResult)
-{
-    m_nResult = nResult;
-    if (m_bModal) {
-        ::EndDialog(m_hWnd, nResult);
-        return;
-    }
-    // A modeless window has no modal loop to leave: closing it is the end.
-    m_bEnded = true;
-    DestroyWindow();
-}
-
-CWnd CDialog::GetDlgItem(int nID) const { return CWnd(::GetDlgItem(m_hWnd, nID)); }
-
-int CDialog::MessageBox(const char* text, const char* caption, UINT nType)
-{
-    if (AFX_MSGBOX_OBSERVER pfn = AfxGetMessageBoxObserver())
-        pfn(caption, text, nType);
-    ++g_nInsideMessageBox;
-    int nResult = ::MessageBoxA(m_hWnd, text, caption, nType);
-    --g_nInsideMessageBox;
-    return nResult;
-}
-
-void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)
-{
-    ::SendMessageA(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, (LPARAM)hIcon);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/cstring.h"
+#include "platform/wintypes.h"
 
 // True while CDialog::MessageBox waits inside ::MessageBoxA: the probe's hook
 // answers only the boxes the program itself opens.
@@ -24,5 +25,44 @@ std::wstring Win32RealPath(const char* path);
 CString Win32Narrow(const std::wstring& text);
 // UTF-16 text of CP932 text.
 std::wstring Win32Widen(const char* text);
+
+// Pixels at 96 dpi scaled to the window's dots per inch, and back: the
+// platform takes and gives sizes at 96 dpi, so the dialog code is the same
+// at every display scale.
+UINT Win32DpiOf(HWND hWnd);
+int Win32ScaleToWindow(HWND hWnd, int nPixels);
+int Win32ScaleFromWindow(HWND hWnd, int nPixels);
+
+// Where the dialog's font has no Japanese (the template's face is missing,
+// as on Windows without Japanese fonts of that name), gives the dialog and
+// its controls an installed font that has it, at the same size.
+void Win32EnsureJapaneseFont(HWND hDialog);
+
+// Widens every label, check box and button of a dialog just made that is
+// narrower than its text in the dialog's font, moving what lies to its
+// right along, and the dialog with them.
+void Win32FitDialog(HWND hDialog);
+
+// Remembers the scale the dialog was made at and keeps the system from
+// rescaling it on its own, since Win32RescaleDialog does.
+void Win32TakeOverDpiChanges(HWND hDialog);
+// WM_DPICHANGED: the controls' places and sizes and the font scaled from the
+// dialog's former scale to NDPI, and the window moved to the rectangle the
+// system suggests. The dialog's own size handlers do not run meanwhile.
+void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested);
+bool Win32IsRescaling();
+// The scale the dialog is drawn at now, as the platform knows it (0 for a
+// window that is no dialog of ours).
+UINT Win32RecordedDpi(HWND hDialog);
+// Pixels of the scale the dialog code laid the dialog out at to pixels of
+// the scale it has now, and back; the same until the scale changes.
+int Win32LayoutToWindow(HWND hDialog, int nPixels);
+int Win32WindowToLayout(HWND hDialog, int nPixels);
+// A font the platform made for the dialog, deleted with the next one or the window.
+void Win32KeepFont(HWND hDialog, HFONT hFont);
+// An image list the platform made, made again with its images at NDPI.
+void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi);
+// The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.
+void Win32ForgetDpi(HWND hDialog);
 
 #endif

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/internal.h"
+#include "platform/win32/win32_internal.h"
 
 CMenu CWnd::GetSystemMenu(BOOL bRevert) const { return CMenu(::GetSystemMenu(m_hWnd, bRevert)); }
 
@@ -13,12 +14,15 @@ void CWnd::GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* text)
 {
-    return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, text);
+    // A separator or a bitmap carries no text.
+    if (!text || (nFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)))
+        return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, reinterpret_cast<const wchar_t*>(text));
+    return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, Win32Widen(text).c_str());
 }
 
 int CMenu::GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
@@ -27,9 +31,9 @@ UINT CMenu::GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos
 
 CString CMenu::GetMenuString(int nPos) const
 {
-    char buf[512];
-    int n = ::GetMenuStringA(m_hMenu, static_cast<UINT>(nPos), buf, sizeof buf, MF_BYPOSITION);
-    return CString(buf, n > 0 ? n : 0);
+    wchar_t buf[512];
+    int n = ::GetMenuStringW(m_hMenu, static_cast<UINT>(nPos), buf, sizeof buf / sizeof buf[0], MF_BYPOSITION);
+    return Win32Narrow(std::wstring(buf, n > 0 ? n : 0));
 }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd), m_hDC(nullptr), m_pPaint(new PAINTSTRUCT)
@@ -73,7 +77,19 @@ void CWnd::GetRectInParent(RECT* pRect) const
     ::MapWindowPoints(HWND_DESKTOP, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(pRect), 2);
 }
 
-void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight) { ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, TRUE); }
+// A control's place comes in the pixels its dialog was laid out in.
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight)
+{
+    HWND hParent = ::GetParent(m_hWnd);
+    if (hParent && Win32RecordedDpi(hParent)) {
+        int nRight = Win32LayoutToWindow(hParent, x + nWidth), nBottom = Win32LayoutToWindow(hParent, y + nHeight);
+        x = Win32LayoutToWindow(hParent, x);
+        y = Win32LayoutToWindow(hParent, y);
+        nWidth = nRight - x;
+        nHeight = nBottom - y;
+    }
+    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, TRUE);
+}
 
 CWnd CWnd::GetWindow(UINT nCmd) const { return CWnd(::GetWindow(m_hWnd, nCmd)); }
 
@@ -93,33 +109,33 @@ void CWnd::SizeAsUser(int nWidth, int nHeight)
 
 int CListCtrl::GetNextItem(int nItem, int nFlags) const
 {
-    return (int)::SendMessageA(m_hWnd, LVM_GETNEXTITEM, nItem, MAKELPARAM(nFlags, 0));
+    return (int)::SendMessageW(m_hWnd, LVM_GETNEXTITEM, nItem, MAKELPARAM(nFlags, 0));
 }
 
 UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
 {
-    return (UINT)::SendMessageA(m_hWnd, LVM_GETITEMSTATE, nItem, nMask);
+    return (UINT)::SendMessageW(m_hWnd, LVM_GETITEMSTATE, nItem, nMask);
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
 {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.state = nState;
     item.stateMask = nMask;
-    return (BOOL)::SendMessageA(m_hWnd, LVM_SETITEMSTATE, nItem, (LPARAM)&item);
+    return (BOOL)::SendMessageW(m_hWnd, LVM_SETITEMSTATE, nItem, (LPARAM)&item);
 }
 
 int CListCtrl::HitTest(POINT pt) const
 {
     LVHITTESTINFO hit = {};
     hit.pt = pt;
-    return (int)::SendMessageA(m_hWnd, LVM_HITTEST, 0, (LPARAM)&hit);
+    return (int)::SendMessageW(m_hWnd, LVM_HITTEST, 0, (LPARAM)&hit);
 }
 
 BOOL CListCtrl::GetItemRect(int nItem, RECT* pRect, UINT nCode) const
 {
     pRect->left = nCode;
-    return (BOOL)::SendMessageA(m_hWnd, LVM_GETITEMRECT, nItem, (LPARAM)pRect);
+    return (BOOL)::SendMessageW(m_hWnd, LVM_GETITEMRECT, nItem, (LPARAM)pRect);
 }
 
 // Clipboard and shell
@@ -157,11 +173,14 @@ BOOL AfxSetClipboardText(CWnd* pOwner, const CString& text)
     std::vector<wchar_t> wide(static_cast<size_t>(nWide) + 1, L'\0');
     if (nWide)
         ::MultiByteToWideChar(932, 0, p, n, wide.data(), nWide);
+    // The locale tells readers of CF_TEXT its code page, whatever the system's is.
+    const LCID lcidJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
     if (!::OpenClipboard(pOwner ? pOwner->m_hWnd : nullptr))
         return FALSE;
     ::EmptyClipboard();
-    bool bDone = PutClipboardData(CF_TEXT, p, static_cast<size_t>(n) + 1) &&
-                 PutClipboardData(CF_UNICODETEXT, wide.data(), wide.size() * sizeof(wchar_t));
+    bool bDone = PutClipboardData(CF_UNICODETEXT, wide.data(), wide.size() * sizeof(wchar_t)) &&
+                 PutClipboardData(CF_TEXT, p, static_cast<size_t>(n) + 1) &&
+                 PutClipboardData(CF_LOCALE, &lcidJapanese, sizeof lcidJapanese);
     ::CloseClipboard();
     if (bDone)
         if (AFX_CLIPBOARD_OBSERVER pfn = AfxGetClipboardObserver())
@@ -173,6 +192,9 @@ INT_PTR AfxShellExecute(CWnd* pOwner, const char* verb, const char* file, const 
 {
     if (AFX_SHELL_OBSERVER pfn = AfxGetShellObserver())
         return pfn(verb, file, parameters ? parameters : "");
-    return (INT_PTR)::ShellExecuteA(pOwner ? pOwner->m_hWnd : nullptr, verb, file, parameters, nullptr,
+    std::wstring wideVerb = verb ? Win32Widen(verb) : std::wstring(), wideFile = Win32Widen(file),
+                 wideParameters = parameters ? Win32Widen(parameters) : std::wstring();
+    return (INT_PTR)::ShellExecuteW(pOwner ? pOwner->m_hWnd : nullptr, verb ? wideVerb.c_str() : nullptr,
+                                    wideFile.c_str(), parameters ? wideParameters.c_str() : nullptr, nullptr,
                                     SW_SHOWNORMAL);
 }

@@ -12,8 +12,10 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 
 rm -rf "$out"
 mkdir -p "$out/app" "$out/data/sub"
-export WINEPREFIX=${TOLVANE_WINEPREFIX:-$repo/build/wineprefix}
-export LANG=ja_JP.UTF-8 WINEDEBUG=-all
+# In the locale and at the scale tools/wine-env.sh picks (Japanese, 96 dpi
+# unless told otherwise), with the prefix that goes with them.
+. "$repo/tools/wine-env.sh"
+export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$repo/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true   # makes the prefix if needed
 
@@ -41,7 +43,7 @@ step=0
 shot() { step=$((step + 1)); import -window root "$out/$(printf '%02d' $step)-$1.png"; }
 fail() { echo "e2e: $*" >&2; shot failure; exit 1; }
 # Controls of a window, UTF-8: "control ID CLASS CHECK L T R B TEXT".
-peek() { wine "$out/app/peek.exe" "$1" 2>/dev/null | iconv -c -f CP932 -t UTF-8 | tr -d '\r'; }
+peek() { wine "$out/app/peek.exe" "$1" 2>/dev/null | tr -d '\r'; }
 wait_window() {
   for _ in $(seq 1 120); do
     xdotool search --name "^$1\$" 2>/dev/null | head -1 && return 0
@@ -164,7 +166,14 @@ sleep 0.5
 # A combo box's own edit field is also numbered 1001: ask for the list view.
 list_width() { peek "$title" | awk -F'\t' '$1=="control" && $2==1001 && $3=="SysListView32" { print $7 - $5; exit }'; }
 before=$(list_width)
-xdotool windowsize "$win" 1100 760
+# 1100 x 760 at 100 %; at a larger scale as much larger as that, within the screen.
+read -r wl wt wr wb < <(peek "$title" | awk -F'\t' '$1=="window" { print $2, $3, $4, $5 }')
+new_w=$((wr - wl + 450)) new_h=$((wb - wt + 230))
+[ "$new_w" -ge 1100 ] || new_w=1100
+[ "$new_h" -ge 760 ] || new_h=760
+[ "$new_w" -le 1270 ] || new_w=1270
+[ "$new_h" -le 1000 ] || new_h=1000
+xdotool windowsize "$win" "$new_w" "$new_h"
 grown=
 for _ in $(seq 1 40); do
   [ "$(list_width)" -gt $((before + 200)) ] && { grown=1; break; }

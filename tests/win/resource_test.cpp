@@ -214,11 +214,38 @@ TEST(ProgramResources, AboutBoxTemplate)
 
 TEST(ProgramResources, AboutMenuString)
 {
-    char buffer[256] = {};
-    int n = LoadStringA(ProgramAsData(), IDS_ABOUTBOX, buffer, sizeof(buffer));
+    // Read as UTF-16 and converted with code page 932, whatever the system's is.
+    wchar_t buffer[256] = {};
+    int n = LoadStringW(ProgramAsData(), IDS_ABOUTBOX, buffer, 256);
     EXPECT_GT(n, 0);
     // tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...
-    EXPECT_STREQ(buffer, "tolvane \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...");
+    EXPECT_EQ(Cp932(buffer, n > 0 ? n : 0), "tolvane \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...");
+}
+
+// The manifest Windows reads when the process starts: current controls,
+// drawn at each monitor's scale, on every Windows from 7 to 11, long paths.
+TEST(ProgramResources, ManifestAsksForCurrentControlsAndEveryScale)
+{
+    const void* pData;
+    size_t nSize;
+    ASSERT_TRUE(ResourceBytes(MAKEINTRESOURCEA(24), 1, &pData, &nSize));
+    std::string manifest(static_cast<const char*>(pData), nSize);
+    const char* fragments[] = {
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "publicKeyToken=\"6595b64144ccf1df\"",
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>",
+        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>",
+    };
+    for (const char* fragment : fragments)
+        EXPECT_NE(std::string::npos, manifest.find(fragment)) << fragment;
+    // Well formed as far as a reader cares: one root, closed at the end.
+    EXPECT_EQ(0u, manifest.find("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
+    EXPECT_NE(std::string::npos, manifest.rfind("</assembly>"));
 }
 
 TEST(ProgramResources, EveryResourceIsJapanese)
@@ -248,7 +275,9 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-TEST(ProgramResources, IconHasTwoSixteenColourImages)
+// Every size the window's icons take from 100 % to 200 % display scale,
+// each drawn at its own size (tools/gen_res_images.py).
+TEST(ProgramResources, IconHasSixteenColourImagesForEveryScale)
 {
     const void* pData;
     size_t nSize;
@@ -256,17 +285,17 @@ TEST(ProgramResources, IconHasTwoSixteenColourImages)
     const WORD* header = static_cast<const WORD*>(pData);
     ASSERT_GE(nSize, 6u);
     EXPECT_EQ(header[1], 1);  // icons, not cursors
-    ASSERT_EQ(header[2], 2);
-    ASSERT_GE(nSize, 6 + 2 * sizeof(IconGroupEntry));
+    const int nImages = header[2];
+    ASSERT_GE(nSize, 6 + nImages * sizeof(IconGroupEntry));
     const IconGroupEntry* entries = reinterpret_cast<const IconGroupEntry*>(header + 3);
     std::vector<int> sizes;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < nImages; ++i) {
         EXPECT_EQ(entries[i].width, entries[i].height);
         sizes.push_back(entries[i].width);
         EXPECT_TRUE(entries[i].colorCount == 16 || entries[i].bitCount == 4);
     }
     std::sort(sizes.begin(), sizes.end());
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48}));
 }
 
 TEST(ProgramResources, TreeBitmapsAreSixteenPixelsSixteenColours)
@@ -422,11 +451,13 @@ TEST(ProgramResources, VersionThroughVersionApi)
     std::string copyright = AboutBoxCopyright();
     for (const VersionString& e : kVersionStrings) {
         std::string query = std::string("\\StringFileInfo\\041104b0\\") + e.key;
-        char* pValue = nullptr;
+        std::wstring wideQuery(query.begin(), query.end());
+        wchar_t* pValue = nullptr;
         nLength = 0;
-        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&pValue), &nLength))
+        ASSERT_TRUE(VerQueryValueW(block.data(), wideQuery.c_str(), reinterpret_cast<void**>(&pValue), &nLength))
             << e.key;
-        std::string value = pValue && nLength ? std::string(pValue, strnlen(pValue, nLength)) : std::string();
+        // The block holds UTF-16; the ANSI query would convert with the system's code page.
+        std::string value = pValue && nLength ? Cp932(pValue, wcsnlen(pValue, nLength)) : std::string();
         EXPECT_EQ(value, e.value ? e.value : copyright) << e.key;
     }
 }

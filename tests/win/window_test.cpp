@@ -2,9 +2,11 @@
 // where the Tab key goes, and the progress bar's own stepping, which the
 // search imitates without sending one message per line.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialog/about_dlg.h"
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
 
@@ -48,6 +51,195 @@ TEST(Window, StartUpStateOnRealControls)
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     dlg.DestroyWindow();
+}
+
+std::wstring WideText(HWND hWnd)
+{
+    wchar_t buffer[512] = {};
+    int n = GetWindowTextW(hWnd, buffer, 512);
+    return std::wstring(buffer, n > 0 ? n : 0);
+}
+
+// What a screen reader or another program reads through the wide API is the
+// Japanese text, whatever the system's code page.
+TEST(Window, TextsReadThroughTheWideApi)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(L"トルヴァン検索", WideText(dlg.m_hWnd));
+    const struct {
+        int nID;
+        const wchar_t* text;
+    } controls[] = {{IDOK, L"検索スタート"}, {IDCANCEL, L"終了"}, {IDC_CASE_ON, L"区別する"},
+                    {IDC_CASE_OFF, L"区別しない"}, {IDC_SELECTED_ONLY, L"選択フォルダのみ"},
+                    {IDC_SKIP_BINARY, L"バイナリファイルを除く"}};
+    for (const auto& c : controls)
+        EXPECT_EQ(c.text, WideText(GetDlgItem(dlg.m_hWnd, c.nID))) << c.nID;
+    std::vector<std::wstring> labels;
+    for (HWND h = GetWindow(dlg.m_hWnd, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (GetDlgCtrlID(h) == -1 || GetDlgCtrlID(h) == 0xFFFF)
+            labels.push_back(WideText(h));
+    for (const wchar_t* label : {L"参照ディレクトリ", L"検索文字", L"見出し語", L"ファイル名", L"進行状況", L"除外フォルダ", L"大/小文字"})
+        EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), label)) << labels.size();
+
+    // And the font they are drawn in has the characters, even where the
+    // template's face is not installed.
+    HDC hDC = GetDC(dlg.m_hWnd);
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dlg.m_hWnd, IDOK), WM_GETFONT, 0, 0)));
+    WORD glyphs[3] = {};
+    EXPECT_EQ(3u, GetGlyphIndicesW(hDC, L"検アｱ", 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS));
+    for (WORD glyph : glyphs)
+        EXPECT_NE(0xFFFF, glyph);
+    SelectObject(hDC, hOld);
+    ReleaseDC(dlg.m_hWnd, hDC);
+
+    HWND hTree = GetDlgItem(dlg.m_hWnd, IDC_TREE);
+    wchar_t item[64] = {};
+    TVITEMW tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(hTree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    tv.pszText = item;
+    tv.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(hTree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+    EXPECT_STREQ(L"ﾏｲｺﾝﾋﾟｭｰﾀ", item);
+    HWND hList = GetDlgItem(dlg.m_hWnd, IDC_RESULTS);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = item;
+    column.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(hList, LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_STREQ(L"一致内容", item);
+    dlg.DestroyWindow();
+}
+
+RECT RectInParent(HWND hCtl)
+{
+    RECT r;
+    GetWindowRect(hCtl, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hCtl), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The window moved to a monitor of another scale: everything in it grows by
+// as much, and a later resize or the smallest size keep to the new scale.
+TEST(Window, AnotherMonitorScaleRescalesTheWindow)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND hDlg = dlg.m_hWnd, hList = GetDlgItem(hDlg, IDC_RESULTS), hTree = GetDlgItem(hDlg, IDC_TREE);
+    RECT window, client, list = RectInParent(hList), exit = RectInParent(GetDlgItem(hDlg, IDCANCEL));
+    GetWindowRect(hDlg, &window);
+    GetClientRect(hDlg, &client);
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hDlg, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+    int nColumn = static_cast<int>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0));
+    int nTreeRow = static_cast<int>(SendMessageW(hTree, TVM_GETITEMHEIGHT, 0, 0));
+    const int nOld = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
+    // 125 % and 150 % of the scale it starts at, so the window stays within the screen.
+    for (int nNew : {nOld * 5 / 4, nOld * 3 / 2}) {
+        auto scaled = [&](long n) { return n * nNew / nOld; };
+        RECT suggested = {window.left, window.top, window.left + scaled(window.right - window.left),
+                          window.top + scaled(window.bottom - window.top)};
+        SendMessageW(hDlg, WM_DPICHANGED, MAKEWPARAM(nNew, nNew), reinterpret_cast<LPARAM>(&suggested));
+        // Places from the top left, and distances from the right and bottom
+        // edges, of a client area the system may have made a little larger.
+        RECT now = RectInParent(hList), nowExit = RectInParent(GetDlgItem(hDlg, IDCANCEL)), nowClient;
+        GetClientRect(hDlg, &nowClient);
+        const long pairs[][2] = {{list.left, now.left},
+                                 {list.top, now.top},
+                                 {client.right - list.right, nowClient.right - now.right},
+                                 {client.bottom - list.bottom, nowClient.bottom - now.bottom},
+                                 {client.right - exit.right, nowClient.right - nowExit.right},
+                                 {exit.right - exit.left, nowExit.right - nowExit.left}};
+        for (size_t i = 0; i < sizeof pairs / sizeof pairs[0]; ++i)
+            EXPECT_NEAR(scaled(pairs[i][0]), pairs[i][1], 3) << nNew << " dpi, measure " << i;
+        LOGFONTW nowFont = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hDlg, IDOK), WM_GETFONT, 0, 0)), sizeof nowFont,
+                   &nowFont);
+        EXPECT_NEAR(scaled(font.lfHeight), nowFont.lfHeight, 1) << nNew << " dpi";
+        EXPECT_NEAR(scaled(nColumn), SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0), 1) << nNew << " dpi";
+        EXPECT_GT(SendMessageW(hTree, TVM_GETITEMHEIGHT, 0, 0), nTreeRow) << nNew << " dpi";
+        // Made larger, the list takes the room and the buttons keep their distance from the edge.
+        dlg.SizeAsUser(suggested.right - suggested.left + 100, suggested.bottom - suggested.top + 80);
+        RECT larger = RectInParent(hList), largerExit = RectInParent(GetDlgItem(hDlg, IDCANCEL)), largerClient;
+        GetClientRect(hDlg, &largerClient);
+        EXPECT_NEAR(scaled(client.right - list.right), largerClient.right - larger.right, 3) << nNew << " dpi";
+        EXPECT_NEAR(scaled(client.right - exit.right), largerClient.right - largerExit.right, 3) << nNew << " dpi";
+        // The smallest size is the first size, at the new scale.
+        dlg.SizeAsUser(10, 10);
+        RECT smallest;
+        GetWindowRect(hDlg, &smallest);
+        EXPECT_NEAR(scaled(window.right - window.left), smallest.right - smallest.left, 3) << nNew << " dpi";
+        EXPECT_NEAR(scaled(window.bottom - window.top), smallest.bottom - smallest.top, 3) << nNew << " dpi";
+        // Back to where it started, for the next scale.
+        SendMessageW(hDlg, WM_DPICHANGED, MAKEWPARAM(nOld, nOld), reinterpret_cast<LPARAM>(&window));
+    }
+    dlg.DestroyWindow();
+}
+
+// A text typed into a field reaches the program as CP932; a character CP932
+// lacks becomes "?", whatever the system's code page.
+TEST(Window, TypedTextReachesTheProgramAsCp932)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    const struct {
+        const wchar_t* typed;
+        const char* read;
+    } cases[] = {
+        {L"検索", "検索"}, {L"ｶﾅ and ①～", "ｶﾅ and ①～"}, {L"a€b", "a?b"}, {L"丂x", "?x"}, {L"", ""},
+        // Beyond the first 65,536 characters: one "?" for each of its two UTF-16 halves.
+        {L"😀", "??"},
+    };
+    for (int nID : {IDC_SEARCH_TEXT, IDC_REFDIR}) {
+        for (const auto& c : cases) {
+            SetWindowTextW(GetDlgItem(dlg.m_hWnd, nID), c.typed);
+            EXPECT_STREQ(c.read, dlg.GetDlgItem(nID).GetWindowText()) << nID;
+        }
+    }
+    dlg.DestroyWindow();
+}
+
+// Each label, check box and button is as wide as its text in the font it
+// is drawn with, at whatever scale the display has.
+void ExpectNoTextCut(HWND hDialog)
+{
+    int nDpi = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
+    for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t cls[16];
+        GetClassNameW(h, cls, 16);
+        LONG style = GetWindowLongW(h, GWL_STYLE);
+        LONG type = style & BS_TYPEMASK;
+        bool bStatic = _wcsicmp(cls, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        bool bCheck = _wcsicmp(cls, L"Button") == 0 && (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON);
+        bool bPush = _wcsicmp(cls, L"Button") == 0 && type <= BS_DEFPUSHBUTTON;
+        std::wstring text = WideText(h);
+        if ((!bStatic && !bCheck && !bPush) || (style & BS_MULTILINE) || text.empty())
+            continue;
+        HDC hDC = GetDC(h);
+        HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+        RECT extent = {};
+        DrawTextW(hDC, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | (bStatic ? DT_NOPREFIX : 0));
+        SelectObject(hDC, hOld);
+        ReleaseDC(h, hDC);
+        RECT client;
+        GetClientRect(h, &client);
+        // The check box itself takes 13 pixels at 96 dpi.
+        long nRoom = client.right - (bCheck ? MulDiv(13, nDpi, 96) : 0);
+        EXPECT_LE(extent.right, nRoom) << "control " << GetDlgCtrlID(h) << " at " << nDpi << " dpi";
+    }
+}
+
+TEST(Window, NoLabelIsCut)
+{
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    ExpectNoTextCut(dlg.m_hWnd);
+    dlg.DestroyWindow();
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ExpectNoTextCut(about.m_hWnd);
+    about.DestroyWindow();
 }
 
 TEST(Window, TabVisitsControlsInTemplateOrderSkippingRadiosAndLabels)
