@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialog/editor.h"
+#include "dialog/progress_model.h"
 #include "dialog/row_store.h"
 #include "engine/search_engine.h"
 #include "platform/afx.h"

@@ -27,11 +27,6 @@ unsigned MicrosoftForm(unsigned cp)
     }
 }
 
-size_t CharLen932(const unsigned char* t, size_t i, size_t n)
-{
-    return IsLeadByte932(t[i]) && i + 1 < n ? 2 : 1;
-}
-
 // The character of prepared (well-formed) text at I, and its length.
 unsigned CodeAt(const char* s, size_t n, size_t i, size_t* pLen)
 {
@@ -168,7 +163,7 @@ void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string
             }
             i += len;
         } else {
-            size_t len = CharLen932(t, i, n);
+            size_t len = CharLength932(t, i, n);
             unsigned code = len == 2 ? (t[i] << 8) | t[i + 1] : t[i];
             if (!Cp932ToUnicode(code, &cp))
                 cp = 0xFFFD;
@@ -349,7 +344,7 @@ bool PatternMatcher::MayMatch(const char* line, size_t n, bool bUtf8)
             }
             i += len;
         } else {
-            size_t len = CharLen932(t, i, n);
+            size_t len = CharLength932(t, i, n);
             unsigned code = len == 2 ? (t[i] << 8) | t[i + 1] : t[i];
             unsigned char& known = m->in932[code];
             if (known == 0) {

@@ -20,11 +20,6 @@ bool IsVariantCode(unsigned code)
     }
 }
 
-size_t CharLen932(const unsigned char* t, size_t i, size_t n)
-{
-    return IsLeadByte932(t[i]) && i + 1 < n ? 2 : 1;
-}
-
 // Regular-expression syntax characters, which stand for themselves only
 // after a backslash.
 bool IsSyntaxByte(unsigned char c)
@@ -37,10 +32,10 @@ bool IsSyntaxByte(unsigned char c)
 size_t SkipBracketed(const unsigned char* t, size_t i, size_t n)
 {
     int depthClass = 0, depthGroup = 0;
-    for (; i < n; i += CharLen932(t, i, n)) {
+    for (; i < n; i += CharLength932(t, i, n)) {
         unsigned char c = t[i];
         if (c == '\\') {
-            i += i + 1 < n ? CharLen932(t, i + 1, n) : 0;
+            i += i + 1 < n ? CharLength932(t, i + 1, n) : 0;
             continue;
         }
         if (depthClass > 0) {
@@ -105,8 +100,8 @@ bool ReadQuantifier(const unsigned char* t, size_t i, size_t n, unsigned* pMin, 
 bool HoldsVariantForm(const char* text, size_t n)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    for (size_t i = 0; i < n; i += CharLen932(t, i, n)) {
-        if (CharLen932(t, i, n) == 2 && IsVariantCode((t[i] << 8) | t[i + 1]))
+    for (size_t i = 0; i < n; i += CharLength932(t, i, n)) {
+        if (CharLength932(t, i, n) == 2 && IsVariantCode((t[i] << 8) | t[i + 1]))
             return true;
     }
     return false;
@@ -117,7 +112,7 @@ std::string EscapeRegex(const char* text, size_t n)
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     std::string out;
     for (size_t i = 0; i < n;) {
-        size_t len = CharLen932(t, i, n);
+        size_t len = CharLength932(t, i, n);
         if (len == 1 && IsSyntaxByte(t[i]))
             out += '\\';
         out.append(text + i, len);
@@ -142,7 +137,7 @@ PatternNeeds ReadPatternNeeds(const char* text, size_t n)
     auto nothing = [] { return PatternNeeds(); };
     for (size_t i = 0; i < n;) {
         unsigned char c = t[i];
-        size_t len = CharLen932(t, i, n);
+        size_t len = CharLength932(t, i, n);
         size_t atomEnd = 0;  // past a class atom found here
         if (c == '\\') {
             if (i + 1 >= n)

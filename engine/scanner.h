@@ -111,16 +111,4 @@ extern size_t g_nScanReadBlock;
 // ('?' for what that lacks); any other file as code page 932 bytes.
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);
 
-// The progress bar's position as if it were stepped once per line: range
-// 0..80, step 10, starting over from the bottom once a step passes the top.
-class ProgressModel {
-public:
-    void Reset(int nLow, int nHigh, int nStep, int nPos);
-    void Step(uint64_t nSteps);
-    int Pos() const { return m_nPos; }
-
-private:
-    int m_nLow = 0, m_nHigh = 100, m_nStep = 10, m_nPos = 0;
-};
-
 #endif

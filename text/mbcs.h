@@ -18,6 +18,12 @@ constexpr bool IsLeadByte932(unsigned char c) {
     return static_cast<unsigned char>(c ^ 0x20) - 0xA1u < 0x3Cu;
 }
 
+// Bytes of the character at I of the N bytes at T (I a character boundary):
+// a lead byte takes the byte after it, one at the very end stands alone.
+inline size_t CharLength932(const unsigned char* t, size_t i, size_t n) {
+    return IsLeadByte932(t[i]) && i + 1 < n ? 2 : 1;
+}
+
 // Lower-cases ASCII A-Z and every double-byte code in the folding table, in
 // place. Trail bytes are never touched on their own, so the 'A' trail of
 // U+30A2 (83 41) stays as it is. Byte length never changes.

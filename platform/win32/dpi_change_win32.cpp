@@ -17,11 +17,6 @@ const wchar_t kLayoutDpiProperty[] = L"tolvane.layoutdpi";
 // A font the platform made for the dialog, to be deleted with the next one or the window.
 const wchar_t kFontProperty[] = L"tolvane.font";
 
-struct Child {
-    HWND hWnd;
-    RECT rect;  // in the dialog's client area
-};
-
 int Property(HWND hWnd, const wchar_t* name)
 {
     return static_cast<int>(reinterpret_cast<uintptr_t>(::GetPropW(hWnd, name)));
@@ -90,13 +85,7 @@ void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested)
     int nNew = static_cast<int>(nDpi);
     if (nOld <= 0 || nNew <= 0 || nOld == nNew)
         return;
-    std::vector<Child> children;
-    for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
-        Child child = {hCtl, {}};
-        ::GetWindowRect(hCtl, &child.rect);
-        ::MapWindowPoints(HWND_DESKTOP, hDialog, reinterpret_cast<POINT*>(&child.rect), 2);
-        children.push_back(child);
-    }
+    std::vector<Win32ChildPlace> children = Win32ChildPlaces(hDialog);
     // The dialog keeps the font of its template; the controls have the one
     // the platform gave them last, if any.
     HFONT hFont = static_cast<HFONT>(::GetPropW(hDialog, kFontProperty));
@@ -111,7 +100,7 @@ void Win32RescaleDialog(HWND hDialog, UINT nDpi, const RECT* pSuggested)
     g_bRescaling = true;
     ::SetWindowPos(hDialog, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
                    pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (Child& child : children) {
+    for (Win32ChildPlace& child : children) {
         RECT& r = child.rect;
         int x = ::MulDiv(r.left, nNew, nOld), y = ::MulDiv(r.top, nNew, nOld);
         ::SetWindowPos(child.hWnd, nullptr, x, y, ::MulDiv(r.right, nNew, nOld) - x, ::MulDiv(r.bottom, nNew, nOld) - y,

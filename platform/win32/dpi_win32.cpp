@@ -47,11 +47,6 @@ int Win32ScaleFromWindow(HWND hWnd, int nPixels)
 
 namespace {
 
-struct Child {
-    HWND hWnd;
-    RECT rect;  // in the dialog's client area
-};
-
 // The width a label, check box or button needs for its one-line text in its
 // font; 0 for a control that shows no such text (an icon, a group box, a text
 // that wraps over several lines, an empty one).
@@ -97,12 +92,12 @@ int NeededWidth(HWND hCtl)
 // there is enough, else by opening a strip of the missing width at its right
 // edge, which moves what lies right of it and widens what spans it, so rows
 // and columns stay aligned. Returns how much wider the dialog must become.
-int Widen(std::vector<Child>& children, size_t i, int nNeed, int nClientWidth, int nGap)
+int Widen(std::vector<Win32ChildPlace>& children, size_t i, int nNeed, int nClientWidth, int nGap)
 {
     RECT& r = children[i].rect;
     int nMissing = nNeed - (r.right - r.left);
     long nLimit = nClientWidth - nGap;
-    for (const Child& other : children) {
+    for (const Win32ChildPlace& other : children) {
         if (&other == &children[i])
             continue;
         // A neighbour on the same row, or the frame of a group round the control.
@@ -120,7 +115,7 @@ int Widen(std::vector<Child>& children, size_t i, int nNeed, int nClientWidth, i
         return 0;
     }
     long x = r.right;
-    for (Child& other : children) {
+    for (Win32ChildPlace& other : children) {
         if (other.rect.left >= x)
             OffsetRect(&other.rect, nMissing, 0);
         else if (other.rect.right >= x)
@@ -131,15 +126,21 @@ int Widen(std::vector<Child>& children, size_t i, int nNeed, int nClientWidth, i
 
 }  // namespace
 
-void Win32FitDialog(HWND hDialog)
+std::vector<Win32ChildPlace> Win32ChildPlaces(HWND hDialog)
 {
-    std::vector<Child> children;
+    std::vector<Win32ChildPlace> children;
     for (HWND hCtl = ::GetWindow(hDialog, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
-        Child child = {hCtl, {}};
+        Win32ChildPlace child = {hCtl, {}};
         ::GetWindowRect(hCtl, &child.rect);
         ::MapWindowPoints(HWND_DESKTOP, hDialog, reinterpret_cast<POINT*>(&child.rect), 2);
         children.push_back(child);
     }
+    return children;
+}
+
+void Win32FitDialog(HWND hDialog)
+{
+    std::vector<Win32ChildPlace> children = Win32ChildPlaces(hDialog);
     RECT client;
     ::GetClientRect(hDialog, &client);
     // Two pixels at 96 dpi between a widened control and its neighbour.
@@ -149,7 +150,7 @@ void Win32FitDialog(HWND hDialog)
         if (nNeed > children[i].rect.right - children[i].rect.left)
             nGrowth += Widen(children, i, nNeed, client.right + nGrowth, nGap);
     }
-    for (const Child& child : children) {
+    for (const Win32ChildPlace& child : children) {
         RECT now;
         ::GetWindowRect(child.hWnd, &now);
         ::MapWindowPoints(HWND_DESKTOP, hDialog, reinterpret_cast<POINT*>(&now), 2);

@@ -3,6 +3,7 @@
 #define TOLVANE_PLATFORM_WIN32_INTERNAL_H
 
 #include <string>
+#include <vector>
 
 #include "platform/cstring.h"
 #include "platform/wintypes.h"
@@ -37,6 +38,14 @@ int Win32ScaleFromWindow(HWND hWnd, int nPixels);
 // as on Windows without Japanese fonts of that name), gives the dialog and
 // its controls an installed font that has it, at the same size.
 void Win32EnsureJapaneseFont(HWND hDialog);
+
+// A control of a dialog and its rectangle in the dialog's client area, for
+// the platform's own layout passes (fitting texts, a change of scale).
+struct Win32ChildPlace {
+    HWND hWnd;
+    RECT rect;
+};
+std::vector<Win32ChildPlace> Win32ChildPlaces(HWND hDialog);
 
 // Widens every label, check box and button of a dialog just made that is
 // narrower than its text in the dialog's font, moving what lies to its
