@@ -7,110 +7,69 @@
 
 namespace {
 
-// Half again rather than double: the store is the largest thing the program
-// holds, and doubling can leave nearly half of it unused.
-template <class T>
-void MakeRoom(std::vector<T>* v, size_t nExtra)
-{
-    if (v->capacity() - v->size() >= nExtra)
-        return;
-    v->reserve(std::max(v->size() + nExtra, v->capacity() + v->capacity() / 2 + 16));
-}
-
 template <class T>
 void Release(std::vector<T>* v)
 {
     std::vector<T>().swap(*v);
 }
 
-const uint32_t kNoShared = UINT32_MAX;
-
 }  // namespace
 
 void CRowStore::Clear()
 {
-    Release(&m_texts);
-    Release(&m_rows);
-    Release(&m_shared);
+    Release(&m_pieces);
+    Release(&m_firstRow);
     Release(&m_order);
+    Release(&m_appendFile);
+    m_writer = CRowWriter();
+    m_nRows = 0;
+    m_nLastPiece = 0;
     m_nSortColumn = -1;
     m_bAscending = true;
 }
 
-// Each text is its length, seven bits a byte with the top bit saying more
-// follow, then its bytes: one byte of length for a usual line.
-// Texts go into blocks that never move, each its pages touched once: a
-// buffer grown by copying would touch every page again at each growth. A
-// text longer than a block gets one of its own. The offset names the block
-// and the place in it.
-uint64_t CRowStore::Put(const char* s, size_t n)
+// A piece that goes on where the last one ends, in the same blocks and the
+// same file, joins it: rows written one at a time would otherwise each be
+// a piece.
+void CRowStore::Link(const std::vector<CRowPiece>& pieces)
 {
-    size_t need = n + 10;
-    if (m_texts.empty() || m_texts.back().capacity() - m_texts.back().size() < need) {
-        m_texts.emplace_back();
-        m_texts.back().reserve(std::max(kTextBlock, need));
+    for (const CRowPiece& piece : pieces) {
+        if (piece.nRows == 0)
+            continue;
+        size_t nFirst = m_nRows;
+        m_nRows += piece.nRows;
+        CRowPiece* last = m_pieces.empty() ? nullptr : &m_pieces.back();
+        if (last && last->texts == piece.texts && last->rows == piece.rows && last->file == piece.file &&
+            last->first + last->nRows == piece.first) {
+            last->nRows += piece.nRows;
+            last->nBytes += piece.nBytes;
+        } else {
+            m_pieces.push_back(piece);
+            m_firstRow.push_back(nFirst);
+        }
+        if (m_nSortColumn >= 0) {
+            for (size_t i = nFirst; i < m_nRows; ++i)
+                m_order.push_back(static_cast<uint32_t>(i));
+        }
     }
-    std::vector<char>& block = m_texts.back();
-    uint64_t offset = (static_cast<uint64_t>(m_texts.size() - 1) << kBlockShift) | block.size();
-    size_t rest = n;
-    while (rest >= 0x80) {
-        block.push_back(static_cast<char>((rest & 0x7F) | 0x80));
-        rest >>= 7;
-    }
-    block.push_back(static_cast<char>(rest));
-    block.insert(block.end(), s, s + n);
-    return offset;
-}
-
-const char* CRowStore::Stored(uint64_t offset, size_t* pnLength) const
-{
-    const std::vector<char>& block = m_texts[static_cast<size_t>(offset >> kBlockShift)];
-    const unsigned char* p =
-        reinterpret_cast<const unsigned char*>(block.data() + (offset & ((uint64_t(1) << kBlockShift) - 1)));
-    size_t n = 0;
-    int shift = 0;
-    while (*p & 0x80) {
-        n |= static_cast<size_t>(*p++ & 0x7F) << shift;
-        shift += 7;
-    }
-    n |= static_cast<size_t>(*p++) << shift;
-    *pnLength = n;
-    return reinterpret_cast<const char*>(p);
-}
-
-uint32_t CRowStore::PutShared(uint32_t previous, const char* s, size_t n)
-{
-    if (previous != kNoShared) {
-        size_t nPrevious;
-        const char* p = Stored(m_shared[previous], &nPrevious);
-        if (nPrevious == n && std::memcmp(p, s, n) == 0)
-            return previous;
-    }
-    MakeRoom(&m_shared, 1);
-    m_shared.push_back(Put(s, n));
-    return static_cast<uint32_t>(m_shared.size() - 1);
 }
 
 void CRowStore::Append(const char* file, size_t nFile, uint64_t nLine, uint64_t nColumn, const char* headword,
                        size_t nHeadword, const char* text, size_t nText)
 {
-    Row row;
-    row.file = PutShared(m_rows.empty() ? kNoShared : m_rows.back().file, file, nFile);
-    row.headword = PutShared(m_rows.empty() ? kNoShared : m_rows.back().headword, headword, nHeadword);
-    row.text = Put(text, nText);
-    row.line = nLine;
-    row.column = nColumn;
-    MakeRoom(&m_rows, 1);
-    m_rows.push_back(row);
-    if (m_nSortColumn >= 0) {
-        MakeRoom(&m_order, 1);
-        m_order.push_back(static_cast<uint32_t>(m_rows.size() - 1));
+    if (m_nRows == 0 || m_appendFile.size() != nFile || !std::equal(file, file + nFile, m_appendFile.begin())) {
+        m_writer.StartFile(file, nFile);
+        m_appendFile.assign(file, file + nFile);
     }
+    m_writer.Add(nLine, nColumn, headword, nHeadword, text, nText);
+    m_appended.clear();
+    m_writer.TakeInto(&m_appended);
+    Link(m_appended);
 }
 
 size_t CRowStore::Count() const
 {
-    return m_rows.size();
+    return m_nRows;
 }
 
 size_t CRowStore::WalkIndex(size_t nRow) const
@@ -118,19 +77,36 @@ size_t CRowStore::WalkIndex(size_t nRow) const
     return m_nSortColumn < 0 ? nRow : m_order[nRow];
 }
 
-const char* CRowStore::ColumnText(const Row& row, int nColumn, size_t* pnLength) const
+CRowStore::Place CRowStore::Locate(size_t nWalkIndex) const
+{
+    size_t k = m_nLastPiece;
+    if (k >= m_pieces.size() || nWalkIndex < m_firstRow[k] || nWalkIndex - m_firstRow[k] >= m_pieces[k].nRows) {
+        k = static_cast<size_t>(std::upper_bound(m_firstRow.begin(), m_firstRow.end(), nWalkIndex) -
+                                m_firstRow.begin()) - 1;
+        m_nLastPiece = k;
+    }
+    return Place{k, nWalkIndex - m_firstRow[k]};
+}
+
+const StoredRow& CRowStore::RowAt(size_t nWalkIndex) const
+{
+    Place at = Locate(nWalkIndex);
+    return m_pieces[at.nPiece].first[at.nInPiece];
+}
+
+const char* CRowStore::ColumnText(const StoredRow& row, const char* file, int nColumn, size_t* pnLength) const
 {
     switch (nColumn) {
     case kFile:
-        return Stored(m_shared[row.file], pnLength);
+        return StoredText(file, pnLength);
     case kHeadword:
-        return Stored(m_shared[row.headword], pnLength);
+        return StoredText(row.headword, pnLength);
     case kText:
-        return Stored(row.text, pnLength);
+        return StoredText(row.text, pnLength);
     case kLine: {
         char* end = m_number + sizeof(m_number);
         char* p = end;
-        uint64_t v = row.line;
+        uint64_t v = row.nLine;
         do {
             *--p = static_cast<char>('0' + v % 10);
             v /= 10;
@@ -146,7 +122,9 @@ const char* CRowStore::ColumnText(const Row& row, int nColumn, size_t* pnLength)
 
 const char* CRowStore::Text(size_t nRow, int nColumn, size_t* pnLength) const
 {
-    return ColumnText(m_rows[WalkIndex(nRow)], nColumn, pnLength);
+    Place at = Locate(WalkIndex(nRow));
+    const CRowPiece& piece = m_pieces[at.nPiece];
+    return ColumnText(piece.first[at.nInPiece], piece.file, nColumn, pnLength);
 }
 
 CString CRowStore::TextOf(size_t nRow, int nColumn) const
@@ -158,39 +136,42 @@ CString CRowStore::TextOf(size_t nRow, int nColumn) const
 
 uint64_t CRowStore::Line(size_t nRow) const
 {
-    return m_rows[WalkIndex(nRow)].line;
+    return RowAt(WalkIndex(nRow)).nLine;
 }
 
 uint64_t CRowStore::Column(size_t nRow) const
 {
-    return m_rows[WalkIndex(nRow)].column;
+    return RowAt(WalkIndex(nRow)).nColumn;
 }
 
 // Rows of one file lie next to each other and share one stored text, so each
-// stored name is ordered once and a row sorts by the rank of its name: a few
+// file is ordered once and a row sorts by the rank of its file: a few
 // thousand files make the sort of half a million rows one of numbers.
 std::vector<uint32_t> CRowStore::FileRanks() const
 {
-    // A row's file is the previous row's or a new one, so the files of
-    // distinct runs are distinct entries.
-    std::vector<uint32_t> runs;
-    for (const Row& row : m_rows) {
-        if (runs.empty() || runs.back() != row.file)
-            runs.push_back(row.file);
-    }
     auto compare = [this](uint32_t x, uint32_t y) {
         size_t nx, ny;
-        const char* px = Stored(m_shared[x], &nx);
-        const char* py = Stored(m_shared[y], &ny);
+        const char* px = StoredText(m_pieces[x].file, &nx);
+        const char* py = StoredText(m_pieces[y].file, &ny);
         return CompareLogical(px, nx, py, ny);
     };
+    // A piece whose file is the previous piece's own stored text takes its rank.
+    std::vector<uint32_t> runs;
+    for (size_t k = 0; k < m_pieces.size(); ++k) {
+        if (k == 0 || m_pieces[k].file != m_pieces[k - 1].file)
+            runs.push_back(static_cast<uint32_t>(k));
+    }
     std::sort(runs.begin(), runs.end(), [&compare](uint32_t x, uint32_t y) { return compare(x, y) < 0; });
-    std::vector<uint32_t> rank(m_shared.size());
+    std::vector<uint32_t> rank(m_pieces.size());
     uint32_t nRank = 0;
     for (size_t k = 0; k < runs.size(); ++k) {
         if (k > 0 && compare(runs[k - 1], runs[k]) != 0)
             ++nRank;
         rank[runs[k]] = nRank;
+    }
+    for (size_t k = 1; k < m_pieces.size(); ++k) {
+        if (m_pieces[k].file == m_pieces[k - 1].file)
+            rank[k] = rank[k - 1];
     }
     return rank;
 }
@@ -201,29 +182,44 @@ void CRowStore::Sort(int nColumn, bool bAscending)
 {
     if (nColumn < kFile || nColumn > kText)
         return;
-    const size_t n = m_rows.size();
+    const size_t n = m_nRows;
+    // Each row's address once, so the sort does not look for rows' pieces.
+    std::vector<const StoredRow*> rows;
+    rows.reserve(n);
+    for (const CRowPiece& piece : m_pieces) {
+        for (size_t i = 0; i < piece.nRows; ++i)
+            rows.push_back(piece.first + i);
+    }
     std::vector<uint32_t> order;
     if (nColumn == kHeadword || nColumn == kText) {
         struct Column {
-            const CRowStore* store;
-            int nColumn;
-        } column = {this, nColumn};
+            const std::vector<const StoredRow*>* rows;
+            bool bHeadword;
+        } column = {&rows, nColumn == kHeadword};
         order = SortFolded(
             n, bAscending,
             [](const void* context, uint32_t row, size_t* pnLength) {
                 const Column* c = static_cast<const Column*>(context);
-                return c->store->ColumnText(c->store->m_rows[row], c->nColumn, pnLength);
+                const StoredRow* r = (*c->rows)[row];
+                return StoredText(c->bHeadword ? r->headword : r->text, pnLength);
             },
             &column);
     } else {
-        std::vector<uint32_t> rank = nColumn == kFile ? FileRanks() : std::vector<uint32_t>();
         struct Item {
             uint64_t key;
             uint32_t row;
         };
         std::vector<Item> items(n);
-        for (size_t i = 0; i < n; ++i)
-            items[i] = {nColumn == kFile ? rank[m_rows[i].file] : m_rows[i].line, static_cast<uint32_t>(i)};
+        if (nColumn == kFile) {
+            std::vector<uint32_t> rank = FileRanks();
+            for (size_t k = 0; k < m_pieces.size(); ++k) {
+                for (size_t i = 0; i < m_pieces[k].nRows; ++i)
+                    items[m_firstRow[k] + i] = {rank[k], static_cast<uint32_t>(m_firstRow[k] + i)};
+            }
+        } else {
+            for (size_t i = 0; i < n; ++i)
+                items[i] = {rows[i]->nLine, static_cast<uint32_t>(i)};
+        }
         std::sort(items.begin(), items.end(), [bAscending](const Item& x, const Item& y) {
             if (x.key != y.key)
                 return (x.key < y.key) == bAscending;
@@ -257,10 +253,10 @@ bool CRowStore::SortAscending() const
 
 size_t CRowStore::BytesUsed() const
 {
-    // The room left in the last block is not yet touched, so it is not counted.
-    size_t n = m_texts.capacity() * sizeof(std::vector<char>);
-    for (const std::vector<char>& block : m_texts)
-        n += &block == &m_texts.back() ? block.size() : block.capacity();
-    return n + m_rows.capacity() * sizeof(Row) + m_shared.capacity() * sizeof(uint64_t) +
-           m_order.capacity() * sizeof(uint32_t);
+    // What the rows' pieces wrote; the untouched room of their blocks is not counted.
+    size_t n = m_pieces.capacity() * sizeof(CRowPiece) + m_firstRow.capacity() * sizeof(size_t) +
+               m_order.capacity() * sizeof(uint32_t);
+    for (const CRowPiece& piece : m_pieces)
+        n += piece.nBytes;
+    return n;
 }

@@ -58,11 +58,6 @@ CString WidenTabs(const char* line, size_t nLine)
 
 namespace {
 
-struct RowHeader {
-    uint64_t nLine, nColumn;
-    uint32_t nHeadword, nText;
-};
-
 // Rows a worker gathers before it hands them over: one lock per block read
 // or per this many bytes, not per row.
 const size_t kHandOverBytes = 64u << 10;
@@ -71,35 +66,12 @@ const size_t kWakeBytes = 1u << 20;
 
 }  // namespace
 
-void CFileRows::Append(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
-                       size_t nText)
-{
-    RowHeader h{nLine, nColumn, static_cast<uint32_t>(nHeadword), static_cast<uint32_t>(nText)};
-    m_packed.append(reinterpret_cast<const char*>(&h), sizeof h);
-    m_packed.append(headword, nHeadword);
-    m_packed.append(text, nText);
-    ++m_nRows;
-}
-
-void CFileRows::Append(const CFileRows& more)
-{
-    m_packed += more.m_packed;
-    m_nRows += more.m_nRows;
-}
-
-size_t CFileRows::Read(size_t at, Row* pRow) const
-{
-    RowHeader h;
-    std::memcpy(&h, m_packed.data() + at, sizeof h);
-    at += sizeof h;
-    *pRow = Row{h.nLine, h.nColumn, m_packed.data() + at, h.nHeadword, m_packed.data() + at + h.nHeadword, h.nText};
-    return at + h.nHeadword + h.nText;
-}
-
 struct CSearchEngine::State {
     struct File {
+        CString strColumn;
         FileKey key;
-        CFileRows rows;  // found and not yet out
+        std::vector<CRowPiece> rows;  // found and not yet out
+        size_t nRows = 0, nBytes = 0;
         bool bDone = false;
         bool bBinary = false;
     };
@@ -107,7 +79,8 @@ struct CSearchEngine::State {
     SearchRequest request;
     mutable std::mutex lock;
     std::condition_variable workToDo;  // workers: a file to take, or the end
-    std::condition_variable room;      // the walk and waiting workers: the window moved
+    std::condition_variable room;      // waiting workers: the window moved, or rows were taken
+    std::condition_variable listRoom;  // the walk: the window has room again
     std::condition_variable outReady;  // the window: rows to take, or the end
     // From the oldest file whose rows are not all out, in walk order; the
     // first nTaken are being read or done.
@@ -118,6 +91,7 @@ struct CSearchEngine::State {
     size_t nOutBytes = 0;
     SearchPeaks peaks;
     bool bWalkDone = false;
+    bool bWalkWaits = false;
     bool bAbandoned = false;  // no one will take rows any more
     int nRunning = 0;
     std::atomic<bool> bStop{false};
@@ -130,10 +104,14 @@ struct CSearchEngine::State {
     bool Push(const CString& strColumn, FileKey key)
     {
         std::unique_lock<std::mutex> held(lock);
-        room.wait(held, [&] { return bStop || window.size() < request.nMaxFilesAhead; });
+        if (window.size() >= request.nMaxFilesAhead) {
+            bWalkWaits = true;
+            listRoom.wait(held, [&] { return bStop || window.size() <= ResumeAt(); });
+            bWalkWaits = false;
+        }
         if (bStop)
             return false;
-        window.emplace_back(new File{std::move(key), CFileRows(strColumn)});
+        window.emplace_back(new File{strColumn, std::move(key), {}});
         peaks.nFilesAhead = std::max(peaks.nFilesAhead, window.size());
         workToDo.notify_one();
         return true;
@@ -141,28 +119,30 @@ struct CSearchEngine::State {
 
     // Rows of FILE found since the last hand-over: out at once when it is the
     // oldest, else held, waiting while the held rows are over the cap.
-    void HandOver(File* pFile, CFileRows& rows)
+    void HandOver(File* pFile, CRowWriter& writer)
     {
-        if (rows.Count() == 0)
+        size_t nRows = writer.Rows(), nBytes = writer.Bytes();
+        if (nRows == 0)
             return;
-        CString strFile = rows.FileColumn();
         std::unique_lock<std::mutex> held(lock);
         if (window.front().get() == pFile) {
             room.wait(held, [&] { return bAbandoned || nOutBytes < request.nMaxBytesAhead; });
-            nOutBytes += rows.Bytes();
+            nOutBytes += nBytes;
             peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
-            out.files.push_back(std::move(rows));
+            writer.TakeInto(&out.pieces);
+            out.nRows += nRows;
             if (nOutBytes >= WakeBytes())
                 outReady.notify_all();
         } else {
-            nHeldBytes += rows.Bytes();
+            nHeldBytes += nBytes;
             peaks.nBytesHeld = std::max(peaks.nBytesHeld, nHeldBytes);
-            pFile->rows.Append(rows);
+            writer.TakeInto(&pFile->rows);
+            pFile->nRows += nRows;
+            pFile->nBytes += nBytes;
             room.wait(held, [&] {
                 return bAbandoned || nHeldBytes < request.nMaxBytesAhead || window.front().get() == pFile;
             });
         }
-        rows = CFileRows(strFile);
     }
 
     // Moves out, under the lock, the rows of the oldest files, as far as
@@ -172,13 +152,14 @@ struct CSearchEngine::State {
         bool bMoved = false;
         while (!window.empty()) {
             File* f = window.front().get();
-            if (f->rows.Count() > 0) {
-                nHeldBytes -= f->rows.Bytes();
-                nOutBytes += f->rows.Bytes();
+            if (f->nRows > 0) {
+                nHeldBytes -= f->nBytes;
+                nOutBytes += f->nBytes;
                 peaks.nBytesOut = std::max(peaks.nBytesOut, nOutBytes);
-                CFileRows next(f->rows.FileColumn());
-                out.files.push_back(std::move(f->rows));
-                f->rows = std::move(next);
+                out.pieces.insert(out.pieces.end(), f->rows.begin(), f->rows.end());
+                out.nRows += f->nRows;
+                f->rows.clear();
+                f->nRows = f->nBytes = 0;
             }
             if (!f->bDone)
                 break;
@@ -188,10 +169,21 @@ struct CSearchEngine::State {
             --nTaken;
             bMoved = true;
         }
-        if (bMoved)
+        if (bMoved) {
             room.notify_all();
+            if (bWalkWaits && window.size() <= ResumeAt())
+                listRoom.notify_one();
+        }
         if (nOutBytes >= WakeBytes())
             outReady.notify_all();
+    }
+
+    // The walk, once the window is full, waits until a quarter of it is
+    // free: woken for every file done, it would cost two switches of thread
+    // per file.
+    size_t ResumeAt() const
+    {
+        return request.nMaxFilesAhead - std::max<size_t>(1, request.nMaxFilesAhead / 4);
     }
 
     // Rows out that wake the taker: also when a worker waits for it to take them.
@@ -199,7 +191,10 @@ struct CSearchEngine::State {
 
     class Sink : public ScanSink {
     public:
-        Sink(State& s, File* pFile) : m_s(s), m_pFile(pFile), m_rows(pFile->rows.FileColumn()) {}
+        Sink(State& s, File* pFile, CRowWriter& writer) : m_s(s), m_pFile(pFile), m_writer(writer)
+        {
+            writer.StartFile(pFile->strColumn, static_cast<size_t>(pFile->strColumn.GetLength()));
+        }
         void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
                      uint64_t nColumn) override
         {
@@ -208,27 +203,27 @@ struct CSearchEngine::State {
                 line = m_widened.data();
                 nLine = m_widened.size();
             }
-            m_rows.Append(nLineNo, nColumn, headword, nHeadword, line, nLine);
-            if (m_rows.Bytes() >= kHandOverBytes)
-                m_s.HandOver(m_pFile, m_rows);
+            m_writer.Add(nLineNo, nColumn, headword, nHeadword, line, nLine);
+            if (m_writer.Bytes() >= kHandOverBytes)
+                m_s.HandOver(m_pFile, m_writer);
         }
         void OnLines(uint64_t nLines) override
         {
             m_s.nLines += nLines;
-            m_s.HandOver(m_pFile, m_rows);
+            m_s.HandOver(m_pFile, m_writer);
         }
         void OnBinary() override { m_bBinary = true; }
         void OnGaveUp() override { ++m_s.nGaveUpLines; }
         // A pattern that backtracks for long on every line must not hold a
         // stop back until the end of its file.
         bool GoesOn() override { return !m_s.bStop; }
-        void Finish() { m_s.HandOver(m_pFile, m_rows); }
+        void Finish() { m_s.HandOver(m_pFile, m_writer); }
         bool m_bBinary = false;
 
     private:
         State& m_s;
         File* m_pFile;
-        CFileRows m_rows;
+        CRowWriter& m_writer;
         std::string m_widened;
     };
 
@@ -236,6 +231,7 @@ struct CSearchEngine::State {
     {
         ScanOptions options = request.scan;  // its own copy
         ScanBuffers buffers;
+        CRowWriter writer;  // rows of this worker's files, each piece handed over once
         for (;;) {
             File* pFile;
             {
@@ -248,7 +244,7 @@ struct CSearchEngine::State {
             CRawFile file;
             bool bBinary = false;
             if (file.Open(pFile->key)) {
-                Sink sink(*this, pFile);
+                Sink sink(*this, pFile, writer);
                 ScanFile(file, options, buffers, sink);
                 sink.Finish();
                 bBinary = sink.m_bBinary;
@@ -293,6 +289,7 @@ CSearchEngine::~CSearchEngine()
         m_p->bAbandoned = true;
         m_p->workToDo.notify_all();
         m_p->room.notify_all();
+        m_p->listRoom.notify_all();
     }
     for (std::thread& t : m_p->threads)
         t.join();
@@ -315,6 +312,7 @@ void CSearchEngine::Stop()
     m_p->bStop = true;
     m_p->workToDo.notify_all();
     m_p->room.notify_all();
+    m_p->listRoom.notify_all();
 }
 
 bool CSearchEngine::Wait(unsigned nMs)
@@ -330,8 +328,10 @@ void CSearchEngine::Take(SearchOutput* pOut)
 {
     State& s = *m_p;
     std::lock_guard<std::mutex> held(s.lock);
-    pOut->files.clear();
-    pOut->files.swap(s.out.files);
+    pOut->pieces.clear();
+    pOut->pieces.swap(s.out.pieces);
+    pOut->nRows = s.out.nRows;
+    s.out.nRows = 0;
     pOut->nBinaryFiles = s.out.nBinaryFiles;
     s.out.nBinaryFiles = 0;
     pOut->nLines = s.nLines.exchange(0);

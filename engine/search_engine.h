@@ -15,6 +15,7 @@
 
 #include "platform/cstring.h"
 #include "engine/file_mask.h"
+#include "engine/found_rows.h"
 #include "engine/scanner.h"
 
 // Most workers a search starts.
@@ -45,36 +46,6 @@ struct SearchRequest {
     size_t nMaxBytesAhead = kMaxBytesAhead;
 };
 
-// Rows of one file as they come out, in line order: its file column (the
-// path relative to the reference folder, "\" first) and each row's line and
-// column number, headword line and text with tabs widened.
-class CFileRows {
-public:
-    struct Row {
-        uint64_t nLine, nColumn;
-        const char* headword;
-        size_t nHeadword;
-        const char* text;
-        size_t nText;
-    };
-    CFileRows() = default;
-    explicit CFileRows(const CString& strFile) : m_strFile(strFile) {}
-    const CString& FileColumn() const { return m_strFile; }
-    size_t Count() const { return m_nRows; }
-    // The rows one after the other: pass 0, then what it returns, until it
-    // returns Bytes().
-    size_t Read(size_t at, Row* pRow) const;
-    size_t Bytes() const { return m_packed.size(); }
-    void Append(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
-                size_t nText);
-    void Append(const CFileRows& more);
-
-private:
-    CString m_strFile;
-    std::string m_packed;
-    size_t m_nRows = 0;
-};
-
 // The most the search held at once: files listed and not all out, and
 // bytes of rows found and not yet taken (those held for later files, and
 // those out and waiting). A worker may go over the byte cap by the rows of
@@ -87,7 +58,8 @@ struct SearchPeaks {
 
 // What has come out since the last look.
 struct SearchOutput {
-    std::vector<CFileRows> files;  // walk order; one file may come in several parts
+    std::vector<CRowPiece> pieces;  // walk order; one file's rows may come in several pieces
+    size_t nRows = 0;
     uint64_t nLines = 0;           // lines read, in any order
     int nBinaryFiles = 0;          // files left out as binary
     int nGaveUpLines = 0;          // lines on which the pattern library gave up

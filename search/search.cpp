@@ -214,16 +214,8 @@ void CSearchDlg::RunEngine(const SearchRequest& request)
         unsigned long long nSince = GetTickCount64() - m_nLastLookMs;
         bEnded = engine.Wait(nSince >= kLookIntervalMs ? 0 : static_cast<unsigned>(kLookIntervalMs - nSince));
         engine.Take(&out);
-        for (const CFileRows& file : out.files) {
-            const CString& strFile = file.FileColumn();
-            CFileRows::Row row;
-            for (size_t at = 0; at < file.Bytes();) {
-                at = file.Read(at, &row);
-                m_rows.Append(strFile, static_cast<size_t>(strFile.GetLength()), row.nLine, row.nColumn,
-                              row.headword, row.nHeadword, row.text, row.nText);
-                ++m_nHits;
-            }
-        }
+        m_rows.Link(out.pieces);
+        m_nHits += static_cast<int>(out.nRows);
         m_nBinaryFiles += out.nBinaryFiles;
         m_nGaveUpLines += out.nGaveUpLines;
         StepProgress(out.nLines, false);

@@ -30,12 +30,15 @@ struct Outcome {
 
 void Collect(const SearchOutput& out, Outcome* pOutcome)
 {
-    for (const CFileRows& file : out.files) {
-        CFileRows::Row row;
-        for (size_t at = 0; at < file.Bytes();) {
-            at = file.Read(at, &row);
-            pOutcome->rows.emplace_back(std::string(file.FileColumn()), row.nLine, row.nColumn,
-                                        std::string(row.headword, row.nHeadword), std::string(row.text, row.nText));
+    for (const CRowPiece& piece : out.pieces) {
+        size_t nFile, nHeadword, nText;
+        const char* file = StoredText(piece.file, &nFile);
+        for (size_t i = 0; i < piece.nRows; ++i) {
+            const StoredRow& row = piece.first[i];
+            const char* headword = StoredText(row.headword, &nHeadword);
+            const char* text = StoredText(row.text, &nText);
+            pOutcome->rows.emplace_back(std::string(file, nFile), row.nLine, row.nColumn,
+                                        std::string(headword, nHeadword), std::string(text, nText));
         }
     }
     pOutcome->nLines += out.nLines;

@@ -216,8 +216,18 @@ TEST(RowStore, TextsLinesAndClear) {
         {"a.txt", 0, "", "x"},
         {"a.txt", 18446744073709551615u, "h", ""},
         {"b.txt", 40, "h", std::string(20000, 'y')},
+        {"b.txt", 41, "h", std::string(CRowWriter::kTextBlock + 5, 'z')},  // a block of its own
+        {"b.txt", 42, "h", "after"},
     };
     Fill(&store, rows);
+    ASSERT_EQ(5u, store.Count());
+    for (size_t i = 3; i < 5; ++i) {
+        EXPECT_EQ(rows[i].text, std::string(store.TextOf(i, CRowStore::kText))) << i;
+        EXPECT_EQ(CString("b.txt"), store.TextOf(i, CRowStore::kFile)) << i;
+        EXPECT_EQ(CString("h"), store.TextOf(i, CRowStore::kHeadword)) << i;
+    }
+    store.Clear();
+    Fill(&store, std::vector<RowCase>(rows.begin(), rows.begin() + 3));
     ASSERT_EQ(3u, store.Count());
     EXPECT_EQ(CString("0"), store.TextOf(0, CRowStore::kLine));
     EXPECT_EQ(CString("18446744073709551615"), store.TextOf(1, CRowStore::kLine));
@@ -265,6 +275,49 @@ TEST(RowStore, FileAndHeadwordOfTheRowBeforeAreStoredOnce) {
         EXPECT_EQ(CString(longName.c_str()), shared.TextOf(i, CRowStore::kFile));
         EXPECT_EQ(CString((longName + std::to_string(i % 10)).c_str()), distinct.TextOf(i, CRowStore::kFile));
         EXPECT_EQ(CString(("line " + std::to_string(i)).c_str()), distinct.TextOf(i, CRowStore::kText));
+    }
+}
+
+// Workers write the rows of alternate files, each into blocks of its own,
+// and hand them over at any row; the list links the pieces in walk order.
+TEST(RowStore, LinksPiecesOfSeveralWriters) {
+    CRowWriter writers[2];
+    CRowStore store;
+    std::vector<RowCase> expected;
+    uint32_t seed = 7;
+    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int nFile = 0; nFile < 40; ++nFile) {
+        CRowWriter& writer = writers[nFile % 2];
+        std::string file = "dir\\file" + std::to_string(nFile);
+        writer.StartFile(file.data(), file.size());
+        size_t nRows = next() % 3000;
+        std::vector<CRowPiece> pieces;
+        for (size_t i = 0; i < nRows; ++i) {
+            RowCase row{file, i, "head" + std::to_string(i / 100), std::string(next() % 700, 'a' + nFile % 26)};
+            writer.Add(row.line, expected.size(), row.headword.data(), row.headword.size(), row.text.data(),
+                       row.text.size());
+            expected.push_back(row);
+            if (next() % 500 == 0)
+                writer.TakeInto(&pieces);
+        }
+        writer.TakeInto(&pieces);
+        store.Link(pieces);
+    }
+    ASSERT_EQ(expected.size(), store.Count());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(expected[i].file, std::string(store.TextOf(i, CRowStore::kFile))) << i;
+        ASSERT_EQ(expected[i].headword, std::string(store.TextOf(i, CRowStore::kHeadword))) << i;
+        ASSERT_EQ(expected[i].text, std::string(store.TextOf(i, CRowStore::kText))) << i;
+        ASSERT_EQ(expected[i].line, store.Line(i)) << i;
+        ASSERT_EQ(i, store.Column(i));
+    }
+    store.Sort(CRowStore::kFile, false);
+    for (size_t i = 1; i < store.Count(); ++i) {
+        size_t na, nb;
+        const char* a = store.Text(i - 1, CRowStore::kFile, &na);
+        const char* b = store.Text(i, CRowStore::kFile, &nb);
+        int c = CompareLogical(a, na, b, nb);
+        ASSERT_TRUE(c > 0 || (c == 0 && store.Column(i - 1) < store.Column(i))) << i;
     }
 }
 
