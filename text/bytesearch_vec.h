@@ -23,10 +23,9 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
         f[i] = Ops::Splat(static_cast<char>(first.values[i < first.count ? i : 0]));
         l[i] = Ops::Splat(static_cast<char>(last.values[i < last.count ? i : 0]));
     }
-    size_t i = 0;
-    for (; i + m - 1 + width <= n; i += width) {
-        Vec a = Ops::Load(hay + i);
-        Vec b = Ops::Load(hay + i + m - 1);
+    auto candidates = [&](size_t at) {
+        Vec a = Ops::Load(hay + at);
+        Vec b = Ops::Load(hay + at + m - 1);
         Vec ma = Ops::Eq(a, f[0]), mb = Ops::Eq(b, l[0]);
         for (int k = 1; k < first.count; ++k)
             ma = Ops::Or(ma, Ops::Eq(a, f[k]));
@@ -34,8 +33,21 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
             mb = Ops::Or(mb, Ops::Eq(b, l[k]));
         Vec both = Ops::And(ma, mb);
         if (midPos)
-            both = Ops::And(both, Ops::Eq(Ops::Load(hay + i + midPos), md));
-        unsigned mask = Ops::Mask(both);
+            both = Ops::And(both, Ops::Eq(Ops::Load(hay + at + midPos), md));
+        return both;
+    };
+    size_t i = 0;
+    // Two vectors a round and one test of both: candidates are rare, and the
+    // loop's own steps cost as much as the compares.
+    for (; i + width + m - 1 + width <= n; i += 2 * width) {
+        Vec c0 = candidates(i), c1 = candidates(i + width);
+        if (Ops::Mask(Ops::Or(c0, c1))) {
+            unsigned mask = Ops::Mask(c0);
+            return mask ? hay + i + __builtin_ctz(mask) : hay + i + width + __builtin_ctz(Ops::Mask(c1));
+        }
+    }
+    for (; i + m - 1 + width <= n; i += width) {
+        unsigned mask = Ops::Mask(candidates(i));
         if (mask)
             return hay + i + __builtin_ctz(mask);
     }
