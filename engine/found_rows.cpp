@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/memory.h"
+
 const char* StoredText(const char* p, size_t* pnLength)
 {
     const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
@@ -24,6 +26,13 @@ namespace {
 const size_t kLengthRoom = 10;
 
 }  // namespace
+
+CRowBlock::CRowBlock(size_t nBytes) : m_data(static_cast<char*>(AllocateBlock(nBytes))), m_nBytes(nBytes) {}
+
+CRowBlock::~CRowBlock()
+{
+    FreeBlock(m_data, m_nBytes);
+}
 
 void CRowWriter::StartFile(const char* file, size_t nFile)
 {
@@ -66,7 +75,14 @@ void CRowWriter::ClosePiece()
 void CRowWriter::NewTextBlock(size_t nAtLeast)
 {
     ClosePiece();
-    m_texts = std::make_shared<CRowBlock>(std::max(kTextBlock, nAtLeast));
+    // A text longer than a block gets one of its own, and the next block
+    // is the size it would have been.
+    size_t nBytes = m_nNextText;
+    if (nAtLeast > nBytes)
+        nBytes = (nAtLeast + kFirstBlock - 1) / kFirstBlock * kFirstBlock;
+    else
+        m_nNextText = std::min(kTextBlock, m_nNextText * 2);
+    m_texts = std::make_shared<CRowBlock>(nBytes);
     m_nTextsUsed = 0;
     m_storedFile = nullptr;
     m_headword = nullptr;
@@ -75,9 +91,11 @@ void CRowWriter::NewTextBlock(size_t nAtLeast)
 void CRowWriter::Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
                      size_t nText)
 {
-    if (!m_rows || m_nRowsUsed == kRowBlock) {
+    if (!m_rows || m_nRowsUsed == m_nRowCapacity) {
         ClosePiece();
-        m_rows = std::make_shared<CRowBlock>(kRowBlock * sizeof(StoredRow));
+        m_nRowCapacity = m_nNextRows;
+        m_nNextRows = std::min(kRowBlock, m_nNextRows * 2);
+        m_rows = std::make_shared<CRowBlock>(m_nRowCapacity * sizeof(StoredRow));
         m_nRowsUsed = 0;
     }
     // The most this row may write: the file and headword as if new.

@@ -28,12 +28,15 @@ static_assert(sizeof(StoredRow) <= 32, "a row's bookkeeping is meant to stay wit
 // Memory that neither moves nor grows. Its pages cost only once written.
 class CRowBlock {
 public:
-    explicit CRowBlock(size_t nBytes) : m_data(new char[nBytes]), m_nBytes(nBytes) {}
-    char* Data() const { return m_data.get(); }
+    explicit CRowBlock(size_t nBytes);
+    ~CRowBlock();
+    CRowBlock(const CRowBlock&) = delete;
+    CRowBlock& operator=(const CRowBlock&) = delete;
+    char* Data() const { return m_data; }
     size_t Size() const { return m_nBytes; }
 
 private:
-    std::unique_ptr<char[]> m_data;
+    char* m_data;
     size_t m_nBytes;
 };
 
@@ -54,8 +57,12 @@ struct CRowPiece {
 // writes on.
 class CRowWriter {
 public:
-    static constexpr size_t kTextBlock = 1u << 20;
-    static constexpr size_t kRowBlock = 32768;  // rows
+    // A writer's first blocks are small, so a search that finds a few rows
+    // holds little; each next block is twice the last, up to these sizes
+    // (one large page each).
+    static constexpr size_t kFirstBlock = 64u << 10;
+    static constexpr size_t kTextBlock = 2u << 20;
+    static constexpr size_t kRowBlock = kTextBlock / sizeof(StoredRow);  // rows
 
     // The file the next rows are of: its stored text is written with its
     // first row.
@@ -76,6 +83,8 @@ private:
 
     std::shared_ptr<CRowBlock> m_texts, m_rows;
     size_t m_nTextsUsed = 0, m_nRowsUsed = 0;
+    size_t m_nRowCapacity = 0;                // of m_rows
+    size_t m_nNextText = kFirstBlock, m_nNextRows = kFirstBlock / sizeof(StoredRow);
     std::vector<char> m_file;             // the file's path, not yet stored
     const char* m_storedFile = nullptr;   // in m_texts, once stored
     const char* m_headword = nullptr;     // the last row's, in m_texts
