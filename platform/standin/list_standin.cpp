@@ -39,10 +39,15 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwExStyle)
 
 DWORD CListCtrl::GetExtendedStyle() const { return m_hWnd->listExStyle; }
 
-int CListCtrl::GetItemCount() const { return static_cast<int>(m_hWnd->rowStates.size()); }
+int CListCtrl::GetItemCount() const { return static_cast<int>(m_hWnd->nListRows); }
 
 // The rows that stay keep their states, as a list view's do.
-void CListCtrl::SetItemCount(int nItems) { m_hWnd->rowStates.resize(static_cast<size_t>(std::max(0, nItems)), 0u); }
+void CListCtrl::SetItemCount(int nItems)
+{
+    m_hWnd->nListRows = static_cast<size_t>(std::max(0, nItems));
+    if (m_hWnd->rowStates.size() > m_hWnd->nListRows)
+        m_hWnd->rowStates.resize(m_hWnd->nListRows);
+}
 
 // As the list view does: the parent fills a buffer of the size it is given,
 // which grows until the whole text fits.
@@ -72,6 +77,7 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 BOOL CListCtrl::DeleteAllItems()
 {
     m_hWnd->rowStates.clear();
+    m_hWnd->nListRows = 0;
     return TRUE;
 }
 
@@ -93,6 +99,8 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const
 {
     const auto& states = m_hWnd->rowStates;
     UINT nWanted = (nFlags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (nFlags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
+    if (nWanted == 0)
+        return static_cast<size_t>(nItem + 1) < m_hWnd->nListRows ? nItem + 1 : -1;
     for (size_t i = static_cast<size_t>(nItem + 1); i < states.size(); ++i)
         if ((states[i] & nWanted) == nWanted)
             return static_cast<int>(i);
@@ -102,7 +110,7 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const
 UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
 {
     const auto& states = m_hWnd->rowStates;
-    if (nItem < 0 || nItem >= static_cast<int>(states.size()))
+    if (nItem < 0 || static_cast<size_t>(nItem) >= states.size())
         return 0;
     return states[static_cast<size_t>(nItem)] & nMask;
 }
@@ -110,8 +118,11 @@ UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
 {
     auto& states = m_hWnd->rowStates;
-    if (nItem < -1 || nItem >= static_cast<int>(states.size()))
+    if (nItem < -1 || nItem >= GetItemCount())
         return FALSE;
+    size_t nNeeded = nItem == -1 ? m_hWnd->nListRows : static_cast<size_t>(nItem) + 1;
+    if (states.size() < nNeeded && (nState & nMask) != 0)
+        states.resize(nNeeded, 0u);
     // One row at most has the focus.
     if (nMask & nState & LVIS_FOCUSED)
         for (UINT& s : states)
@@ -127,7 +138,7 @@ int CListCtrl::HitTest(POINT pt) const
     if (pt.x < 0 || pt.x >= m_hWnd->cx || pt.y < kStandinHeaderHeight || pt.y >= m_hWnd->cy)
         return -1;
     long n = (pt.y - kStandinHeaderHeight) / kStandinRowHeight;
-    return n < static_cast<long>(m_hWnd->rowStates.size()) ? static_cast<int>(n) : -1;
+    return n < static_cast<long>(m_hWnd->nListRows) ? static_cast<int>(n) : -1;
 }
 
 BOOL CListCtrl::GetItemRect(int nItem, RECT* pRect, UINT) const

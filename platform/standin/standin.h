@@ -38,7 +38,10 @@ struct HWND__ {
     };
     std::vector<Column> columns;
     // Owner data: the number of rows, whose texts the parent gives.
-    std::vector<UINT> rowStates;  // LVIS_SELECTED, LVIS_FOCUSED, one per row
+    // LVIS_SELECTED, LVIS_FOCUSED per row, up to the last row given one: an
+    // owner-data list of half a million rows keeps nothing per row.
+    std::vector<UINT> rowStates;
+    size_t nListRows = 0;
     std::vector<int> sortArrows;  // per column: 1 up, -1 down, 0 none
     DWORD listExStyle = 0;
     bool redraw = true;
