@@ -189,6 +189,33 @@ public:
         return false;
     }
 
+    // The last line starting at or after FROM (a line start) and before
+    // LIMIT that holds the text, found from LIMIT back: what a block leaves
+    // for the blocks after it is its last headword line, which mostly lies
+    // near its end.
+    bool LastLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine)
+    {
+        // Candidates start before HI; those from it on are ruled out.
+        for (size_t hi = limit; hi > from;) {
+            size_t span = std::min(len, hi - 1 + m_n) - from;
+            const char* hit = FindLastCandidate(data + from, span, m_n, m_first, m_last, m_midPos, m_mid);
+            if (!hit)
+                return false;
+            size_t h = static_cast<size_t>(hit - data);
+            if (!MayHoldAt(hit)) {
+                hi = h;
+                continue;
+            }
+            // The line holds the text if it does so by H: past H it has no
+            // candidate left.
+            Line line = LineAt(data, len, h);
+            if (NextLine(data, len, line.start, h + 1, pLine))
+                return true;
+            hi = line.start;
+        }
+        return false;
+    }
+
 private:
     static void AddUpperAscii(ByteSet& set, unsigned char c)
     {

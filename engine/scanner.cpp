@@ -135,7 +135,7 @@ private:
             ++m_nMatches;
         }
         // A headword line of this block may serve matches in the next ones.
-        Headword(len);
+        LastHeadword();
         if (m_bHeadInRegion)
             m_b.headword.assign(data + m_headStart, m_headLen);
         *pCounted = counted;
@@ -242,6 +242,21 @@ private:
             m_headLen = m_nextMarker.content - m_nextMarker.start;
             m_markerPos = m_nextMarker.end + 1;
             m_bNextMarker = false;
+        }
+    }
+
+    // The last headword line of the region, looked for from its end back to
+    // the last one a match took: with few matches, a forward look would
+    // read the whole region once more.
+    void LastHeadword()
+    {
+        if (!m_bMarker || m_bMarkersDone)
+            return;
+        Line line;
+        if (m_pMarker->LastLine(m_b.data.data(), m_len, m_markerPos, m_len, &line)) {
+            m_bHeadInRegion = true;
+            m_headStart = line.start;
+            m_headLen = line.content - line.start;
         }
     }
 

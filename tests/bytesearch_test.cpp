@@ -10,14 +10,19 @@
 
 namespace {
 
+// The first candidate, or with BLAST the last.
 const char* Reference(const std::string& hay, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos,
-                      char mid)
+                      char mid, bool bLast = false)
 {
+    const char* found = nullptr;
     for (size_t i = 0; i + m <= hay.size(); ++i)
         if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
-            (midPos == 0 || hay[i + midPos] == mid))
-            return hay.data() + i;
-    return nullptr;
+            (midPos == 0 || hay[i + midPos] == mid)) {
+            found = hay.data() + i;
+            if (!bLast)
+                break;
+        }
+    return found;
 }
 
 TEST(ByteSearch, CandidatesAgreeWithAPlainLoop)
@@ -41,6 +46,9 @@ TEST(ByteSearch, CandidatesAgreeWithAPlainLoop)
             EXPECT_EQ(Reference(part, m, first, last, midPos, mid),
                       FindCandidate(part.data(), part.size(), m, first, last, midPos, mid))
                 << "round " << round;
+            EXPECT_EQ(Reference(part, m, first, last, midPos, mid, true),
+                      FindLastCandidate(part.data(), part.size(), m, first, last, midPos, mid))
+                << "round " << round << ", from the end";
         }
     }
 }

@@ -10,6 +10,8 @@
 #define TOLVANE_HAVE_SSE2 1
 const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos, char mid);
+const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                  size_t midPos, char mid);
 size_t CountByteAvx2(const char* p, size_t n, char c);
 #endif
 
@@ -34,14 +36,11 @@ bool ByteSet::Has(unsigned char b) const
 namespace {
 
 #if !defined(TOLVANE_HAVE_SSE2)
-const char* FindCandidateScalar(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
-                                size_t midPos, char mid)
+bool IsCandidate(const char* hay, size_t i, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos,
+                 char mid)
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(hay);
-    for (size_t i = 0; i + m <= n; ++i)
-        if (first.Has(p[i]) && last.Has(p[i + m - 1]) && (!midPos || hay[i + midPos] == mid))
-            return hay + i;
-    return nullptr;
+    return first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
+           (!midPos || hay[i + midPos] == mid);
 }
 #endif
 
@@ -62,6 +61,12 @@ const char* FindCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet
                               size_t midPos, char mid)
 {
     return FindCandidateVec<Sse2>(hay, n, m, first, last, midPos, mid);
+}
+
+const char* FindLastCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                  size_t midPos, char mid)
+{
+    return FindLastCandidateVec<Sse2>(hay, n, m, first, last, midPos, mid);
 }
 
 size_t CountByteSse2(const char* p, size_t n, char c)
@@ -103,7 +108,26 @@ const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& fi
     return g_bAvx2 ? FindCandidateAvx2(hay, n, m, first, last, midPos, mid)
                    : FindCandidateSse2(hay, n, m, first, last, midPos, mid);
 #else
-    return FindCandidateScalar(hay, n, m, first, last, midPos, mid);
+    for (size_t i = 0; i + m <= n; ++i)
+        if (IsCandidate(hay, i, m, first, last, midPos, mid))
+            return hay + i;
+    return nullptr;
+#endif
+}
+
+const char* FindLastCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                              size_t midPos, char mid)
+{
+    if (m == 0 || m > n)
+        return nullptr;
+#ifdef TOLVANE_HAVE_SSE2
+    return g_bAvx2 ? FindLastCandidateAvx2(hay, n, m, first, last, midPos, mid)
+                   : FindLastCandidateSse2(hay, n, m, first, last, midPos, mid);
+#else
+    for (size_t i = n - m + 1; i-- > 0;)
+        if (IsCandidate(hay, i, m, first, last, midPos, mid))
+            return hay + i;
+    return nullptr;
 #endif
 }
 

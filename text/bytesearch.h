@@ -19,6 +19,10 @@ struct ByteSet {
 const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                           size_t midPos = 0, char mid = 0);
 
+// The last such position, or NULL.
+const char* FindLastCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                              size_t midPos = 0, char mid = 0);
+
 // First occurrence of NEEDLE (M bytes, M > 0) in HAY (N bytes), or NULL.
 const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m);
 

@@ -24,6 +24,11 @@ const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet
 {
     return FindCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
 }
+const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                  size_t midPos, char mid)
+{
+    return FindLastCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
+}
 size_t CountByteAvx2(const char* p, size_t n, char c)
 {
     const __m256i needle = _mm256_set1_epi8(c);

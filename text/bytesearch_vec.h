@@ -1,4 +1,4 @@
-// The vector body of FindCandidate, compiled once per instruction set: the
+// The vector bodies of FindCandidate and FindLastCandidate, compiled once per instruction set: the
 // translation unit that includes it supplies OPS (Load, Splat, Eq, Or, And,
 // Mask over one vector type) built for that instruction set.
 #ifndef TOLVANE_PLATFORM_BYTESEARCH_VEC_H
@@ -8,34 +8,58 @@
 
 #include "text/bytesearch.h"
 
+// The candidates among the vector's width of positions from AT, as a vector
+// of all-ones bytes.
+template <typename Ops>
+struct CandidateTest {
+    typedef typename Ops::Vec Vec;
+    CandidateTest(const char* hay, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos, char mid)
+        : hay(hay), m(m), nFirst(first.count), nLast(last.count), midPos(midPos), md(Ops::Splat(mid))
+    {
+        for (int i = 0; i < 4; ++i) {
+            f[i] = Ops::Splat(static_cast<char>(first.values[i < first.count ? i : 0]));
+            l[i] = Ops::Splat(static_cast<char>(last.values[i < last.count ? i : 0]));
+        }
+    }
+    Vec operator()(size_t at) const
+    {
+        Vec a = Ops::Load(hay + at);
+        Vec b = Ops::Load(hay + at + m - 1);
+        Vec ma = Ops::Eq(a, f[0]), mb = Ops::Eq(b, l[0]);
+        for (int k = 1; k < nFirst; ++k)
+            ma = Ops::Or(ma, Ops::Eq(a, f[k]));
+        for (int k = 1; k < nLast; ++k)
+            mb = Ops::Or(mb, Ops::Eq(b, l[k]));
+        Vec both = Ops::And(ma, mb);
+        if (midPos)
+            both = Ops::And(both, Ops::Eq(Ops::Load(hay + at + midPos), md));
+        return both;
+    }
+    const char* hay;
+    size_t m;
+    int nFirst, nLast;
+    size_t midPos;
+    Vec md, f[4], l[4];
+};
+
+inline bool IsCandidate(const char* hay, size_t i, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos,
+                        char mid)
+{
+    return first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
+           (!midPos || hay[i + midPos] == mid);
+}
+
 // Candidates are the positions where the first and the last byte of the
-// needle both fit (and the byte at MIDPOS is MID, unless MIDPOS is 0), tested a vector's width of positions at a time; the few
-// that pass are checked by the caller.
+// needle both fit (and the byte at MIDPOS is MID, unless MIDPOS is 0), tested
+// a vector's width of positions at a time; the few that pass are checked by
+// the caller.
 template <typename Ops>
 const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                              size_t midPos, char mid)
 {
     typedef typename Ops::Vec Vec;
     const size_t width = sizeof(Vec);
-    Vec f[4], l[4];
-    const Vec md = Ops::Splat(mid);
-    for (int i = 0; i < 4; ++i) {
-        f[i] = Ops::Splat(static_cast<char>(first.values[i < first.count ? i : 0]));
-        l[i] = Ops::Splat(static_cast<char>(last.values[i < last.count ? i : 0]));
-    }
-    auto candidates = [&](size_t at) {
-        Vec a = Ops::Load(hay + at);
-        Vec b = Ops::Load(hay + at + m - 1);
-        Vec ma = Ops::Eq(a, f[0]), mb = Ops::Eq(b, l[0]);
-        for (int k = 1; k < first.count; ++k)
-            ma = Ops::Or(ma, Ops::Eq(a, f[k]));
-        for (int k = 1; k < last.count; ++k)
-            mb = Ops::Or(mb, Ops::Eq(b, l[k]));
-        Vec both = Ops::And(ma, mb);
-        if (midPos)
-            both = Ops::And(both, Ops::Eq(Ops::Load(hay + at + midPos), md));
-        return both;
-    };
+    const CandidateTest<Ops> candidates(hay, m, first, last, midPos, mid);
     size_t i = 0;
     // Two vectors a round and one test of both: candidates are rare, and the
     // loop's own steps cost as much as the compares.
@@ -52,9 +76,27 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
             return hay + i + __builtin_ctz(mask);
     }
     for (; i + m <= n; ++i)
-        if (first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
-            (!midPos || hay[i + midPos] == mid))
+        if (IsCandidate(hay, i, m, first, last, midPos, mid))
             return hay + i;
+    return nullptr;
+}
+
+// The same test from the end back: the last candidate.
+template <typename Ops>
+const char* FindLastCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                 size_t midPos, char mid)
+{
+    const size_t width = sizeof(typename Ops::Vec);
+    const CandidateTest<Ops> candidates(hay, m, first, last, midPos, mid);
+    size_t end = n - m + 1;  // candidates lie before it
+    for (; end >= width; end -= width) {
+        unsigned mask = Ops::Mask(candidates(end - width));
+        if (mask)
+            return hay + end - width + (31 - __builtin_clz(mask));
+    }
+    while (end-- > 0)
+        if (IsCandidate(hay, end, m, first, last, midPos, mid))
+            return hay + end;
     return nullptr;
 }
 
