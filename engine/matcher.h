@@ -175,16 +175,20 @@ public:
             // inside a line already passed over), so the first that holds is
             // the line's first match; without case the folded line is
             // searched from its start.
+            // Without case, a candidate whose folded bytes are the text is a
+            // match when it starts a character, as with case; only a text
+            // the window cannot fold for certain has its whole line folded.
+            bool bWholeLine = m_bFold && !FoldsInWindow();
             size_t match = h, columns = 0;
-            if (m_bFold ? FoldedLineHolds(data, line, &match, &columns) : HoldsAt(data, line, h, &columns)) {
+            if (bWholeLine ? FoldedLineHolds(data, line, &match, &columns) : HoldsAt(data, line, h, &columns)) {
                 *pLine = line;
                 pLine->match = match;
                 // UTF-8 matches need no walk to be found; their columns do.
                 pLine->columns = m_bUtf8 ? Utf8Columns(data + line.start, match - line.start) : columns;
                 return true;
             }
-            // Without case the whole line has been looked at.
-            from = m_bFold ? line.end + 1 : h + 1;
+            // A folded line has been looked at whole.
+            from = bWholeLine ? line.end + 1 : h + 1;
         }
         return false;
     }
@@ -259,18 +263,24 @@ private:
             MbcsMakeLower(s, n);
     }
 
+    static constexpr size_t kFoldWindow = 64;
+
+    // Whether folding the text's length of bytes from a character boundary
+    // gives what folding the whole line gives there. Folding keeps each
+    // character's length, so it does, unless the text ends in a lone lead
+    // byte or is longer than the window.
+    bool FoldsInWindow() const { return !m_bLoneLeadLast && m_n <= kFoldWindow; }
+
     // Whether the text could stand at P: its bytes as they are, or without
-    // case folded from P on (a real match starts a character, so folding
-    // from there gives what folding the line gives).
+    // case folded from P on. When P starts a character and FoldsInWindow,
+    // it is the answer, not only a filter.
     bool MayHoldAt(const char* p)
     {
         if (!m_bFold)
             return std::memcmp(p, m_text, m_n) == 0;
-        if (m_bLoneLeadLast)
+        if (!FoldsInWindow())
             return true;
-        char window[64];
-        if (m_n > sizeof window)
-            return true;
+        char window[kFoldWindow];
         std::memcpy(window, p, m_n);
         MakeLower(window, m_n);
         return std::memcmp(window, m_text, m_n) == 0;
