@@ -81,7 +81,7 @@ void CRowWriter::NewTextBlock(size_t nAtLeast)
     if (nAtLeast > nBytes)
         nBytes = (nAtLeast + kFirstBlock - 1) / kFirstBlock * kFirstBlock;
     else
-        m_nNextText = std::min(kTextBlock, m_nNextText * 8);
+        m_nNextText = kTextBlock;
     m_texts = std::make_shared<CRowBlock>(nBytes);
     m_nTextsUsed = 0;
     m_storedFile = nullptr;
@@ -94,7 +94,7 @@ void CRowWriter::Add(uint64_t nLine, uint64_t nColumn, const char* headword, siz
     if (!m_rows || m_nRowsUsed == m_nRowCapacity) {
         ClosePiece();
         m_nRowCapacity = m_nNextRows;
-        m_nNextRows = std::min(kRowBlock, m_nNextRows * 8);
+        m_nNextRows = kRowBlock;
         m_rows = std::make_shared<CRowBlock>(m_nRowCapacity * sizeof(StoredRow));
         m_nRowsUsed = 0;
     }

@@ -58,8 +58,8 @@ struct CRowPiece {
 class CRowWriter {
 public:
     // A writer's first blocks are small, so a search that finds a few rows
-    // holds little; each next block is eight times the last, up to these
-    // sizes (one large page each), as small pages cost a fault each.
+    // holds little; the next ones are one large page each, as small pages
+    // cost a fault each.
     static constexpr size_t kFirstBlock = 64u << 10;
     static constexpr size_t kTextBlock = 2u << 20;
     static constexpr size_t kRowBlock = kTextBlock / sizeof(StoredRow);  // rows
