@@ -23,9 +23,9 @@ public:
     // Rows in walk order after the rows there are. A row linked after a sort
     // is shown below the sorted ones until the next Sort.
     void Link(const std::vector<CRowPiece>& pieces);
-    // One row, written by the store itself. TEXT is the line as the row
-    // shows it (tabs already widened). A file or headword text equal to the
-    // previous row's is stored once.
+    // One row, written by the store itself. TEXT is the line as read, its
+    // tabs widened as the row shows them. A file or headword text equal to
+    // the previous row's is stored once.
     void Append(const char* file, size_t nFile, uint64_t nLine, uint64_t nColumn, const char* headword,
                 size_t nHeadword, const char* text, size_t nText);
     size_t Count() const;

@@ -11,6 +11,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/cstring.h"
+
+// Tabs widened to four blanks, as the line column shows them and copy
+// writes them: into OUT, which has room for NLINE bytes and three more per
+// tab; returns the length.
+size_t WidenTabsTo(const char* line, size_t nLine, char* out);
+CString WidenTabs(const char* line, size_t nLine);
+
 // A text as stored: its length, seven bits a byte with the top bit saying
 // more follow, then its bytes. One byte of length for a usual line.
 const char* StoredText(const char* p, size_t* pnLength);
@@ -67,7 +75,8 @@ public:
     // The file the next rows are of: its stored text is written with its
     // first row.
     void StartFile(const char* file, size_t nFile);
-    // A headword equal to the previous row's of the same file is stored once.
+    // TEXT is the line as read: it is stored with its tabs widened. A
+    // headword equal to the previous row's of the same file is stored once.
     void Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
              size_t nText);
     size_t Rows() const { return m_nPieceRows + m_nDoneRows; }    // since the last hand-out
@@ -77,6 +86,7 @@ public:
 
 private:
     const char* Put(const char* s, size_t n);
+    const char* PutWidened(const char* s, size_t n, size_t nTabs);
     bool Room(size_t nText) const;
     void ClosePiece();
     void NewTextBlock(size_t nAtLeast);

@@ -14,7 +14,6 @@
 
 #include "engine/walk.h"
 #include "platform/files.h"
-#include "text/mbcs.h"
 
 int g_nSearchWorkers = 0;
 
@@ -24,36 +23,6 @@ int DefaultWorkerCount()
         return std::min(g_nSearchWorkers, kMaxWorkers);
     int n = static_cast<int>(std::thread::hardware_concurrency());
     return std::max(1, std::min(n, kMaxWorkers));
-}
-
-// Every tab becomes four blanks, wherever it stands. A 09 right after a lead
-// byte is that character's second byte, as Find sees it, and stays. Runs
-// without a tab are copied whole: rows come by the hundred thousand.
-void WidenTabsInto(const char* line, size_t nLine, std::string& out)
-{
-    out.clear();
-    size_t boundary = 0, copied = 0;
-    for (const char* tab = static_cast<const char*>(std::memchr(line, '\t', nLine)); tab;) {
-        size_t p = static_cast<size_t>(tab - line);
-        while (boundary < p)
-            boundary += IsLeadByte932(static_cast<unsigned char>(line[boundary])) && boundary + 1 < nLine ? 2 : 1;
-        if (boundary == p) {
-            out.append(line + copied, p - copied);
-            out += "    ";
-            copied = boundary = p + 1;
-        }
-        tab = p + 1 < nLine ? static_cast<const char*>(std::memchr(line + p + 1, '\t', nLine - p - 1)) : nullptr;
-    }
-    out.append(line + copied, nLine - copied);
-}
-
-CString WidenTabs(const char* line, size_t nLine)
-{
-    if (!std::memchr(line, '\t', nLine))
-        return CString(line, static_cast<int>(nLine));
-    std::string out;
-    WidenTabsInto(line, nLine, out);
-    return CString(out.data(), static_cast<int>(out.size()));
 }
 
 namespace {
@@ -198,11 +167,6 @@ struct CSearchEngine::State {
         void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
                      uint64_t nColumn) override
         {
-            if (std::memchr(line, '\t', nLine)) {
-                WidenTabsInto(line, nLine, m_widened);
-                line = m_widened.data();
-                nLine = m_widened.size();
-            }
             m_writer.Add(nLineNo, nColumn, headword, nHeadword, line, nLine);
             if (m_writer.Bytes() >= kHandOverBytes)
                 m_s.HandOver(m_pFile, m_writer);
@@ -224,7 +188,6 @@ struct CSearchEngine::State {
         State& m_s;
         File* m_pFile;
         CRowWriter& m_writer;
-        std::string m_widened;
     };
 
     void RunWorker()

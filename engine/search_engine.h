@@ -92,8 +92,4 @@ private:
     std::unique_ptr<State> m_p;
 };
 
-// Tabs widened to four blanks, as the line column shows them and copy writes them.
-CString WidenTabs(const char* line, size_t nLine);
-void WidenTabsInto(const char* line, size_t nLine, std::string& out);
-
 #endif
