@@ -393,10 +393,11 @@ parallel() {
     corpus main main cp932
     if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
     mkdir -p "$cache/pn"; cp "$PROBE" "$cache/pn/tolvane-probe"; local p=$cache/pn/tolvane-probe
-    local m=$cache/main/manifest.json tree=$cache/main/tree head c k mode hw ri a b t1 tn tr same
+    local m=$cache/main/manifest.json tree=$cache/main/tree head c k mode hw ri a b t1 tn tr same r1 rr rgcmd
     head=$(printf '\x81\xa1')  # ■
     machine
-    echo "native: median wall seconds (CPU seconds in brackets), peak RSS MB; default workers: $(nproc)"
+    echo "native: median wall seconds (CPU seconds in brackets), peak RSS MB; default workers: $(nproc);"
+    echo "  the three commands take turns; N/rg and N/1 are medians of the ratios within a turn"
     printf '%-24s %-16s %-16s %-16s %7s %7s  %-10s %s\n' case "N workers" "1 worker" "rg (default -j)" "N/rg" "N/1" "rows" "RSS N/1 MB"
     for c in a:ascii_few a:ja_few a:ascii_many b:ascii_few b:ja_few b:ascii_many c:ascii_few c:ja_many; do
         mode=${c%%:*}; k=${c#*:}; hw=; ri=
@@ -410,13 +411,13 @@ parallel() {
         rm -f "$cache/pn/tolvane.dat"
         "$p" "$cache/script-dump" | grep -a '^row' >"$cache/rowsn"
         same=$(cmp -s "$cache/rows1" "$cache/rowsn" && echo same || echo DIFFERENT)
-        read -r tn[0] tn[1] tn[2] < <(timeit "$p" "$cache/script")
-        read -r t1[0] t1[1] t1[2] < <(timeit env TOLVANE_WORKERS=1 "$p" "$cache/script")
-        if [[ $k == ascii* ]]; then read -r tr[0] tr[1] tr[2] < <(timeit rg -F $ri --no-ignore -a -f "$cache/needle" "$tree")
-        else read -r tr[0] tr[1] tr[2] < <(timeit rg $ri --no-ignore -a "$(rgpat "$m" "$k")" "$tree"); fi
+        # The three take turns, and the ratios are those of each turn's runs.
+        if [[ $k == ascii* ]]; then rgcmd=(rg -F $ri --no-ignore -a -f "$cache/needle" "$tree")
+        else rgcmd=(rg $ri --no-ignore -a "$(rgpat "$m" "$k")" "$tree"); fi
+        { read -r tn[0] tn[1] tn[2]; read -r t1[0] t1[1] t1[2]; read -r tr[0] tr[1] tr[2]; read -r _ r1; read -r _ rr; } \
+            < <(timeit "$p" "$cache/script" --- env TOLVANE_WORKERS=1 "$p" "$cache/script" --- "${rgcmd[@]}")
         printf '%-24s %-16s %-16s %-16s %7s %7s  %-10s %s\n' "$mode $k${hw:+ +headword}" \
-            "${tn[0]} (${tn[1]})" "${t1[0]} (${t1[1]})" "${tr[0]} (${tr[1]})" \
-            "$(awk "BEGIN{printf \"%.2f\", ${tn[0]}/${tr[0]}}")" "$(awk "BEGIN{printf \"%.2f\", ${tn[0]}/${t1[0]}}")" \
+            "${tn[0]} (${tn[1]})" "${t1[0]} (${t1[1]})" "${tr[0]} (${tr[1]})" "$rr" "$r1" \
             "$(wc -l <"$cache/rowsn") $same" "${tn[2]}/${t1[2]}"
     done
     corpus main-utf8 main utf8
@@ -424,15 +425,14 @@ parallel() {
     mkdir -p "$cache/pw"; cp "$PROBE_EXE" "$cache/pw/tolvane-probe.exe"; p=$cache/pw/tolvane-probe.exe
     wine_setup
     m=$cache/main-utf8/manifest.json
-    echo "Wine: median wall seconds of the whole run (start-up included), N workers against 1"
+    echo "Wine: median wall seconds of the whole run (start-up included), N workers against 1 (taking turns)"
     for k in ascii_few:case_on ascii_many:case_off; do
         needle "$m" "${k%:*}" >"$cache/needle"
         script "" "Z:$(echo "$cache/main-utf8/tree" | tr / '\\')\\" "$cache/needle" "" "${k#*:}"
         rm -f "$cache/pw/tolvane.dat"
-        read -r a _ < <(timeit "$repo/tools/wine-run.sh" "$p" "$cache/script")
-        read -r b _ < <(timeit env TOLVANE_WORKERS=1 "$repo/tools/wine-run.sh" "$p" "$cache/script")
-        printf '  %-22s rows %7s  N workers %7.3f s  1 worker %7.3f s  ratio %.2f\n' "$k" "$(probe_count)" "$a" "$b" \
-            "$(awk "BEGIN{print $a/$b}")"
+        { read -r a _; read -r b _; read -r _ r1; } < <(timeit "$repo/tools/wine-run.sh" "$p" "$cache/script" --- \
+            env TOLVANE_WORKERS=1 "$repo/tools/wine-run.sh" "$p" "$cache/script")
+        printf '  %-22s rows %7s  N workers %7.3f s  1 worker %7.3f s  ratio %s\n' "$k" "$(probe_count)" "$a" "$b" "$r1"
     done
 }
 
