@@ -81,7 +81,8 @@ TEST(ByteSearch, FindBytesCountByteAndFindLastByte)
 // CountByte takes bytes in rounds of four vectors, then single vectors, then
 // the last few in one compare of the vector that ends with them: every
 // length and start must count what a plain count does, also where every
-// byte is the one counted and a byte-wise count would overflow.
+// byte is the one counted and a byte-wise count would overflow. FindLastByte
+// goes back a vector at a time, then byte by byte.
 TEST(ByteSearch, CountByteAtEveryLengthAndStart)
 {
     std::string mixed;
@@ -97,6 +98,11 @@ TEST(ByteSearch, CountByteAtEveryLengthAndStart)
                 const char* p = hay->data() + start;
                 EXPECT_EQ(static_cast<size_t>(std::count(p, p + n, '\n')), CountByte(p, n, '\n'))
                     << "start " << start << ", length " << n << (hay == &all ? ", all line ends" : "");
+                std::string reversed(p, p + n);
+                std::reverse(reversed.begin(), reversed.end());
+                size_t fromEnd = reversed.find('a');
+                EXPECT_EQ(fromEnd == std::string::npos ? nullptr : p + n - 1 - fromEnd, FindLastByte(p, n, 'a'))
+                    << "start " << start << ", length " << n;
             }
         }
     }

@@ -146,11 +146,18 @@ const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m)
     return nullptr;
 }
 
-// A plain loop, the same in every build: the searches back from a match to
-// its line's start, and from a block's end to its last line end, are short
-// (an over-long line costs a few milliseconds a mebibyte).
+// The searches back from a match to its line's start, and from a block's
+// end to its last line end, are short, but there is one for every row.
 const char* FindLastByte(const char* p, size_t n, char c)
 {
+#ifdef TOLVANE_HAVE_SSE2
+    const __m128i needle = _mm_set1_epi8(c);
+    for (; n >= 16; n -= 16) {
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(Sse2::Load(p + n - 16), needle)));
+        if (mask)
+            return p + n - 16 + (31 - __builtin_clz(mask));
+    }
+#endif
     while (n > 0) {
         if (p[--n] == c)
             return p + n;
