@@ -65,18 +65,6 @@ void CWnd::DropPendingPaint() {}
 
 CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
 
-CMenu CWnd::GetSystemMenu(BOOL) const
-{
-    if (!m_hWnd || m_hWnd->parent)
-        return CMenu();
-    if (!m_hWnd->systemMenu) {
-        m_hWnd->systemMenu.reset(new HMENU__);
-        m_hWnd->systemMenu->items.push_back({MF_STRING, SC_MINIMIZE, "Minimize"});
-        m_hWnd->systemMenu->items.push_back({MF_STRING, SC_CLOSE, "Close"});
-    }
-    return CMenu(m_hWnd->systemMenu.get());
-}
-
 BOOL CWnd::IsIconic() const { return m_hWnd && m_hWnd->iconic; }
 
 void CWnd::GetClientRect(RECT* pRect) const
@@ -96,23 +84,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_hWnd->pDialog->DispatchToMessageMap(message, wParam, lParam, &result);
     return result;
 }
-
-BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* text)
-{
-    if (!m_hMenu)
-        return FALSE;
-    m_hMenu->items.push_back({nFlags, nIDNewItem, CString(text)});
-    return TRUE;
-}
-
-int CMenu::GetMenuItemCount() const { return m_hMenu ? static_cast<int>(m_hMenu->items.size()) : -1; }
-
-UINT CMenu::GetMenuItemID(int nPos) const
-{
-    return static_cast<UINT>(m_hMenu->items.at(static_cast<size_t>(nPos)).id);
-}
-
-CString CMenu::GetMenuString(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).text; }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd), m_hDC(reinterpret_cast<HDC>(pWnd->m_hWnd)), m_pPaint(nullptr) {}
 
@@ -342,30 +313,6 @@ void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)
 }
 
 short GetKeyState(int nVirtKey) { return nVirtKey == VK_CONTROL && g_standinCtrlDown ? -128 : 0; }
-
-// Popup menus
-
-UINT CMenu::GetMenuState(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).flags; }
-
-BOOL CMenu::CreatePopupMenu()
-{
-    m_hMenu = new HMENU__;
-    return TRUE;
-}
-
-BOOL CMenu::DestroyMenu()
-{
-    delete m_hMenu;
-    m_hMenu = nullptr;
-    return TRUE;
-}
-
-// Without a display nobody chooses: the menu closes with nothing chosen.
-UINT CMenu::TrackPopupMenu(UINT, int, int, CWnd*)
-{
-    AFX_POPUPMENU_OBSERVER pfn = AfxGetPopupMenuObserver();
-    return pfn ? pfn(*this) : 0;
-}
 
 // Geometry: children are placed in their parent's client area, and a dialog's
 // client area lies at a fixed place on the screen.
