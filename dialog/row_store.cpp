@@ -20,7 +20,6 @@ void CRowStore::Clear()
     Release(&m_pieces);
     Release(&m_firstRow);
     Release(&m_order);
-    Release(&m_appendFile);
     m_writer = CRowWriter();
     m_nRows = 0;
     m_nLastPiece = 0;
@@ -57,10 +56,7 @@ void CRowStore::Link(const std::vector<CRowPiece>& pieces)
 void CRowStore::Append(const char* file, size_t nFile, uint64_t nLine, uint64_t nColumn, const char* headword,
                        size_t nHeadword, const char* text, size_t nText)
 {
-    if (m_nRows == 0 || m_appendFile.size() != nFile || !std::equal(file, file + nFile, m_appendFile.begin())) {
-        m_writer.StartFile(file, nFile);
-        m_appendFile.assign(file, file + nFile);
-    }
+    m_writer.StartFile(file, nFile);
     m_writer.Add(nLine, nColumn, headword, nHeadword, text, nText);
     m_appended.clear();
     m_writer.TakeInto(&m_appended);
@@ -183,15 +179,15 @@ void CRowStore::Sort(int nColumn, bool bAscending)
     if (nColumn < kFile || nColumn > kText)
         return;
     const size_t n = m_nRows;
-    // Each row's address once, so the sort does not look for rows' pieces.
-    std::vector<const StoredRow*> rows;
-    rows.reserve(n);
-    for (const CRowPiece& piece : m_pieces) {
-        for (size_t i = 0; i < piece.nRows; ++i)
-            rows.push_back(piece.first + i);
-    }
     std::vector<uint32_t> order;
     if (nColumn == kHeadword || nColumn == kText) {
+        // Each row's address once, so the sort does not look for rows' pieces.
+        std::vector<const StoredRow*> rows;
+        rows.reserve(n);
+        for (const CRowPiece& piece : m_pieces) {
+            for (size_t i = 0; i < piece.nRows; ++i)
+                rows.push_back(piece.first + i);
+        }
         struct Column {
             const std::vector<const StoredRow*>* rows;
             bool bHeadword;
@@ -210,15 +206,12 @@ void CRowStore::Sort(int nColumn, bool bAscending)
             uint32_t row;
         };
         std::vector<Item> items(n);
-        if (nColumn == kFile) {
-            std::vector<uint32_t> rank = FileRanks();
-            for (size_t k = 0; k < m_pieces.size(); ++k) {
-                for (size_t i = 0; i < m_pieces[k].nRows; ++i)
-                    items[m_firstRow[k] + i] = {rank[k], static_cast<uint32_t>(m_firstRow[k] + i)};
+        std::vector<uint32_t> rank = nColumn == kFile ? FileRanks() : std::vector<uint32_t>();
+        for (size_t k = 0; k < m_pieces.size(); ++k) {
+            for (size_t i = 0; i < m_pieces[k].nRows; ++i) {
+                uint32_t row = static_cast<uint32_t>(m_firstRow[k] + i);
+                items[row] = {nColumn == kFile ? rank[k] : m_pieces[k].first[i].nLine, row};
             }
-        } else {
-            for (size_t i = 0; i < n; ++i)
-                items[i] = {rows[i]->nLine, static_cast<uint32_t>(i)};
         }
         std::sort(items.begin(), items.end(), [bAscending](const Item& x, const Item& y) {
             if (x.key != y.key)

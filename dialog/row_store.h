@@ -67,7 +67,6 @@ private:
     std::vector<size_t> m_firstRow;  // per piece, its first row's walk index
     size_t m_nRows = 0;
     CRowWriter m_writer;             // Append's
-    std::vector<char> m_appendFile;  // the file of Append's last row
     std::vector<CRowPiece> m_appended;
     std::vector<uint32_t> m_order;   // walk indexes in the order shown, once sorted
     int m_nSortColumn = -1;

@@ -81,6 +81,9 @@ CRowBlock::~CRowBlock()
 
 void CRowWriter::StartFile(const char* file, size_t nFile)
 {
+    // The same file again goes on with the rows written for it.
+    if (nFile == m_file.size() && std::equal(file, file + nFile, m_file.begin()))
+        return;
     ClosePiece();
     m_file.assign(file, file + nFile);
     m_storedFile = nullptr;
@@ -128,13 +131,10 @@ void CRowWriter::ClosePiece()
 void CRowWriter::NewTextBlock(size_t nAtLeast)
 {
     ClosePiece();
-    // A text longer than a block gets one of its own, and the next block
-    // is the size it would have been.
-    size_t nBytes = m_nNextText;
+    // A text longer than a block gets one of its own.
+    size_t nBytes = m_texts ? kTextBlock : kFirstBlock;
     if (nAtLeast > nBytes)
         nBytes = (nAtLeast + kFirstBlock - 1) / kFirstBlock * kFirstBlock;
-    else
-        m_nNextText = kTextBlock;
     m_texts = std::make_shared<CRowBlock>(nBytes);
     m_nTextsUsed = 0;
     m_storedFile = nullptr;
@@ -144,11 +144,10 @@ void CRowWriter::NewTextBlock(size_t nAtLeast)
 void CRowWriter::Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
                      size_t nText)
 {
-    if (!m_rows || m_nRowsUsed == m_nRowCapacity) {
+    if (!m_rows || (m_nRowsUsed + 1) * sizeof(StoredRow) > m_rows->Size()) {
         ClosePiece();
-        m_nRowCapacity = m_nNextRows;
-        m_nNextRows = kRowBlock;
-        m_rows = std::make_shared<CRowBlock>(m_nRowCapacity * sizeof(StoredRow));
+        m_rows = std::make_shared<CRowBlock>((m_rows ? kRowBlock : kFirstBlock / sizeof(StoredRow)) *
+                                             sizeof(StoredRow));
         m_nRowsUsed = 0;
     }
     size_t nTabs = std::memchr(text, '\t', nText) ? CountByte(text, nText, '\t') : 0;

@@ -73,7 +73,7 @@ public:
     static constexpr size_t kRowBlock = kTextBlock / sizeof(StoredRow);  // rows
 
     // The file the next rows are of: its stored text is written with its
-    // first row.
+    // first row. The file of the last rows goes on as it was.
     void StartFile(const char* file, size_t nFile);
     // TEXT is the line as read: it is stored with its tabs widened. A
     // headword equal to the previous row's of the same file is stored once.
@@ -93,8 +93,6 @@ private:
 
     std::shared_ptr<CRowBlock> m_texts, m_rows;
     size_t m_nTextsUsed = 0, m_nRowsUsed = 0;
-    size_t m_nRowCapacity = 0;                // of m_rows
-    size_t m_nNextText = kFirstBlock, m_nNextRows = kFirstBlock / sizeof(StoredRow);
     std::vector<char> m_file;             // the file's path, not yet stored
     const char* m_storedFile = nullptr;   // in m_texts, once stored
     const char* m_headword = nullptr;     // the last row's, in m_texts
