@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/bytesearch_vec.h"
+
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <immintrin.h>
 
-#include "text/bytesearch_vec.h"
 #define TOLVANE_HAVE_SSE2 1
 const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos, char mid);
@@ -35,14 +36,6 @@ bool ByteSet::Has(unsigned char b) const
 
 namespace {
 
-#if !defined(TOLVANE_HAVE_SSE2)
-bool IsCandidate(const char* hay, size_t i, size_t m, const ByteSet& first, const ByteSet& last, size_t midPos,
-                 char mid)
-{
-    return first.Has(static_cast<unsigned char>(hay[i])) && last.Has(static_cast<unsigned char>(hay[i + m - 1])) &&
-           (!midPos || hay[i + midPos] == mid);
-}
-#endif
 
 
 #ifdef TOLVANE_HAVE_SSE2

@@ -1,6 +1,7 @@
-// The vector bodies of FindCandidate and FindLastCandidate, compiled once per instruction set: the
-// translation unit that includes it supplies OPS (Load, Splat, Eq, Or, And,
-// Mask over one vector type) built for that instruction set.
+// The vector bodies of FindCandidate and FindLastCandidate, compiled once per
+// instruction set: the translation unit that includes it supplies OPS (Load,
+// Splat, Eq, Or, And, Mask over one vector type) built for that instruction
+// set. The test of one position serves every build, with vectors or without.
 #ifndef TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 #define TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 
