@@ -173,11 +173,10 @@ public:
             const Line line = m_line;
             // Candidates come in order from the line's start (FROM is never
             // inside a line already passed over), so the first that holds is
-            // the line's first match; without case the folded line is
-            // searched from its start.
-            // Without case, a candidate whose folded bytes are the text is a
-            // match when it starts a character, as with case; only a text
-            // the window cannot fold for certain has its whole line folded.
+            // the line's first match. Without case, a candidate whose folded
+            // bytes are the text holds when it starts a character, as with
+            // case; only a text the window cannot fold for certain has its
+            // whole line folded and searched from its start.
             bool bWholeLine = m_bFold && !FoldsInWindow();
             size_t match = h, columns = 0;
             if (bWholeLine ? FoldedLineHolds(data, line, &match, &columns) : HoldsAt(data, line, h, &columns)) {
