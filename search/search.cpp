@@ -167,8 +167,6 @@ void CSearchDlg::SearchDirectory(CString strRefText)
         }
     }
 
-    SaveSettings();
-
     if (nCase == 0) {
         strSearch.MakeLower();
         strHeadword.MakeLower();
@@ -203,10 +201,15 @@ void CSearchDlg::RunEngine(const SearchRequest& request)
 {
     // An Esc already waiting stops the search before its first file.
     KeepWindowAlive(GetTickCount64());
-    if (m_nStopRequest != kBusyGoOn)
-        return;
+    bool bGoOn = m_nStopRequest == kBusyGoOn;
     CSearchEngine engine;
-    engine.Start(request);
+    if (bGoOn)
+        engine.Start(request);
+    // Written while the engine reads: waiting for the disk to take the
+    // settings then holds no file back.
+    SaveSettings();
+    if (!bGoOn)
+        return;
     SearchOutput out;
     for (bool bEnded = false; !bEnded;) {
         if (m_nStopRequest != kBusyGoOn)

@@ -17,6 +17,20 @@ std::string Trimmed(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
+// Whether the file at PATH holds TEXT and nothing more.
+bool FileHolds(const char* path, const std::string& text)
+{
+    CRawFile file;
+    if (!file.Open(path))
+        return false;
+    std::string held;
+    char buf[4096];
+    long n;
+    while ((n = file.Read(buf, sizeof buf)) > 0 && held.size() <= text.size())
+        held.append(buf, static_cast<size_t>(n));
+    return n == 0 && held == text;
+}
+
 }  // namespace
 
 void CIniFile::Load(const char* path)
@@ -58,7 +72,9 @@ bool CIniFile::Save(const char* path) const
     std::string text = std::string(kHeading) + "\r\n";
     for (const auto& entry : m_entries)
         text += entry.first + "=" + entry.second + "\r\n";
-    return WriteFileReplacing(path, text.data(), text.size());
+    // Mostly nothing has changed since the last search: reading the small
+    // file back costs far less than writing it and waiting for the disk.
+    return FileHolds(path, text) || WriteFileReplacing(path, text.data(), text.size());
 }
 
 CString CIniFile::Get(const char* key, const char* defaultValue) const

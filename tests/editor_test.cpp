@@ -2,6 +2,7 @@
 // automatic choice among installed editors, the settings dialog, and
 // tolvane.ini, where the choice is kept.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -229,6 +230,14 @@ TEST_F(EditorTest, IniFileKeepsWhatItDoesNotKnowAndReadsDamageAsDefaults)
     CSearchDlg dlg;
     dlg.Create();
     dlg.SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);
+    EXPECT_EQ("[tolvane]\r\nFuture=yes\r\nEditorMode=command\r\nEditorCommand=b.exe\r\n", ReadFile(ini));
+    // The same choice again leaves the file as it is: a new one would come
+    // in its place under a new inode.
+    struct stat before = {}, after = {};
+    ASSERT_EQ(0, ::stat(ini.c_str(), &before));
+    dlg.SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);
+    ASSERT_EQ(0, ::stat(ini.c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino);
     EXPECT_EQ("[tolvane]\r\nFuture=yes\r\nEditorMode=command\r\nEditorCommand=b.exe\r\n", ReadFile(ini));
 }
 
