@@ -41,25 +41,20 @@ inline Line LineAt(const char* t, size_t len, size_t h)
     return line;
 }
 
-// Steps from a known character boundary B of a CP932 text ending at END up
-// to H, adding the characters stepped over to COLUMNS (each is one column in
-// a Windows editor, a tab and a double-byte character too); true when H is a
-// boundary too.
-inline bool StepTo(const unsigned char* t, size_t& b, size_t& columns, size_t h, size_t end)
+// Steps from a known character boundary B of a CP932 text up to H (short of
+// the text's end), adding the characters stepped over to COLUMNS (each is
+// one column in a Windows editor, a tab and a double-byte character too);
+// true when H is a boundary too, else B stops on the boundary after it.
+inline bool StepTo(const unsigned char* t, size_t& b, size_t& columns, size_t h)
 {
-    // Bytes less double-byte characters: a count in the walk's rarer branch
-    // only, since the walk runs on every matching line.
-    size_t from = b, doubles = 0;
-    while (b < h) {
-        if (IsLeadByte932(t[b]) && b + 1 < end) {
-            b += 2;
-            ++doubles;
-        } else {
-            ++b;
-        }
-    }
-    columns += b - from - doubles;
-    return b == h;
+    if (b >= h)
+        return b == h;
+    bool bOver = false;
+    size_t doubles = CountDoubles932(reinterpret_cast<const char*>(t) + b, h - b, &bOver);
+    size_t to = bOver ? h + 1 : h;
+    columns += to - b - doubles;
+    b = to;
+    return !bOver;
 }
 
 inline bool IsUtf8Tail(unsigned char c)
@@ -296,8 +291,7 @@ private:
             m_boundary = line.start;
             m_boundaryColumns = 0;
         }
-        bool bHolds = StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, m_boundaryColumns, h,
-                             line.content) &&
+        bool bHolds = StepTo(reinterpret_cast<const unsigned char*>(data), m_boundary, m_boundaryColumns, h) &&
                       EndsWhole(h, line.content);
         *pColumns = m_boundaryColumns;  // those before H when it holds: the walk stopped there
         return bHolds;
@@ -326,7 +320,7 @@ private:
             *pMatch = line.start + h;
             if (m_bUtf8)
                 return true;
-            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, columns, h, n) && EndsWhole(h, n)) {
+            if (StepTo(reinterpret_cast<const unsigned char*>(f), b, columns, h) && EndsWhole(h, n)) {
                 *pColumns = columns;
                 return true;
             }

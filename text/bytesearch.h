@@ -32,6 +32,12 @@ const char* FindLastByte(const char* p, size_t n, char c);
 // The first byte of 0x80 or more in the N bytes at P, or NULL.
 const char* FindHighByte(const char* p, size_t n);
 
+// The N bytes at P read as CP932 from P, a character boundary on: how many
+// double-byte characters start among them, and in *POVER whether the last
+// of those takes its second byte from beyond them. A lead byte always takes
+// the byte after it: the caller stops short of the text's last byte.
+size_t CountDoubles932(const char* p, size_t n, bool* pOver);
+
 // How many bytes C the N bytes at P hold.
 size_t CountByte(const char* p, size_t n, char c);
 
