@@ -29,15 +29,20 @@ inline Line LineAt(const char* t, size_t len, size_t h)
     Line line;
     const char* prev = FindLastByte(t, h, '\n');
     line.start = prev ? static_cast<size_t>(prev - t) + 1 : 0;
-    const void* next = std::memchr(t + h, '\n', len - h);
-    line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : len;
-    line.content = line.end;
     line.match = line.start;
     line.columns = 0;
-    if (next && line.content > line.start && t[line.content - 1] == '\r')
+    // One look from the start finds the line's end, or the NUL that ends
+    // its text sooner (a rare one: only then is the end looked for on).
+    const char* stop = FindLineStop(t + line.start, len - line.start);
+    if (stop && *stop == '\0') {
+        line.content = static_cast<size_t>(stop - t);
+        const void* next = std::memchr(stop, '\n', len - line.content);
+        line.end = next ? static_cast<size_t>(static_cast<const char*>(next) - t) : len;
+        return line;
+    }
+    line.end = line.content = stop ? static_cast<size_t>(stop - t) : len;
+    if (stop && line.content > line.start && t[line.content - 1] == '\r')
         --line.content;
-    if (const void* nul = std::memchr(t + line.start, 0, line.content - line.start))
-        line.content = static_cast<size_t>(static_cast<const char*>(nul) - t);
     return line;
 }
 

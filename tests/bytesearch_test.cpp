@@ -83,10 +83,11 @@ TEST(ByteSearch, FindBytesCountByteAndFindLastByte)
 // the last few in one compare of the vector that ends with them: every
 // length and start must count what a plain count does, also where every
 // byte is the one counted and a byte-wise count would overflow. FindLastByte
-// goes back a vector at a time, then byte by byte. CountDoubles932 reads 64
-// bytes a word, a vector at a time, then byte by byte, and a character may
-// cross from one word into the next: all must give what a walk does, also
-// in runs of lead-range bytes (second bytes in that range too).
+// goes back a vector at a time, then byte by byte, and FindLineStop forward
+// the same way. CountDoubles932 reads 64 bytes a word, a vector at a time,
+// then byte by byte, and a character may cross from one word into the
+// next: all must give what a plain loop does, also in runs of lead-range
+// bytes (second bytes in that range too).
 TEST(ByteSearch, CountByteAtEveryLengthAndStart)
 {
     std::string mixed, text;
@@ -94,11 +95,11 @@ TEST(ByteSearch, CountByteAtEveryLengthAndStart)
     for (int i = 0; i < 20000; ++i)
         mixed += (i * 7919) % 5 == 0 ? '\n' : 'a';
     std::string all(20000, '\n');
-    const char kinds[] = "\x81\x93\x9f\xe0\xfc\x80\xa0\xa1\xdf\xfd\x40\x0a";
+    const char kinds[] = "\x81\x93\x9f\xe0\xfc\x80\xa0\xa1\xdf\xfd\x40\x0a\x00";
     for (unsigned i = 0, r = 1; i < 20000; ++i) {
         r = r * 1103515245u + 12345u;
         // Long runs of lead-range bytes, as double-byte text is.
-        text += kinds[(r >> 16) % 8 < 5 ? (r >> 20) % 5 : (r >> 20) % 12];
+        text += kinds[(r >> 16) % 8 < 5 ? (r >> 20) % 5 : (r >> 20) % 13];
     }
     for (const std::string* hay : {&mixed, &all, &text}) {
         for (size_t start = 0; start < 40; ++start) {
@@ -113,6 +114,8 @@ TEST(ByteSearch, CountByteAtEveryLengthAndStart)
                 size_t fromEnd = reversed.find('a');
                 EXPECT_EQ(fromEnd == std::string::npos ? nullptr : p + n - 1 - fromEnd, FindLastByte(p, n, 'a'))
                     << "start " << start << ", length " << n;
+                const char* stop = std::find_if(p, p + n, [](char c) { return c == '\n' || c == '\0'; });
+                EXPECT_EQ(stop == p + n ? nullptr : stop, FindLineStop(p, n)) << "start " << start << ", length " << n;
                 size_t b = 0, doubles = 0;
                 for (; b < n; ++b)
                     doubles += IsLeadByte932(static_cast<unsigned char>(p[b])) ? (++b, 1) : 0;

@@ -207,6 +207,24 @@ size_t CountDoubles932(const char* p, size_t n, bool* pOver)
     return doubles;
 }
 
+const char* FindLineStop(const char* p, size_t n)
+{
+    size_t i = 0;
+#ifdef TOLVANE_HAVE_SSE2
+    const __m128i lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = Sse2::Load(p + i);
+        if (unsigned mask = Sse2::Mask(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, nul))))
+            return p + i + __builtin_ctz(mask);
+    }
+#endif
+    for (; i < n; ++i) {
+        if (p[i] == '\n' || p[i] == '\0')
+            return p + i;
+    }
+    return nullptr;
+}
+
 const char* FindHighByte(const char* p, size_t n)
 {
     size_t i = 0;

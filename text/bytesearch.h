@@ -29,6 +29,10 @@ const char* FindBytes(const char* hay, size_t n, const char* needle, size_t m);
 // Last occurrence of byte C in the N bytes at P, or NULL.
 const char* FindLastByte(const char* p, size_t n, char c);
 
+// The first LF or NUL in the N bytes at P, or NULL: where a line's text
+// ends, when it is read from the line's start.
+const char* FindLineStop(const char* p, size_t n);
+
 // The first byte of 0x80 or more in the N bytes at P, or NULL.
 const char* FindHighByte(const char* p, size_t n);
 
