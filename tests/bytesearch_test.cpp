@@ -84,7 +84,7 @@ TEST(ByteSearch, FindBytesCountByteAndFindLastByte)
 // length and start must count what a plain count does, also where every
 // byte is the one counted and a byte-wise count would overflow. FindLastByte
 // goes back a vector at a time, then byte by byte, and FindLineStop forward
-// the same way. CountDoubles932 reads 64 bytes a word, a vector at a time,
+// the same way where the processor has AVX2. CountDoubles932 reads 64 bytes a word, a vector at a time,
 // then byte by byte, and a character may cross from one word into the
 // next: all must give what a plain loop does, also in runs of lead-range
 // bytes (second bytes in that range too).

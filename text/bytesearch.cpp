@@ -15,6 +15,7 @@ const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet
 const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                                   size_t midPos, char mid);
 size_t CountByteAvx2(const char* p, size_t n, char c);
+const char* FindLineStopAvx2(const char* p, size_t n);
 #endif
 
 bool ByteSet::Add(unsigned char b)
@@ -209,16 +210,11 @@ size_t CountDoubles932(const char* p, size_t n, bool* pOver)
 
 const char* FindLineStop(const char* p, size_t n)
 {
-    size_t i = 0;
 #ifdef TOLVANE_HAVE_SSE2
-    const __m128i lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-        __m128i v = Sse2::Load(p + i);
-        if (unsigned mask = Sse2::Mask(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, nul))))
-            return p + i + __builtin_ctz(mask);
-    }
+    if (g_bAvx2)
+        return FindLineStopAvx2(p, n);
 #endif
-    for (; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         if (p[i] == '\n' || p[i] == '\0')
             return p + i;
     }

@@ -29,6 +29,21 @@ const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const Byt
 {
     return FindLastCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
 }
+const char* FindLineStopAvx2(const char* p, size_t n)
+{
+    const __m256i lf = _mm256_set1_epi8('\n'), nul = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256i v = Avx2::Load(p + i);
+        if (unsigned mask = Avx2::Mask(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, nul))))
+            return p + i + __builtin_ctz(mask);
+    }
+    for (; i < n; ++i) {
+        if (p[i] == '\n' || p[i] == '\0')
+            return p + i;
+    }
+    return nullptr;
+}
 size_t CountByteAvx2(const char* p, size_t n, char c)
 {
     const __m256i needle = _mm256_set1_epi8(c);
