@@ -6,6 +6,7 @@
 
 #include "platform/memory.h"
 #include "text/bytesearch.h"
+#include "text/mbcs.h"
 
 const char* StoredText(const char* p, size_t* pnLength)
 {
@@ -30,13 +31,9 @@ size_t WidenTabsTo(const char* line, size_t nLine, char* out)
     size_t boundary = 0, copied = 0;
     for (const char* tab = static_cast<const char*>(std::memchr(line, '\t', nLine)); tab;) {
         size_t p = static_cast<size_t>(tab - line);
-        // The tab is the line's last byte at the latest, so a lead byte
-        // before it always has its second byte.
-        bool bSecond = false;
-        if (boundary < p)
-            CountDoubles932(line + boundary, p - boundary, &bSecond);
-        boundary = bSecond ? p + 1 : p;
-        if (!bSecond) {
+        while (boundary < p)
+            boundary += IsLeadByte932(static_cast<unsigned char>(line[boundary])) && boundary + 1 < nLine ? 2 : 1;
+        if (boundary == p) {
             std::memcpy(o, line + copied, p - copied);
             o += p - copied;
             std::memcpy(o, "    ", 4);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "text/bytesearch_vec.h"
-#include "text/mbcs.h"
 
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -16,6 +15,7 @@ const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const Byt
                                   size_t midPos, char mid);
 size_t CountByteAvx2(const char* p, size_t n, char c);
 const char* FindLineStopAvx2(const char* p, size_t n);
+size_t CountDoubles932Avx2(const char* p, size_t n, bool* pOver);
 #endif
 
 bool ByteSet::Add(unsigned char b)
@@ -162,50 +162,22 @@ const char* FindLastByte(const char* p, size_t n, char c)
 
 namespace {
 
-// Bit I set when byte I of the N (at most 64) at P is in the lead-byte range.
+// Bit I set when byte I of the N (at most 64) at P is in the lead-byte range;
+// a byte at a time, where the processor has no AVX2.
 uint64_t LeadBits932(const char* p, size_t n)
 {
-    uint64_t bits = 0;
-    size_t i = 0;
-#ifdef TOLVANE_HAVE_SSE2
-    // In range when the byte, its 0x20 bit flipped, less 0xA1 is at most
-    // 0x3B: the lead ranges 0x81-0x9F and 0xE0-0xFC close up to one.
-    const __m128i flip = _mm_set1_epi8(0x20), low = _mm_set1_epi8(static_cast<char>(0xA1)),
-                  top = _mm_set1_epi8(0x3B);
-    for (; i + 16 <= n; i += 16) {
-        __m128i v = _mm_sub_epi8(_mm_xor_si128(Sse2::Load(p + i), flip), low);
-        bits |= static_cast<uint64_t>(Sse2::Mask(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v))) << i;
-    }
-#endif
-    for (; i < n; ++i)
-        bits |= static_cast<uint64_t>(IsLeadByte932(static_cast<unsigned char>(p[i]))) << i;
-    return bits;
+    return LeadBitsRest932(p, 0, n, 0);
 }
 
 }  // namespace
 
-// Every run of lead-range bytes that starts on a boundary holds a character
-// start at its even places: the byte before the run is no lead, so it ends a
-// character. Adding a run's first bit to the run clears it up to its end,
-// which picks out the runs that start at even places, and the odd ones, 64
-// bytes at a time; a character start at a word's last place makes the next
-// word's first byte a second byte.
 size_t CountDoubles932(const char* p, size_t n, bool* pOver)
 {
-    const uint64_t even = 0x5555555555555555ull;
-    size_t doubles = 0;
-    uint64_t carry = 0, starts = 0;
-    size_t k = 0;
-    for (size_t i = 0; i < n; i += k) {
-        k = n - i < 64 ? n - i : 64;
-        uint64_t lead = LeadBits932(p + i, k) & ~carry;
-        uint64_t first = lead & ~(lead << 1);
-        starts = (lead & ~(lead + (first & even)) & even) | (lead & ~(lead + (first & ~even)) & ~even);
-        doubles += static_cast<size_t>(__builtin_popcountll(starts));
-        carry = starts >> 63;
-    }
-    *pOver = n > 0 && (starts >> (k - 1) & 1);
-    return doubles;
+#ifdef TOLVANE_HAVE_SSE2
+    if (g_bAvx2)
+        return CountDoubles932Avx2(p, n, pOver);
+#endif
+    return CountDoubles932With<LeadBits932>(p, n, pOver);
 }
 
 const char* FindLineStop(const char* p, size_t n)

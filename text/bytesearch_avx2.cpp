@@ -29,6 +29,38 @@ const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const Byt
 {
     return FindLastCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
 }
+namespace {
+// Bit I set when byte I of the N (at most 64) at P is in the lead-byte range,
+// 32 bytes and then 16 at a time. In range when the byte, its 0x20 bit
+// flipped, less 0xA1 is at most 0x3B: the lead ranges 0x81-0x9F and
+// 0xE0-0xFC close up to one.
+uint64_t LeadBits932Avx2(const char* p, size_t n)
+{
+    uint64_t bits = 0;
+    size_t i = 0;
+    const __m256i flip = _mm256_set1_epi8(0x20), low = _mm256_set1_epi8(static_cast<char>(0xA1)),
+                  top = _mm256_set1_epi8(0x3B);
+    for (; i + 32 <= n; i += 32) {
+        __m256i v = _mm256_sub_epi8(_mm256_xor_si256(Avx2::Load(p + i), flip), low);
+        bits |= static_cast<uint64_t>(Avx2::Mask(_mm256_cmpeq_epi8(_mm256_min_epu8(v, top), v))) << i;
+    }
+    if (i + 16 <= n) {
+        __m128i v = _mm_sub_epi8(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)),
+                                               _mm256_castsi256_si128(flip)),
+                                 _mm256_castsi256_si128(low));
+        __m128i t = _mm256_castsi256_si128(top);
+        bits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, t), v))))
+                << i;
+        i += 16;
+    }
+    return LeadBitsRest932(p, i, n, bits);
+}
+}  // namespace
+
+size_t CountDoubles932Avx2(const char* p, size_t n, bool* pOver)
+{
+    return CountDoubles932With<LeadBits932Avx2>(p, n, pOver);
+}
 const char* FindLineStopAvx2(const char* p, size_t n)
 {
     const __m256i lf = _mm256_set1_epi8('\n'), nul = _mm256_setzero_si256();

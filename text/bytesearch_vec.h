@@ -6,8 +6,10 @@
 #define TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "text/bytesearch.h"
+#include "text/mbcs.h"
 
 // The candidates among the vector's width of positions from AT, as a vector
 // of all-ones bytes.
@@ -99,6 +101,42 @@ const char* FindLastCandidateVec(const char* hay, size_t n, size_t m, const Byte
         if (IsCandidate(hay, end, m, first, last, midPos, mid))
             return hay + end;
     return nullptr;
+}
+
+// The lead-range bits of the bytes from I to N (at most 64) at P, added to
+// BITS: what a vector's width leaves at the end.
+inline uint64_t LeadBitsRest932(const char* p, size_t i, size_t n, uint64_t bits)
+{
+    for (; i < n; ++i)
+        bits |= static_cast<uint64_t>(IsLeadByte932(static_cast<unsigned char>(p[i]))) << i;
+    return bits;
+}
+
+// CountDoubles932 over LEADBITS, which sets bit I when byte I of the K (at
+// most 64) at P is in the lead-byte range. Every run of lead-range bytes
+// that starts on a boundary holds a character start at its even places: the
+// byte before the run is no lead, so it ends a character. Adding a run's
+// first bit to the run clears it up to its end, which picks out the runs
+// that start at even places, and the odd ones, 64 bytes at a time; a
+// character start at a word's last place makes the next word's first byte a
+// second byte.
+template <uint64_t (*LeadBits)(const char*, size_t)>
+size_t CountDoubles932With(const char* p, size_t n, bool* pOver)
+{
+    const uint64_t even = 0x5555555555555555ull;
+    size_t doubles = 0;
+    uint64_t carry = 0, starts = 0;
+    size_t k = 0;
+    for (size_t i = 0; i < n; i += k) {
+        k = n - i < 64 ? n - i : 64;
+        uint64_t lead = LeadBits(p + i, k) & ~carry;
+        uint64_t first = lead & ~(lead << 1);
+        starts = (lead & ~(lead + (first & even)) & even) | (lead & ~(lead + (first & ~even)) & ~even);
+        doubles += static_cast<size_t>(__builtin_popcountll(starts));
+        carry = starts >> 63;
+    }
+    *pOver = n > 0 && (starts >> (k - 1) & 1);
+    return doubles;
 }
 
 #endif
