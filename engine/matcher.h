@@ -46,6 +46,12 @@ inline Line LineAt(const char* t, size_t len, size_t h)
     return line;
 }
 
+// The line ends a forward search has passed over: N of them before TO.
+struct LineCount {
+    size_t to;
+    uint64_t n;
+};
+
 // Steps from a known character boundary B of a CP932 text up to H (short of
 // the text's end), adding the characters stepped over to COLUMNS (each is
 // one column in a Windows editor, a tab and a double-byte character too);
@@ -148,12 +154,23 @@ public:
 
     // The first line at or after FROM holding the text at a position before
     // LIMIT, with the position of the text's first match in it; LEN is where
-    // the region's bytes end.
-    bool NextLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine)
+    // the region's bytes end. A PCOUNT that has counted up to FROM goes on
+    // with the bytes searched: to the line's start when one is found, else
+    // as far as the search went.
+    bool NextLine(const char* data, size_t len, size_t from, size_t limit, Line* pLine, LineCount* pCount = nullptr)
     {
+        if (pCount && pCount->to != from)
+            pCount = nullptr;
         while (from < limit) {
             size_t span = std::min(len - from, limit - from + m_n - 1);
-            const char* hit = FindCandidate(data + from, span, m_n, m_first, m_last, m_midPos, m_mid);
+            size_t nEnds = 0;
+            const char* hit = pCount ? FindCandidateCounting(data + from, span, m_n, m_first, m_last, m_midPos, m_mid,
+                                                             &nEnds)
+                                     : FindCandidate(data + from, span, m_n, m_first, m_last, m_midPos, m_mid);
+            if (pCount) {
+                pCount->n += nEnds;
+                pCount->to = hit ? static_cast<size_t>(hit - data) : span >= m_n ? from + span - m_n + 1 : from;
+            }
             if (!hit)
                 return false;
             size_t h = static_cast<size_t>(hit - data);
@@ -161,6 +178,7 @@ public:
             // their line found.
             if (h + m_n > len || !MayHoldAt(data + h)) {
                 from = h + 1;
+                PassOver(data, h, from, pCount);
                 continue;
             }
             // Candidates that fail on their character boundaries can come at
@@ -184,10 +202,13 @@ public:
                 pLine->match = match;
                 // UTF-8 matches need no walk to be found; their columns do.
                 pLine->columns = m_bUtf8 ? Utf8Columns(data + line.start, match - line.start) : columns;
+                if (pCount)
+                    pCount->to = line.start;  // the line has no line end before H
                 return true;
             }
             // A folded line has been looked at whole.
-            from = bWholeLine ? line.end + 1 : h + 1;
+            from = bWholeLine ? std::min(line.end + 1, len) : h + 1;
+            PassOver(data, h, from, pCount);
         }
         return false;
     }
@@ -220,6 +241,15 @@ public:
     }
 
 private:
+    // The count goes on over [H, FROM), bytes passed over without a search.
+    static void PassOver(const char* data, size_t h, size_t from, LineCount* pCount)
+    {
+        if (!pCount)
+            return;
+        pCount->n += from - h == 1 ? data[h] == '\n' : CountByte(data + h, from - h, '\n');
+        pCount->to = from;
+    }
+
     static void AddUpperAscii(ByteSet& set, unsigned char c)
     {
         if (c >= 'a' && c <= 'z')

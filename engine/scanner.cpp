@@ -119,27 +119,32 @@ private:
             m_pLiteral->Reset();
         m_pMarker->Reset();
         // Lines are counted up to each match, on from the one before, so
-        // that the region's bytes are counted once in all.
-        size_t counted = 0;
-        uint64_t nLineNo = m_nLineNo;
+        // that the region's bytes are counted once in all; the search for
+        // the text counts them as it goes where it can.
+        LineCount count = {0, 0};
         Line line;
-        for (size_t pos = 0; pos < len && NextLine(data, len, pos, &line); pos = line.end + 1) {
+        for (size_t pos = 0; pos < len && NextLine(data, len, pos, &line, &count); pos = line.end + 1) {
             Headword(line.end);
-            nLineNo += CountByte(data + counted, line.start - counted, '\n');
-            counted = line.start;
+            if (count.to < line.start)
+                count.n += CountByte(data + count.to, line.start - count.to, '\n');
+            count.to = line.start;
+            uint64_t nLineNo = m_nLineNo + count.n;
             // Only the region's first line can go on from an earlier piece.
             uint64_t nColumn = (line.start == 0 ? m_nColumnsBefore : 0) + line.columns + 1;
             Report(data + line.start, line.content - line.start,
                    m_bHeadInRegion ? data + m_headStart : m_b.headword.data(),
                    m_bHeadInRegion ? m_headLen : m_b.headword.size(), nLineNo, nColumn);
             ++m_nMatches;
+            // The search goes on after the line, and the count with it.
+            if (line.end < len)
+                count = {line.end + 1, count.n + 1};
         }
         // A headword line of this block may serve matches in the next ones.
         LastHeadword();
         if (m_bHeadInRegion)
             m_b.headword.assign(data + m_headStart, m_headLen);
-        *pCounted = counted;
-        return nLineNo - m_nLineNo;
+        *pCounted = count.to;
+        return count.n;
     }
 
     void UsePattern(const SearchPattern* pPattern)
@@ -166,10 +171,10 @@ private:
 
     // The next line at or after POS that matches. With a pattern, the lines
     // that hold its literal (or all, without one) are decoded and matched.
-    bool NextLine(const char* data, size_t len, size_t pos, Line* pLine)
+    bool NextLine(const char* data, size_t len, size_t pos, Line* pLine, LineCount* pCount)
     {
         if (!m_pPattern)
-            return m_pNeedle->NextLine(data, len, pos, len, pLine);
+            return m_pNeedle->NextLine(data, len, pos, len, pLine, pCount);
         while (pos < len) {
             if (m_pLiteral) {
                 if (!m_pLiteral->NextLine(data, len, pos, len, pLine))

@@ -44,12 +44,41 @@ TEST(ByteSearch, CandidatesAgreeWithAPlainLoop)
         char mid = alphabet[rng() % alphabet.size()];
         for (size_t from = 0; from <= hay.size(); from += 1 + rng() % 40) {
             std::string part = hay.substr(from);
-            EXPECT_EQ(Reference(part, m, first, last, midPos, mid),
-                      FindCandidate(part.data(), part.size(), m, first, last, midPos, mid))
+            const char* found = Reference(part, m, first, last, midPos, mid);
+            EXPECT_EQ(found, FindCandidate(part.data(), part.size(), m, first, last, midPos, mid)) << "round " << round;
+            size_t nEnds = 7;
+            EXPECT_EQ(found, FindCandidateCounting(part.data(), part.size(), m, first, last, midPos, mid, &nEnds));
+            size_t tested = found ? found - part.data() : part.size() + 1 > m ? part.size() + 1 - m : 0;
+            EXPECT_EQ(7 + static_cast<size_t>(std::count(part.data(), part.data() + tested, '\n')), nEnds)
                 << "round " << round;
             EXPECT_EQ(Reference(part, m, first, last, midPos, mid, true),
                       FindLastCandidate(part.data(), part.size(), m, first, last, midPos, mid))
                 << "round " << round << ", from the end";
+        }
+    }
+}
+
+// The counting search adds up its counts of a byte every 127 rounds of two
+// vectors: long runs without a candidate, up to every byte a line end.
+TEST(ByteSearch, CountingCandidatesOverLongRuns)
+{
+    const ByteSet first = {{'K'}, 1}, last = {{'2'}, 1};
+    for (size_t n : {size_t(8127), size_t(8128), size_t(8129), size_t(16256), size_t(40000)}) {
+        for (int every : {1, 3, 64}) {
+            std::string hay(n, 'x');
+            for (size_t i = 0; i < n; i += static_cast<size_t>(every))
+                hay[i] = '\n';
+            for (size_t at : {n, n - 7, n / 2}) {
+                std::string s = hay;
+                if (at + 2 <= s.size())
+                    s.replace(at, 2, "K2");
+                const char* found = at + 2 <= s.size() ? s.data() + at : nullptr;
+                size_t nEnds = 0;
+                EXPECT_EQ(found, FindCandidateCounting(s.data(), s.size(), 2, first, last, 0, 0, &nEnds));
+                const char* end = found ? found : s.data() + s.size() - 1;
+                EXPECT_EQ(static_cast<size_t>(std::count(static_cast<const char*>(s.data()), end, '\n')), nEnds)
+                    << "length " << n << ", a line end every " << every << ", candidate at " << at;
+            }
         }
     }
 }

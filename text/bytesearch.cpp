@@ -14,6 +14,8 @@ const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet
 const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                                   size_t midPos, char mid);
 size_t CountByteAvx2(const char* p, size_t n, char c);
+const char* FindCandidateCountingAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                      size_t midPos, char mid, size_t* pLineEnds);
 const char* FindLineStopAvx2(const char* p, size_t n);
 size_t CountDoubles932Avx2(const char* p, size_t n, bool* pOver);
 #endif
@@ -50,12 +52,20 @@ struct Sse2 {
     static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
     static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
     static unsigned Mask(Vec a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+    static Vec Zero() { return _mm_setzero_si128(); }
+    static Vec Sub(Vec a, Vec b) { return _mm_sub_epi8(a, b); }
+    static size_t SumBytes(Vec a)
+    {
+        __m128i sums = _mm_sad_epu8(a, _mm_setzero_si128());
+        return static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+               static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
 };
 
 const char* FindCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos, char mid)
 {
-    return FindCandidateVec<Sse2>(hay, n, m, first, last, midPos, mid);
+    return FindCandidateVec<Sse2, false>(hay, n, m, first, last, midPos, mid, nullptr);
 }
 
 const char* FindLastCandidateSse2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
@@ -74,9 +84,7 @@ size_t CountByteSse2(const char* p, size_t n, char c)
         size_t rounds = 0;
         for (; rounds < 255 && i + 16 <= n; ++rounds, i += 16)
             acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(Sse2::Load(p + i), needle));
-        __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
-        count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
-                 static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+        count += Sse2::SumBytes(acc);
     }
     for (; i < n; ++i)
         count += p[i] == c;
@@ -108,6 +116,21 @@ const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& fi
             return hay + i;
     return nullptr;
 #endif
+}
+
+// Without AVX2, the two searches one after the other.
+const char* FindCandidateCounting(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                  size_t midPos, char mid, size_t* pLineEnds)
+{
+    if (m == 0 || m > n)
+        return nullptr;
+#ifdef TOLVANE_HAVE_SSE2
+    if (g_bAvx2)
+        return FindCandidateCountingAvx2(hay, n, m, first, last, midPos, mid, pLineEnds);
+#endif
+    const char* hit = FindCandidate(hay, n, m, first, last, midPos, mid);
+    *pLineEnds += CountByte(hay, hit ? static_cast<size_t>(hit - hay) : n - m + 1, '\n');
+    return hit;
 }
 
 const char* FindLastCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,

@@ -19,6 +19,11 @@ struct ByteSet {
 const char* FindCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                           size_t midPos = 0, char mid = 0);
 
+// FindCandidate that also adds to *PLINEENDS the LF bytes before the
+// position found, or among the N - M + 1 tested when it finds none.
+const char* FindCandidateCounting(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                  size_t midPos, char mid, size_t* pLineEnds);
+
 // The last such position, or NULL.
 const char* FindLastCandidate(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos = 0, char mid = 0);

@@ -16,13 +16,26 @@ struct Avx2 {
     static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
     static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
     static unsigned Mask(Vec a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+    static Vec Zero() { return _mm256_setzero_si256(); }
+    static Vec Sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
+    static size_t SumBytes(Vec a)
+    {
+        __m256i sums = _mm256_sad_epu8(a, _mm256_setzero_si256());
+        __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+        return static_cast<size_t>(_mm_cvtsi128_si64(half) + _mm_extract_epi64(half, 1));
+    }
 };
 }  // namespace
 
 const char* FindCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                               size_t midPos, char mid)
 {
-    return FindCandidateVec<Avx2>(hay, n, m, first, last, midPos, mid);
+    return FindCandidateVec<Avx2, false>(hay, n, m, first, last, midPos, mid, nullptr);
+}
+const char* FindCandidateCountingAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
+                                      size_t midPos, char mid, size_t* pLineEnds)
+{
+    return FindCandidateVec<Avx2, true>(hay, n, m, first, last, midPos, mid, pLineEnds);
 }
 const char* FindLastCandidateAvx2(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
                                   size_t midPos, char mid)
@@ -80,11 +93,6 @@ size_t CountByteAvx2(const char* p, size_t n, char c)
 {
     const __m256i needle = _mm256_set1_epi8(c);
     size_t count = 0, i = 0;
-    auto sum = [](__m256i acc) {
-        __m256i sums = _mm256_sad_epu8(acc, _mm256_setzero_si256());
-        __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
-        return static_cast<size_t>(_mm_cvtsi128_si64(half) + _mm_extract_epi64(half, 1));
-    };
     // Four compares a round, so that the loop's own steps are paid once for
     // 128 bytes: counting goes over every byte of a file once, and the scan
     // counts the lines up to each match besides. Up to 63 rounds (252 in a
@@ -97,13 +105,13 @@ size_t CountByteAvx2(const char* p, size_t n, char c)
             acc = _mm256_sub_epi8(acc, _mm256_cmpeq_epi8(Avx2::Load(p + i + 64), needle));
             acc = _mm256_sub_epi8(acc, _mm256_cmpeq_epi8(Avx2::Load(p + i + 96), needle));
         }
-        count += sum(acc);
+        count += Avx2::SumBytes(acc);
     }
     if (i + 32 <= n) {
         __m256i acc = _mm256_setzero_si256();
         for (; i + 32 <= n; i += 32)
             acc = _mm256_sub_epi8(acc, _mm256_cmpeq_epi8(Avx2::Load(p + i), needle));
-        count += sum(acc);
+        count += Avx2::SumBytes(acc);
     }
     // The last bytes in one compare of the 32 that end with them: the scan
     // counts the lines up to each match, so short counts are common.

@@ -1,7 +1,7 @@
 // The vector bodies of FindCandidate and FindLastCandidate, compiled once per
 // instruction set: the translation unit that includes it supplies OPS (Load,
-// Splat, Eq, Or, And, Mask over one vector type) built for that instruction
-// set. The test of one position serves every build, with vectors or without.
+// Splat, Zero, Eq, Or, And, Sub, Mask and SumBytes over one vector type) built
+// for that instruction set. The test of one position serves every build, with vectors or without.
 #ifndef TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 #define TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 
@@ -55,14 +55,21 @@ inline bool IsCandidate(const char* hay, size_t i, size_t m, const ByteSet& firs
 // Candidates are the positions where the first and the last byte of the
 // needle both fit (and the byte at MIDPOS is MID, unless MIDPOS is 0), tested
 // a vector's width of positions at a time; the few that pass are checked by
-// the caller.
-template <typename Ops>
+// the caller. With PLINEENDS, the line ends among the positions passed over
+// (all that were tested when none is a candidate) are added to it: the scan
+// counts every line anyway, and these bytes are at hand.
+template <typename Ops, bool bCount>
 const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet& first, const ByteSet& last,
-                             size_t midPos, char mid)
+                             size_t midPos, char mid, size_t* pLineEnds)
 {
     typedef typename Ops::Vec Vec;
     const size_t width = sizeof(Vec);
     const CandidateTest<Ops> candidates(hay, m, first, last, midPos, mid);
+    const Vec lf = Ops::Splat('\n');
+    Vec ends = Ops::Zero();
+    size_t nEnds = 0;
+    unsigned rounds = 0;
+    auto below = [](unsigned mask, unsigned k) { return static_cast<size_t>(__builtin_popcount(mask & ((1u << k) - 1))); };
     size_t i = 0;
     // Two vectors a round and one test of both: candidates are rare, and the
     // loop's own steps cost as much as the compares.
@@ -70,17 +77,50 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
         Vec c0 = candidates(i), c1 = candidates(i + width);
         if (Ops::Mask(Ops::Or(c0, c1))) {
             unsigned mask = Ops::Mask(c0);
-            return mask ? hay + i + __builtin_ctz(mask) : hay + i + width + __builtin_ctz(Ops::Mask(c1));
+            const char* hit = mask ? hay + i + __builtin_ctz(mask) : hay + i + width + __builtin_ctz(Ops::Mask(c1));
+            if (bCount) {
+                unsigned e0 = Ops::Mask(Ops::Eq(Ops::Load(hay + i), lf));
+                unsigned k = static_cast<unsigned>(hit - hay - i);
+                nEnds += mask ? below(e0, k)
+                              : static_cast<size_t>(__builtin_popcount(e0)) +
+                                    below(Ops::Mask(Ops::Eq(Ops::Load(hay + i + width), lf)), k - width);
+                *pLineEnds += nEnds + Ops::SumBytes(ends);
+            }
+            return hit;
+        }
+        if (bCount) {
+            // Byte counts of up to 254 before they are added up.
+            ends = Ops::Sub(ends, Ops::Eq(Ops::Load(hay + i), lf));
+            ends = Ops::Sub(ends, Ops::Eq(Ops::Load(hay + i + width), lf));
+            if (++rounds == 127) {
+                nEnds += Ops::SumBytes(ends);
+                ends = Ops::Zero();
+                rounds = 0;
+            }
         }
     }
+    if (bCount)
+        nEnds += Ops::SumBytes(ends);
     for (; i + m - 1 + width <= n; i += width) {
         unsigned mask = Ops::Mask(candidates(i));
-        if (mask)
+        unsigned e = bCount ? Ops::Mask(Ops::Eq(Ops::Load(hay + i), lf)) : 0;
+        if (mask) {
+            if (bCount)
+                *pLineEnds += nEnds + below(e, static_cast<unsigned>(__builtin_ctz(mask)));
             return hay + i + __builtin_ctz(mask);
+        }
+        nEnds += bCount ? static_cast<size_t>(__builtin_popcount(e)) : 0;
     }
-    for (; i + m <= n; ++i)
-        if (IsCandidate(hay, i, m, first, last, midPos, mid))
+    for (; i + m <= n; ++i) {
+        if (IsCandidate(hay, i, m, first, last, midPos, mid)) {
+            if (bCount)
+                *pLineEnds += nEnds;
             return hay + i;
+        }
+        nEnds += bCount && hay[i] == '\n';
+    }
+    if (bCount)
+        *pLineEnds += nEnds;
     return nullptr;
 }
 
