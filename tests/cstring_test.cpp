@@ -57,50 +57,39 @@ TEST(Mbcs, MakeLowerFoldsWholeCharactersOnly) {
         const char* name;
         std::string in;
         std::string out;
+        size_t n;  // bytes folded, when fewer than all
     };
     const std::vector<Case> cases = {
-        {"ascii", "ABC xyz-09", "abc xyz-09"},
-        {"a trail is not a letter", "\x83\x41", "\x83\x41"},
-        {"letter after a", "\x83\x41" "B", "\x83\x41" "b"},
-        {"backslash trail of hyou", "Z\x95\x5c", "z\x95\x5c"},
-        {"half-width katakana is single", "\xb1" "A\xdf", "\xb1" "a\xdf"},
-        {"full-width A", "\x82\x60", "\x82\x81"},
-        {"full-width Z", "\x82\x79", "\x82\x9a"},
-        {"full-width lower stays", "\x82\x81", "\x82\x81"},
-        {"greek omega", "\x83\xb6", "\x83\xd6"},
-        {"cyrillic A", "\x84\x40", "\x84\x70"},
-        {"cyrillic IO", "\x84\x46", "\x84\x76"},
-        {"roman numeral one", "\x87\x54", "\xfa\x40"},
-        {"NEC-selected duplicate", "\xed\x40", "\xfa\x5c"},
-        {"IBM extension stays", "\xfb\x40", "\xfb\x40"},
-        {"NEC row 13 duplicate", "\x87\x90", "\x81\xe0"},
-        {"unmapped pair untouched", "\x82\x41", "\x82\x41"},
-        {"lead byte last", "A\x82", "a\x82"},
-        {"lead byte last after fold", "\x82\x60\x82", "\x82\x81\x82"},
-        {"empty", "", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Hex(c.out), Hex(Lowered(c.in))) << c.name;
-        CString s = Make(c.in);
-        EXPECT_EQ(Hex(c.out), Hex(Bytes(s.MakeLower()))) << c.name;
-    }
-}
-
-TEST(Mbcs, MakeLowerStopsAtLength) {
-    struct Case {
-        std::string in;
-        size_t n;
-        std::string out;
-    };
-    const std::vector<Case> cases = {
-        {"AB", 1, "aB"},
-        {"\x82\x60", 1, "\x82\x60"},  // the lead alone at the limit
-        {"a\x82\x60Z", 3, "a\x82\x81Z"},
+        {"ascii", "ABC xyz-09", "abc xyz-09", 0},
+        {"a trail is not a letter", "\x83\x41", "\x83\x41", 0},
+        {"letter after a", "\x83\x41" "B", "\x83\x41" "b", 0},
+        {"backslash trail of hyou", "Z\x95\x5c", "z\x95\x5c", 0},
+        {"half-width katakana is single", "\xb1" "A\xdf", "\xb1" "a\xdf", 0},
+        {"full-width A", "\x82\x60", "\x82\x81", 0},
+        {"full-width Z", "\x82\x79", "\x82\x9a", 0},
+        {"full-width lower stays", "\x82\x81", "\x82\x81", 0},
+        {"greek omega", "\x83\xb6", "\x83\xd6", 0},
+        {"cyrillic A", "\x84\x40", "\x84\x70", 0},
+        {"cyrillic IO", "\x84\x46", "\x84\x76", 0},
+        {"roman numeral one", "\x87\x54", "\xfa\x40", 0},
+        {"NEC-selected duplicate", "\xed\x40", "\xfa\x5c", 0},
+        {"IBM extension stays", "\xfb\x40", "\xfb\x40", 0},
+        {"NEC row 13 duplicate", "\x87\x90", "\x81\xe0", 0},
+        {"unmapped pair untouched", "\x82\x41", "\x82\x41", 0},
+        {"lead byte last", "A\x82", "a\x82", 0},
+        {"lead byte last after fold", "\x82\x60\x82", "\x82\x81\x82", 0},
+        {"empty", "", "", 0},
+        {"stops at its length", "AB", "aB", 1},
+        {"a lead alone at the length", "\x82\x60", "\x82\x60", 1},
+        {"a character just inside the length", "a\x82\x60Z", "a\x82\x81Z", 3},
     };
     for (const Case& c : cases) {
         std::string s = c.in;
-        MbcsMakeLower(&s[0], c.n);
-        EXPECT_EQ(Hex(c.out), Hex(s)) << Hex(c.in) << " n=" << c.n;
+        MbcsMakeLower(&s[0], c.n ? c.n : s.size());
+        EXPECT_EQ(Hex(c.out), Hex(s)) << c.name;
+        if (c.n == 0) {
+            EXPECT_EQ(Hex(c.out), Hex(Bytes(Make(c.in).MakeLower()))) << c.name;
+        }
     }
 }
 
@@ -264,45 +253,35 @@ TEST(CString, FindCountsBoundariesFromStart) {
         EXPECT_EQ(c.expected, Make(c.s).Find(c.sub, c.start)) << Hex(c.s) << "start " << c.start;
 }
 
-TEST(CString, FindCharacter) {
+// Find from a start and ReverseFind over the whole string: a byte that is
+// the second of a character is no match.
+TEST(CString, FindAndReverseFindCharacter) {
     struct Case {
         std::string s;
         char ch;
-        int start;
-        int expected;
+        int start, found, foundLast;
     };
     const std::vector<Case> cases = {
-        {"a.b.c", '.', 0, 1},
-        {"a.b.c", '.', 2, 3},
-        {"a.b.c", '.', 4, -1},
-        {"\x95\x5c\\", '\\', 0, 2},
-        {"\x83\x41" "A", 'A', 0, 2},
-        {std::string("a\0b", 3), '\0', 0, 1},
-        {"abc", 'a', 9, -1},
+        {"a.b.c", '.', 0, 1, 3},
+        {"a.b.c", '.', 2, 3, 3},
+        {"a.b.c", '.', 4, -1, 3},
+        {"\x95\x5c\\", '\\', 0, 2, 2},
+        {"\x83\x41" "A", 'A', 0, 2, 2},
+        {std::string("a\0b", 3), '\0', 0, 1, 1},
+        {"abc", 'a', 9, -1, 0},
+        {"C:\\\x83\x5c\\x.exe", '\\', 0, 2, 5},
+        {"C:\\\x83\x5c", '\\', 3, -1, 2},
+        {"C:\\\x95\x5c", '\\', 3, -1, 2},
+        {"C:\\dir\\\x83\x5c", '\\', 0, 2, 6},
+        {"abc", 'x', 0, -1, -1},
+        {"", '\\', 0, -1, -1},
+        {"\x83\x41", 'A', 0, -1, -1},
+        {"x\x83", '\x83', 0, 1, 1},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Make(c.s).Find(c.ch, c.start)) << Hex(c.s) << "start " << c.start;
-}
-
-TEST(CString, ReverseFindSkipsTrailBytes) {
-    struct Case {
-        std::string s;
-        char ch;
-        int expected;
-    };
-    const std::vector<Case> cases = {
-        {"C:\\\x83\x5c\\x.exe", '\\', 5},
-        {"C:\\\x83\x5c", '\\', 2},
-        {"C:\\\x95\x5c", '\\', 2},
-        {"C:\\dir\\\x83\x5c", '\\', 6},
-        {"a.b.c", '.', 3},
-        {"abc", 'x', -1},
-        {"", '\\', -1},
-        {"\x83\x41", 'A', -1},
-        {"x\x83", '\x83', 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Make(c.s).ReverseFind(c.ch)) << Hex(c.s);
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.found, Make(c.s).Find(c.ch, c.start)) << Hex(c.s) << "start " << c.start;
+        EXPECT_EQ(c.foundLast, Make(c.s).ReverseFind(c.ch)) << Hex(c.s);
+    }
 }
 
 TEST(CString, LeftRightMid) {
