@@ -17,18 +17,18 @@ std::string Trimmed(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
-// Whether the file at PATH holds TEXT and nothing more.
-bool FileHolds(const char* path, const std::string& text)
+// Reads the file at PATH into *PTEXT until its end, a read error, or more
+// than NMAX bytes; true when its end was reached.
+bool ReadUpTo(const char* path, size_t nMax, std::string* pText)
 {
     CRawFile file;
     if (!file.Open(path))
         return false;
-    std::string held;
     char buf[4096];
     long n;
-    while ((n = file.Read(buf, sizeof buf)) > 0 && held.size() <= text.size())
-        held.append(buf, static_cast<size_t>(n));
-    return n == 0 && held == text;
+    while ((n = file.Read(buf, sizeof buf)) > 0 && pText->size() <= nMax)
+        pText->append(buf, static_cast<size_t>(n));
+    return n == 0;
 }
 
 }  // namespace
@@ -36,16 +36,10 @@ bool FileHolds(const char* path, const std::string& text)
 void CIniFile::Load(const char* path)
 {
     m_entries.clear();
-    CRawFile file;
-    if (!file.Open(path))
-        return;
-    std::string text;
-    char buf[4096];
-    long n;
     // A settings file has no business being large: a huge one is damaged,
     // and reading on would only cost memory.
-    while ((n = file.Read(buf, sizeof buf)) > 0 && text.size() < (1u << 20))
-        text.append(buf, static_cast<size_t>(n));
+    std::string text;
+    ReadUpTo(path, (1u << 20) - 1, &text);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -74,7 +68,10 @@ bool CIniFile::Save(const char* path) const
         text += entry.first + "=" + entry.second + "\r\n";
     // Mostly nothing has changed since the last search: reading the small
     // file back costs far less than writing it and waiting for the disk.
-    return FileHolds(path, text) || WriteFileReplacing(path, text.data(), text.size());
+    std::string held;
+    if (ReadUpTo(path, text.size(), &held) && held == text)
+        return true;
+    return WriteFileReplacing(path, text.data(), text.size());
 }
 
 CString CIniFile::Get(const char* key, const char* defaultValue) const
