@@ -40,8 +40,6 @@ bool ByteSet::Has(unsigned char b) const
 
 namespace {
 
-
-
 #ifdef TOLVANE_HAVE_SSE2
 
 struct Sse2 {

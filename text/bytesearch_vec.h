@@ -1,7 +1,9 @@
-// The vector bodies of FindCandidate and FindLastCandidate, compiled once per
-// instruction set: the translation unit that includes it supplies OPS (Load,
-// Splat, Zero, Eq, Or, And, Sub, Mask and SumBytes over one vector type) built
-// for that instruction set. The test of one position serves every build, with vectors or without.
+// The vector bodies of FindCandidate and FindLastCandidate, and the bit
+// steps of CountDoubles932, compiled once per instruction set: the
+// translation unit that includes it supplies OPS (Load, Splat, Zero, Eq, Or,
+// And, Sub, Mask and SumBytes over one vector type) or a lead-bit function
+// built for that instruction set. The test of one position serves every
+// build, with vectors or without.
 #ifndef TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 #define TOLVANE_PLATFORM_BYTESEARCH_VEC_H
 
@@ -69,7 +71,10 @@ const char* FindCandidateVec(const char* hay, size_t n, size_t m, const ByteSet&
     Vec ends = Ops::Zero();
     size_t nEnds = 0;
     unsigned rounds = 0;
-    auto below = [](unsigned mask, unsigned k) { return static_cast<size_t>(__builtin_popcount(mask & ((1u << k) - 1))); };
+    // The bits of MASK below bit K (K under the vector's width).
+    auto below = [](unsigned mask, unsigned k) {
+        return static_cast<size_t>(__builtin_popcount(mask & ((1u << k) - 1)));
+    };
     size_t i = 0;
     // Two vectors a round and one test of both: candidates are rare, and the
     // loop's own steps cost as much as the compares.
