@@ -46,7 +46,6 @@ protected:
         ProbeClearDrives();
         std::filesystem::remove_all(m_root);
     }
-
     // REL starts with the drive letter ("C/a/b.txt"); names are host (raw CP932) names.
     void Folder(const std::string& rel) { std::filesystem::create_directories(m_root + "/" + rel); }
     void Put(const std::string& rel, const std::string& bytes = "hit\n")

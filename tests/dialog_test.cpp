@@ -12,7 +12,7 @@ protected:
         DialogFixture::SetUp();
         Start();
     }
-    bool Dispatch(UINT message, WPARAM wParam = 0) { return m_dlg->DispatchToMessageMap(message, wParam, 0, &m_result); }
+    bool Dispatch(UINT nMessage, WPARAM w = 0) { return m_dlg->DispatchToMessageMap(nMessage, w, 0, &m_result); }
     LRESULT m_result = 0;
 };
 std::vector<UINT> g_modalTemplates;
@@ -52,27 +52,22 @@ TEST_F(DialogTest, SystemMenuOpensTheEditorSettingsAndTheAboutBox)
     EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 2));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), menu.GetMenuItemID(n - 1));
     EXPECT_STREQ("tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...", menu.GetMenuString(n - 1));
-    const struct {
-        UINT command, opens;  // the dialog template, 0 for none
-    } cases[] = {{0x0010, IDD_ABOUTBOX}, {0x0011, IDD_ABOUTBOX}, {0x001F, IDD_ABOUTBOX}, {0x000F, 0},
-                 {0x0020, IDD_EDITOR}, {0x002F, IDD_EDITOR}, {0x0030, 0}, {SC_MINIMIZE, 0}, {0xF010, 0}};
+    const UINT cases[][2] = {{0x0010, IDD_ABOUTBOX}, {0x0011, IDD_ABOUTBOX}, {0x001F, IDD_ABOUTBOX}, {0x000F, 0},
+                             {0x0020, IDD_EDITOR}, {0x002F, IDD_EDITOR}, {0x0030, 0}, {SC_MINIMIZE, 0}, {0xF010, 0}};
     AfxSetModalObserver([](CDialog* pDlg) { g_modalTemplates.push_back(pDlg->GetTemplateID()); });
-    for (const auto& c : cases) {
+    for (const auto& c : cases) {  // the command, the dialog template it opens (0: none)
         g_modalTemplates.clear();
-        EXPECT_EQ(c.opens != 0, Dispatch(WM_SYSCOMMAND, c.command)) << std::hex << c.command;
-        EXPECT_EQ(c.opens ? std::vector<UINT>{c.opens} : std::vector<UINT>{}, g_modalTemplates) << std::hex << c.command;
+        EXPECT_EQ(c[1] != 0, Dispatch(WM_SYSCOMMAND, c[0])) << std::hex << c[0];
+        EXPECT_EQ(c[1] ? std::vector<UINT>{c[1]} : std::vector<UINT>{}, g_modalTemplates) << std::hex << c[0];
     }
-}
-
-TEST_F(DialogTest, WebSiteButtonOpensTheAddressItShowsAndStaysOpen)
-{
-    g_standinShellOpened = "";
+    // The web site button of the about box opens the address it shows, and the box stays open.
     g_modalTemplates.clear();
     AfxSetModalObserver([](CDialog* pDlg) {
         CButton(pDlg->GetDlgItem(IDC_WEBSITE)).Click();
         g_modalTemplates.push_back(pDlg->IsEnded() ? 0u : pDlg->GetTemplateID());
     });
-    CAboutDlg().DoModal();
+    g_standinShellOpened = "";
+    Dispatch(WM_SYSCOMMAND, IDM_ABOUTBOX);
     EXPECT_STREQ(kWebSiteAddress, g_standinShellOpened);
     EXPECT_EQ(std::vector<UINT>{IDD_ABOUTBOX}, g_modalTemplates);
 }
@@ -80,18 +75,17 @@ TEST_F(DialogTest, WebSiteButtonOpensTheAddressItShowsAndStaysOpen)
 // Centred with truncating division, on a background erased once per paint.
 TEST_F(DialogTest, MinimisedWindowDrawsItsIconCentred)
 {
-    const struct {
-        long width, height;
-        int x, y;
-    } cases[] = {{36, 36, 2, 2}, {35, 35, 2, 2}, {37, 37, 3, 3}, {30, 30, 0, 0}, {29, 29, -1, -1}, {100, 40, 34, 4}};
+    const int cases[][4] = {{36, 36, 2, 2}, {35, 35, 2, 2}, {37, 37, 3, 3}, {30, 30, 0, 0}, {29, 29, -1, -1},
+                            {100, 40, 34, 4}};  // client width and height, icon x and y
     HWND h = m_dlg->m_hWnd;
     h->iconic = true;
     for (const auto& c : cases) {
-        h->clientWidth = c.width;
-        h->clientHeight = c.height;
+        h->clientWidth = c[0];
+        h->clientHeight = c[1];
         int erasures = h->iconErasures;
         EXPECT_TRUE(Dispatch(WM_PAINT));
-        EXPECT_EQ((std::vector<int>{c.x, c.y, erasures + 1}), (std::vector<int>{h->iconX, h->iconY, h->iconErasures}));
+        EXPECT_EQ((std::vector<int>{c[2], c[3], erasures + 1}), (std::vector<int>{h->iconX, h->iconY, h->iconErasures}))
+            << c[0];
         EXPECT_EQ(m_dlg->m_hIcon, h->drawnIcon);
     }
     h->iconic = false;

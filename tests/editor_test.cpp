@@ -3,6 +3,8 @@
 // tolvane.ini, where the choice is kept.
 #include <sys/stat.h>
 
+#include <regex>
+
 #include "platform/command_line.h"
 #include "tests/dialog_fixture.h"
 
@@ -18,11 +20,10 @@ TEST(EditorCommand, PlaceholdersAreFilledInOnePassAndTheProgramSplitOff)
         const char* split;  // the program, "|", the parameters
     } cases[] = {
         {"\"C:\\ed\\my ed.exe\" -n%line% \"%path%\"", "C:\\d\\a.txt", 3, 5, "C:\\ed\\my ed.exe|-n3 \"C:\\d\\a.txt\""},
-        // What a replacement brings in is not read again.
-        {"ed.exe %path% %line%", "C:\\%line%\\%column%.txt", 7, 2, "ed.exe|C:\\%line%\\%column%.txt 7"},
-        {"ed.exe %column%%line%%%path%%", "p", 12, 34, "ed.exe|3412%p%"},
-        {"ed.exe %Line% %foo% 100% %", "p", 1, 1, "ed.exe|%Line% %foo% 100% %"},
-        {"ed -g \"%path%:%line%:%column%\"", "C:\\表\\ソ.txt", 5000000000ull, 1, "ed|-g \"C:\\表\\ソ.txt:5000000000:1\""},
+        {"ed %path% %line%", "C:\\%line%\\%column%.txt", 7, 2, "ed|C:\\%line%\\%column%.txt 7"},  // not read again
+        {"ed %column%%line%%%path%%", "p", 12, 34, "ed|3412%p%"},
+        {"ed %Line% %foo% 100% %", "p", 1, 1, "ed|%Line% %foo% 100% %"},
+        {"e -g \"%path%:%line%:%column%\"", "C:\\表\\ソ.txt", 5000000000ull, 1, "e|-g \"C:\\表\\ソ.txt:5000000000:1\""},
         {" \t ed.exe\t \t-x", "p", 1, 1, "ed.exe|-x"},
         {"\"C:\\open quote\\ed.exe -x", "p", 1, 1, "C:\\open quote\\ed.exe -x|"},
         {"\"\" %path%", "p", 1, 1, "|p"},
@@ -35,20 +36,23 @@ TEST(EditorCommand, PlaceholdersAreFilledInOnePassAndTheProgramSplitOff)
     }
 }
 
+const std::string kPf = "C:\\Program Files\\", kCode = "C:\\Program Files (x86)\\Microsoft VS Code\\Code.exe";
+const std::string kNpp = "\"C:\\Program Files\\Notepad++\\notepad++.exe\" -n%line% -c%column% \"%path%\"";
+
 class EditorTest : public DialogFixture {
 protected:
-    // A program at the Windows path PATH on drive C:.
-    void Install(std::string path)
+    // Programs at the Windows paths PATHS on drive C:, and no others.
+    void Install(const Lines& paths)
     {
-        std::replace(path.begin(), path.end(), '\\', '/');
-        Put("C/" + path.substr(3), "MZ");
+        std::filesystem::remove_all(m_root + "/C");
+        for (std::string path : paths)
+            Put("C/" + std::regex_replace(path.substr(3), std::regex("\\\\"), "/"), "MZ");
     }
 };
 
 // An App Paths entry first, where it names a file, then the programs folders.
 TEST_F(EditorTest, AutomaticChoiceIsTheFirstPresetInstalled)
 {
-    const std::string kPf = "C:\\Program Files\\", kCode = "C:\\Program Files (x86)\\Microsoft VS Code\\Code.exe";
     const struct {
         std::map<std::string, CString> appPaths;
         Lines installed;
@@ -65,10 +69,8 @@ TEST_F(EditorTest, AutomaticChoiceIsTheFirstPresetInstalled)
         {{}, {kCode}, "Visual Studio Code（自動選択）|\"" + kCode + "\" -g \"%path%:%line%:%column%\""},
     };
     for (const auto& c : cases) {
-        std::filesystem::remove_all(m_root + "/C");
         g_standinAppPaths = c.appPaths;
-        for (const std::string& path : c.installed)
-            Install(path);
+        Install(c.installed);
         EditorInForce editor = ResolveEditor(EditorChoice());
         EXPECT_EQ(c.inForce, std::string(editor.strName) + "|" + std::string(editor.strCommand));
     }
@@ -101,9 +103,8 @@ void WorkEditorDialog(CSearchDlg& dlg, int nEntry, const char* pszTyped)
 // as it is, where a new one would come under a new inode.
 TEST_F(EditorTest, DialogPresetsAndTheChoiceKeptInTheIniFile)
 {
-    const std::string kNpp = "\"C:\\Program Files\\Notepad++\\notepad++.exe\" -n%line% -c%column% \"%path%\"";
     const std::string kSakura = "sakura.exe -Y=%line% -X=%column% \"%path%\"";
-    Install("C:\\Program Files\\Notepad++\\notepad++.exe");
+    Install({kPf + "Notepad++\\notepad++.exe"});
     std::ofstream(SettingsIni(), std::ios::binary) << "[tolvane]\r\nFuture=yes\r\nEditorMode=auto\r\n";
     const struct {
         int entry;
@@ -112,7 +113,7 @@ TEST_F(EditorTest, DialogPresetsAndTheChoiceKeptInTheIniFile)
     } steps[] = {
         {1, nullptr, kSakura + "|使用中: Notepad++（自動選択）", kSakura},
         {3, nullptr, kNpp + "|使用中: 指定のコマンド", kNpp},
-        {5, "  notepad.exe /x \"%path%\"  ", "notepad.exe \"%path%\"|使用中: 指定のコマンド", "notepad.exe /x \"%path%\""},
+        {5, "  n.exe /x \"%path%\"  ", "notepad.exe \"%path%\"|使用中: 指定のコマンド", "n.exe /x \"%path%\""},
         {6, nullptr, "|使用中: 指定のコマンド", ""},
         {-1, nullptr, "|使用中: 関連付けで開く", ""},
         {0, nullptr, "|使用中: 関連付けで開く", kNpp},
@@ -136,24 +137,23 @@ TEST_F(EditorTest, DialogPresetsAndTheChoiceKeptInTheIniFile)
     EXPECT_EQ(saved, ReadFile(SettingsIni()));
 }
 
+// A damaged line or file counts as no choice: the automatic one.
 TEST_F(EditorTest, IniFileReadsDamageAsDefaults)
 {
-    const struct {
-        std::string content;
-        const char* command;  // in force at start
-    } cases[] = {
+    Install({kPf + "Notepad++\\notepad++.exe"});
+    const std::pair<std::string, std::string> cases[] = {  // the file, the command in force at start
         {"[tolvane]\r\nEditorMode=command\r\nEditorCommand=a.exe %path%\r\n", "a.exe %path%"},
         {"EditorMode=command\nEditorCommand=a.exe %path%", "a.exe %path%"},
-        {"EditorMode=command\r\nEditorCommand=\r\n", ""},
-        {"EditorMode=bogus\r\nEditorCommand=a.exe\r\n", ""},
-        {"EditorMode=command\r\nEditorCommand=a.exe\0b\r\n"s, ""},
-        {"\xff\xfe\0garbage\x81"s, ""},
+        {"EditorMode=command\r\nEditorCommand=\r\n", kNpp},
+        {"EditorMode=bogus\r\nEditorCommand=a.exe\r\n", kNpp},
+        {"EditorMode=command\r\nEditorCommand=a.exe\0b\r\n"s, kNpp},
+        {"\xff\xfe\0garbage\x81"s, kNpp},
         {"EditorMode=command\r\nEditorCommand=old.exe\r\nEditorCommand=new.exe\r\n", "new.exe"},
     };
     for (const auto& c : cases) {
-        std::ofstream(SettingsIni(), std::ios::binary) << c.content;
+        std::ofstream(SettingsIni(), std::ios::binary) << c.first;
         Start();
-        EXPECT_STREQ(c.command, m_dlg->Editor().strCommand) << c.content;
+        EXPECT_EQ(c.second, std::string(m_dlg->Editor().strCommand)) << c.first;
     }
 }
 

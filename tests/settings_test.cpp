@@ -1,17 +1,14 @@
-// tolvane.dat: what start-up makes of it, what a press of the search button
-// writes, and the history over presses and restarts. That a killed save
-// leaves the old file or the new one whole is tried in tests/kill.
+// tolvane.dat: what start-up makes of it, what a press writes, and the history
+// over presses and restarts. Kills in the middle of a save are tests/kill's.
 #include <regex>
 
 #include "tests/dialog_fixture.h"
 
 namespace {
 
-// The lines of a file, with a comma after each but the last.
-std::string Dat(const std::string& lines, const char* end = "\r\n")
-{
-    return std::regex_replace(lines, std::regex(","), end);
-}
+typedef std::pair<std::string, std::string> Case;
+// The lines of a file, a comma after each but the last.
+std::string Dat(const std::string& s, const char* end = "\r\n") { return std::regex_replace(s, std::regex(","), end); }
 
 class SettingsTest : public DialogFixture {
 protected:
@@ -32,35 +29,29 @@ protected:
 };
 const char kFresh[] = "|||100||11";
 
+// Line 4 is a number as the runtime's atoi reads it (an empty line: 1; beyond
+// int: the nearest int); line 5 must read exactly "1".
 TEST_F(SettingsTest, StartUpFromFile)
 {
     const std::string full = "C:\\docs\\,##,txt,0,1,S,h0,h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,r1,";  // read up to line 16
     const std::string kFull = "C:\\docs\\|##|txt|011|S,h0,h1,h2,h3,h4,h5,h6,h7,h8,h9|11";
-    const struct {
-        std::string file, shown;
-    } cases[] = {
-        {kMissing, kFresh},
-        {Dat(full), kFull},
-        {Dat(full, "\n"), kFull},
-        {Dat("D:\\x\\,H,E,"), "D:\\x\\|H|E|100||11"},
-        {Dat("C:\\,,,,,,x,"), "C:\\|||100|,x|11"},  // empty lines keep their places
+    const Case cases[] = {
+        {kMissing, kFresh}, {Dat(full), kFull}, {Dat(full, "\n"), kFull}, {Dat("D:\\x\\,H,E,"), "D:\\x\\|H|E|100||11"},
+        {Dat("C:\\,,,,,,x,"), "C:\\|||100|,x|11"}, {Dat("C:\\,H"), "C:\\|H||100||11"},  // no end to the last line
         {Dat("C:\\\x83\x5c\\,見出し,txt,1,0,検索,"), "C:\\\x83\x5c\\|見出し|txt|100|検索|11"},
-        {Dat("C:\\,H"), "C:\\|H||100||11"},  // no line end after the last line
-        // Line 4 is a number as the runtime's atoi reads it, an empty line
-        // meaning 1, beyond int the nearest int; line 5 must read exactly "1".
-        {Dat(",,,,1,"), "|||101||11"},    {Dat(",,,1,,"), kFresh},           {Dat(",,, 1,0,"), kFresh},
-        {Dat(",,,1x, 1,"), kFresh},       {Dat(",,,0,01,"), "|||010||11"},   {Dat(",,,2,1 ,"), "|||010||11"},
-        {Dat(",,,abc,1,"), "|||011||11"}, {Dat(",,,-1,x,"), "|||010||11"},   {Dat(",,,4294967297,"), "|||010||11"},
+        {Dat(",,,,1,"), "|||101||11"},     {Dat(",,,1,,"), kFresh},           {Dat(",,, 1,0,"), kFresh},
+        {Dat(",,,1x, 1,"), kFresh},        {Dat(",,,0,01,"), "|||010||11"},   {Dat(",,,2,1 ,"), "|||010||11"},
+        {Dat(",,,abc,1,"), "|||011||11"},  {Dat(",,,-1,x,"), "|||010||11"},   {Dat(",,,4294967297,"), "|||010||11"},
         {Dat(",,,-4294967295,"), "|||010||11"}, {Dat(",,,\t+1,"), kFresh},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         RemoveSettings();
-        if (c.file != kMissing)
-            Write(c.file);
+        if (c.first != kMissing)
+            Write(c.first);
         Start();
-        EXPECT_EQ(c.shown, Shown()) << c.file;
+        EXPECT_EQ(c.second, Shown()) << c.first;
         m_dlg.reset();
-        EXPECT_EQ(c.file, ReadFile(SettingsFile())) << "starting and closing write nothing";
+        EXPECT_EQ(c.first, ReadFile(SettingsFile())) << "starting and closing write nothing";
     }
 }
 
@@ -68,35 +59,30 @@ TEST_F(SettingsTest, StartUpFromFile)
 // dot), and lines longer than one read of the file, survive a restart.
 TEST_F(SettingsTest, WhatAPressWrites)
 {
-    std::string longSearch, longDir = "C:\\";
-    while (longSearch.size() < 5000)
+    std::string longSearch, longDir = "C:\\";  // a folder that is there, written the long way round
+    for (int i = 0; i < 600; ++i) {
         longSearch += "検索abc\x83\x5c";
-    while (longDir.size() < 5000)  // a folder that is there, written the long way round
         longDir += "\x83\x5c" "folder\\..\\";
+    }
     Folder("C/docs");
-    const struct {
-        std::string refdir, headword, ext, checks, search;
-    } cases[] = {
-        {"C:\\docs\\", "", "txt", "100", "abc"},
-        {"C:\\", "HW", "TXT", "011", "ABC"},
-        {"C:\\", "見出し", "", "101", "ア"},
-        {longDir, "", "", "100", longSearch},
-    };
-    for (const auto& c : cases) {
+    const Lines cases[] = {  // reference folder, headword, extension, checks, search text
+        {"C:\\docs\\", "", "txt", "100", "abc"}, {"C:\\", "HW", "TXT", "011", "ABC"},
+        {"C:\\", "見出し", "", "101", "ア"}, {longDir, "", "", "100", longSearch}};
+    for (const Lines& c : cases) {
         RemoveSettings();
         Start();
-        Set(IDC_HEADWORD, c.headword);
-        Set(IDC_EXT, c.ext);
-        Click(c.checks[0] == '1' ? IDC_CASE_ON : IDC_CASE_OFF);
-        if (c.checks[2] == '1')
+        Set(IDC_HEADWORD, c[1]);
+        Set(IDC_EXT, c[2]);
+        Click(c[3][0] == '1' ? IDC_CASE_ON : IDC_CASE_OFF);
+        if (c[3][2] == '1')
             Click(IDC_SELECTED_ONLY);
-        EXPECT_EQ(c.checks, Checks()) << "the case buttons are a radio pair";
-        Press(c.refdir, c.search);
-        std::string fields = c.refdir + "," + c.headword + "," + c.ext + "," + c.checks[0] + "," + c.checks[2];
-        EXPECT_EQ(Dat(fields + "," + c.search + std::string(12, ',')), ReadFile(SettingsFile()));
+        EXPECT_EQ(c[3], Checks()) << "the case buttons are a radio pair";
+        Press(c[0], c[4]);
+        std::string fields = c[0] + "," + c[1] + "," + c[2] + "," + c[3][0] + "," + c[3][2] + "," + c[4];
+        EXPECT_EQ(Dat(fields + std::string(12, ',')), ReadFile(SettingsFile()));
         EXPECT_FALSE(std::filesystem::exists(SettingsFile() + ".new"));
         Start();
-        EXPECT_EQ(c.refdir + "|" + c.headword + "|" + c.ext + "|" + c.checks + "|" + c.search + "|11", Shown());
+        EXPECT_EQ(c[0] + "|" + c[1] + "|" + c[2] + "|" + c[3] + "|" + c[4] + "|11", Shown());
     }
 }
 
@@ -109,9 +95,7 @@ TEST_F(SettingsTest, HistoryOverSeveralPresses)
     Write(Dat(settings + list + ",E10,E11,"));
     Start();
     EXPECT_EQ(list + "|11", History());
-    const struct {
-        std::string refdir, search, after;
-    } presses[] = {
+    const Lines presses[] = {  // reference folder, search text, the list after
         {"C:\\", "T1", "T1,T0,E0,E1,E2,E3,E4,E5,E6,E7,E9"},
         {"", "T2", "T2,T1,T0,E0,E1,E2,E3,E4,E5,E6,E9"},  // refused
         {"C:\\", "", ",T2,T1,T0,E0,E1,E2,E3,E4,E5,E9"},  // refused
@@ -119,13 +103,13 @@ TEST_F(SettingsTest, HistoryOverSeveralPresses)
         {"C:\\", "T3", "T3,T3,,T2,T1,T0,E0,E1,E2,E3,E9"},  // the same text again
     };
     std::string file = ReadFile(SettingsFile());
-    for (const auto& p : presses) {
-        Press(p.refdir, p.search);
-        EXPECT_EQ(p.after + "|11", History()) << p.search;
-        if (!p.refdir.empty() && !p.search.empty())
-            file = Dat(settings + p.search + "," + list + ",");
-        EXPECT_EQ(file, ReadFile(SettingsFile())) << p.search << ": a refused press writes nothing";
-        list = p.after;
+    for (const Lines& p : presses) {
+        Press(p[0], p[1]);
+        EXPECT_EQ(p[2] + "|11", History()) << p[1];
+        if (!p[0].empty() && !p[1].empty())
+            file = Dat(settings + p[1] + "," + list + ",");
+        EXPECT_EQ(file, ReadFile(SettingsFile())) << p[1] << ": a refused press writes nothing";
+        list = p[2];
     }
     Start();  // the file gives the entry above the bottom where the list kept the bottom one
     EXPECT_EQ("T3,T3,,T2,T1,T0,E0,E1,E2,E3,E4|11", History());

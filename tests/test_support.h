@@ -1,6 +1,6 @@
-// What several native tests share: the settings files lie beside the running
-// test executable, each test starts and ends without them, and a file's
-// content is read whole (kMissing when it cannot be read).
+// What several native tests share: the settings files beside the running test
+// executable, removed (with the half-written files a save leaves, or folders a
+// test made there), and a file's content read whole (kMissing when it cannot be).
 #ifndef TOLVANE_TESTS_TEST_SUPPORT_H
 #define TOLVANE_TESTS_TEST_SUPPORT_H
 
@@ -16,15 +16,11 @@ inline std::string SettingsFile()
 }
 inline std::string SettingsIni() { return SettingsFile().substr(0, SettingsFile().size() - 4) + ".ini"; }
 
-// Also the half-written files a save leaves while it runs; any may be a
-// folder where a test made one to block the save.
 inline void RemoveSettings()
 {
     std::error_code ec;
-    for (const std::string& path : {SettingsFile(), SettingsIni()}) {
+    for (const std::string& path : {SettingsFile(), SettingsIni(), SettingsFile() + ".new", SettingsIni() + ".new"})
         std::filesystem::remove_all(path, ec);
-        std::filesystem::remove_all(path + ".new", ec);
-    }
 }
 
 const char kMissing[] = "<no file>";

@@ -7,25 +7,21 @@ namespace {
 class TreeTest : public DialogFixture {
 protected:
     CTreeCtrl Tree() { return CTreeCtrl(Item(IDC_TREE)); }
-    // The item reached by LABELS from the root item, each on the way opened
-    // first with bOpen, as a user does.
-    HTREEITEM Find(const Lines& labels, bool bOpen = false)
+    // The item reached by LABELS from the root item, opening each on the way as a user does.
+    HTREEITEM Find(const Lines& labels)
     {
         HTREEITEM h = Tree().GetRootItem();
         for (const std::string& l : labels) {
-            if (bOpen && !Tree().IsExpanded(h))
+            if (!Tree().IsExpanded(h))
                 Tree().ExpandAsUser(h, TVE_EXPAND);
             for (h = Tree().GetChildItem(h); h && std::string(Tree().GetItemText(h)) != l;)
                 h = Tree().GetNextSiblingItem(h);
         }
         return h;
     }
-    void Expand(const Lines& labels, bool bExpand = true)
-    {
-        ASSERT_TRUE(Tree().ExpandAsUser(Find(labels), bExpand ? TVE_EXPAND : TVE_COLLAPSE));
-    }
-    // The items from H on with their children in brackets, below the drives
-    // in sorted order: there the order is the file system's.
+    void Expand(const Lines& labels, UINT nCode = TVE_EXPAND) { ASSERT_TRUE(Tree().ExpandAsUser(Find(labels), nCode)); }
+    // The items from H on with their children in brackets, sorted below the
+    // drives: there the order is the file system's.
     std::string Dump(HTREEITEM h, int depth = 0)
     {
         Lines items;
@@ -43,10 +39,10 @@ protected:
 };
 
 // Each opening or closing lists the folders of every item in sight that has
-// none listed yet; dot folders are folders, files are not.
-TEST_F(TreeTest, DrivesAndLazyFilling)
+// none listed yet; dot folders are folders, files are not. ソ and 表 end in 5C.
+TEST_F(TreeTest, DrivesLazyFillingAndTheSelectedFolder)
 {
-    for (const char* f : {"C/a/b/c", "C/e", "C/.hidden", "C/\x83\x5c"})
+    for (const char* f : {"C/a/b/c", "C/e", "C/.hidden", "C/\x83\x5c/\x95\x5c"})
         Folder(f);
     for (const char* f : {"C/c.txt", "C/a/a.txt", "C/.dotfile", "C/e/e.txt", "Q/q.txt"})
         Put(f);
@@ -54,54 +50,39 @@ TEST_F(TreeTest, DrivesAndLazyFilling)
     ASSERT_NE(nullptr, m_dlg->m_pTreeImages);
     EXPECT_EQ(2, m_dlg->m_pTreeImages->GetImageCount());
     EXPECT_EQ(m_dlg->m_pTreeImages->GetHandle(), Item(IDC_TREE).m_hWnd->imageList);
-    EXPECT_FALSE(Tree().IsExpanded(Tree().GetRootItem()));
+    HTREEITEM hRoot = Tree().GetRootItem();
+    EXPECT_FALSE(Tree().IsExpanded(hRoot));
     EXPECT_EQ(nullptr, Tree().GetSelectedItem());
-    const std::string root = "ﾏｲｺﾝﾋﾟｭｰﾀ[(C:)[.hidden a";
-    EXPECT_EQ(root + " e \x83\x5c] (D:) (Q:)]", Dump(Tree().GetRootItem()));
-    Folder("D/early");
-    Expand({});  // (C:) has its folders already: only the drives are listed
-    EXPECT_EQ(root + " e \x83\x5c] (D:)[early] (Q:)]", Dump(Tree().GetRootItem()));
+    const std::string c = "ﾏｲｺﾝﾋﾟｭｰﾀ[(C:)[.hidden a", s = " \x83\x5c";
+    EXPECT_EQ(c + " e" + s + "] (D:) (Q:)]", Dump(hRoot));
+    Folder("D/データ");
+    Expand({});  // (C:)'s folders are listed already
+    EXPECT_EQ(c + " e" + s + "] (D:)[データ] (Q:)]", Dump(hRoot));
     Folder("Q/late");
     Folder("D/too-late");
     Expand({"(C:)"});
-    EXPECT_EQ(root + "[b] e \x83\x5c] (D:)[early] (Q:)[late]]", Dump(Tree().GetRootItem()));
+    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
     Folder("C/e/new");
-    Expand({"(C:)"}, false);
-    EXPECT_EQ(root + "[b] e \x83\x5c] (D:)[early] (Q:)[late]]", Dump(Tree().GetRootItem())) << "e is out of sight";
+    Expand({"(C:)"}, TVE_COLLAPSE);
+    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot)) << "e is out of sight";
     Expand({"(C:)"});
-    EXPECT_EQ(root + "[b] e[new] \x83\x5c] (D:)[early] (Q:)[late]]", Dump(Tree().GetRootItem()));
+    EXPECT_EQ(c + "[b] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
     Expand({"(C:)", "a"});
-    Expand({"(C:)", "a"}, false);
+    Expand({"(C:)", "a"}, TVE_COLLAPSE);
     Expand({"(C:)", "a"});
-    EXPECT_EQ(root + "[b[c]] e[new] \x83\x5c] (D:)[early] (Q:)[late]]", Dump(Tree().GetRootItem()));
+    EXPECT_EQ(c + "[b[c]] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
+    const std::pair<Lines, std::string> selections[] = {
+        {{}, "\\"}, {{"(C:)"}, "C:\\"}, {{"(C:)", "a"}, "C:\\a\\"}, {{"(D:)", "データ"}, "D:\\データ\\"},
+        {{"(C:)", "\x83\x5c", "\x95\x5c"}, "C:\\\x83\x5c\\\x95\x5c\\"}};
+    for (const auto& sel : selections) {
+        Set(IDC_REFDIR, "typed");
+        Tree().SelectItem(Find(sel.first));
+        EXPECT_EQ(sel.second, Text(IDC_REFDIR));
+    }
     // "\" names the root of the current drive: the last one the tree tried.
     Press("\\", "hit");
     EXPECT_EQ(Lines{"1個一致しました。"}, g_boxTexts);
     EXPECT_STREQ("\\q.txt", CListCtrl(Item(IDC_RESULTS)).GetItemText(0, 0));
-}
-
-TEST_F(TreeTest, DirectoryTextOfTheSelectedItem)
-{
-    Folder("C/a");
-    Folder("C/\x83\x5c/\x95\x5c");  // ソ and 表: both end in the byte 5C
-    Folder("D/データ");
-    Start();
-    const struct {
-        Lines labels;
-        std::string refdir;
-    } cases[] = {{{}, "\\"}, {{"(C:)"}, "C:\\"}, {{"(C:)", "a"}, "C:\\a\\"}, {{"(D:)", "データ"}, "D:\\データ\\"},
-                 {{"(C:)", "\x83\x5c", "\x95\x5c"}, "C:\\\x83\x5c\\\x95\x5c\\"}};
-    for (const auto& c : cases) {
-        Set(IDC_REFDIR, "typed");
-        Tree().SelectItem(Find(c.labels, true));
-        EXPECT_EQ(c.refdir, Text(IDC_REFDIR));
-        // Neither selecting the same item again nor opening items touches
-        // what the user typed since.
-        Set(IDC_REFDIR, "typed");
-        Tree().SelectItem(Find(c.labels, true));
-        Expand({"(C:)"}, !Tree().IsExpanded(Find({"(C:)"})));
-        EXPECT_EQ("typed", Text(IDC_REFDIR)) << c.refdir;
-    }
 }
 
 }  // namespace
