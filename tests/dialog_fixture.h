@@ -1,4 +1,4 @@
-// What the tests of the window share: a dialog over drives C:, D: and Q:
+// What the tests of the window share: a dialog over drives C:, D: and Z:
 // (folders of those letters in a temp folder), started again as a restart
 // does, with the texts of its message boxes recorded.
 #ifndef TOLVANE_TESTS_DIALOG_FIXTURE_H
@@ -29,7 +29,7 @@ protected:
         ProbeClearDrives();
         m_root = std::filesystem::temp_directory_path() / ("tolvane-dialog-" + std::to_string(getpid()));
         std::filesystem::remove_all(m_root);
-        for (char d : {'Q', 'C', 'D'}) {  // out of order: the tree lists them by letter
+        for (char d : {'Z', 'C', 'D'}) {  // out of order: the tree lists them by letter
             Folder(std::string(1, d));
             ProbeMapDrive(d, (m_root + "/" + d).c_str());
         }

@@ -58,7 +58,7 @@ TEST_F(EditorTest, AutomaticChoiceIsTheFirstPresetInstalled)
         Lines installed;
         std::string inForce;  // the name, "|", the command
     } cases[] = {
-        {{}, {}, "関連付けで開く（エディタが見つかりません）|"},
+        {{{"notepad.exe", "C:\\w\\notepad.exe"}}, {"C:\\w\\notepad.exe"}, "関連付けで開く（エディタが見つかりません）|"},
         {{{"Code.exe", "C:\\vs\\Code.exe"}, {"notepad++.exe", "C:\\npp\\notepad++.exe"}},
          {"C:\\vs\\Code.exe", "C:\\npp\\notepad++.exe"},
          "Notepad++（自動選択）|\"C:\\npp\\notepad++.exe\" -n%line% -c%column% \"%path%\""},
@@ -113,11 +113,12 @@ TEST_F(EditorTest, DialogPresetsAndTheChoiceKeptInTheIniFile)
     } steps[] = {
         {1, nullptr, kSakura + "|使用中: Notepad++（自動選択）", kSakura},
         {3, nullptr, kNpp + "|使用中: 指定のコマンド", kNpp},
-        {5, "  n.exe /x \"%path%\"  ", "notepad.exe \"%path%\"|使用中: 指定のコマンド", "n.exe /x \"%path%\""},
+        {5, "\t n.exe /x \"%path%\" \t", "notepad.exe \"%path%\"|使用中: 指定のコマンド", "n.exe /x \"%path%\""},
         {6, nullptr, "|使用中: 指定のコマンド", ""},
         {-1, nullptr, "|使用中: 関連付けで開く", ""},
         {0, nullptr, "|使用中: 関連付けで開く", kNpp},
-        {-1, "ed.exe %path%", "|使用中: Notepad++（自動選択）", "ed.exe %path%"},
+        {-1, "x.exe\r\nFuture=no", "|使用中: Notepad++（自動選択）", "x.exe  Future=no"},  // one line in the file
+        {-1, "ed.exe %path%", "x.exe  Future=no|使用中: 指定のコマンド", "ed.exe %path%"},
         {-1, nullptr, "ed.exe %path%|使用中: 指定のコマンド", "ed.exe %path%"},
     };
     for (const auto& s : steps) {
@@ -148,6 +149,7 @@ TEST_F(EditorTest, IniFileReadsDamageAsDefaults)
         {"EditorMode=bogus\r\nEditorCommand=a.exe\r\n", kNpp},
         {"EditorMode=command\r\nEditorCommand=a.exe\0b\r\n"s, kNpp},
         {"\xff\xfe\0garbage\x81"s, kNpp},
+        {"EditorMode=command\r\n EditorCommand\t=a.exe\r\n", "a.exe"},
         {"EditorMode=command\r\nEditorCommand=old.exe\r\nEditorCommand=new.exe\r\n", "new.exe"},
     };
     for (const auto& c : cases) {

@@ -44,7 +44,7 @@ TEST_F(TreeTest, DrivesLazyFillingAndTheSelectedFolder)
 {
     for (const char* f : {"C/a/b/c", "C/e", "C/.hidden", "C/\x83\x5c/\x95\x5c"})
         Folder(f);
-    for (const char* f : {"C/c.txt", "C/a/a.txt", "C/.dotfile", "C/e/e.txt", "Q/q.txt"})
+    for (const char* f : {"C/c.txt", "C/a/a.txt", "C/.dotfile", "C/e/e.txt", "Z/z.txt"})
         Put(f);
     Start();
     ASSERT_NE(nullptr, m_dlg->m_pTreeImages);
@@ -54,23 +54,23 @@ TEST_F(TreeTest, DrivesLazyFillingAndTheSelectedFolder)
     EXPECT_FALSE(Tree().IsExpanded(hRoot));
     EXPECT_EQ(nullptr, Tree().GetSelectedItem());
     const std::string c = "ﾏｲｺﾝﾋﾟｭｰﾀ[(C:)[.hidden a", s = " \x83\x5c";
-    EXPECT_EQ(c + " e" + s + "] (D:) (Q:)]", Dump(hRoot));
+    EXPECT_EQ(c + " e" + s + "] (D:) (Z:)]", Dump(hRoot));
     Folder("D/データ");
     Expand({});  // (C:)'s folders are listed already
-    EXPECT_EQ(c + " e" + s + "] (D:)[データ] (Q:)]", Dump(hRoot));
-    Folder("Q/late");
+    EXPECT_EQ(c + " e" + s + "] (D:)[データ] (Z:)]", Dump(hRoot));
+    Folder("Z/late");
     Folder("D/too-late");
     Expand({"(C:)"});
-    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
+    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Z:)[late]]", Dump(hRoot));
     Folder("C/e/new");
     Expand({"(C:)"}, TVE_COLLAPSE);
-    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot)) << "e is out of sight";
+    EXPECT_EQ(c + "[b] e" + s + "[\x95\x5c]] (D:)[データ] (Z:)[late]]", Dump(hRoot)) << "e is out of sight";
     Expand({"(C:)"});
-    EXPECT_EQ(c + "[b] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
+    EXPECT_EQ(c + "[b] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Z:)[late]]", Dump(hRoot));
     Expand({"(C:)", "a"});
     Expand({"(C:)", "a"}, TVE_COLLAPSE);
     Expand({"(C:)", "a"});
-    EXPECT_EQ(c + "[b[c]] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Q:)[late]]", Dump(hRoot));
+    EXPECT_EQ(c + "[b[c]] e[new]" + s + "[\x95\x5c]] (D:)[データ] (Z:)[late]]", Dump(hRoot));
     const std::pair<Lines, std::string> selections[] = {
         {{}, "\\"}, {{"(C:)"}, "C:\\"}, {{"(C:)", "a"}, "C:\\a\\"}, {{"(D:)", "データ"}, "D:\\データ\\"},
         {{"(C:)", "\x83\x5c", "\x95\x5c"}, "C:\\\x83\x5c\\\x95\x5c\\"}};
@@ -82,7 +82,7 @@ TEST_F(TreeTest, DrivesLazyFillingAndTheSelectedFolder)
     // "\" names the root of the current drive: the last one the tree tried.
     Press("\\", "hit");
     EXPECT_EQ(Lines{"1個一致しました。"}, g_boxTexts);
-    EXPECT_STREQ("\\q.txt", CListCtrl(Item(IDC_RESULTS)).GetItemText(0, 0));
+    EXPECT_STREQ("\\z.txt", CListCtrl(Item(IDC_RESULTS)).GetItemText(0, 0));
 }
 
 }  // namespace
