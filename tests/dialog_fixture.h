@@ -1,6 +1,5 @@
-// What the tests of the window share: a dialog over drives C:, D: and Z:
-// (folders of those letters in a temp folder), started again as a restart
-// does, with the texts of its message boxes recorded.
+// What the tests of the window share: a dialog over drives C:, D: and Z: (folders in a
+// temp folder), started again as a restart does, the texts of its message boxes recorded.
 #ifndef TOLVANE_TESTS_DIALOG_FIXTURE_H
 #define TOLVANE_TESTS_DIALOG_FIXTURE_H
 

@@ -1,6 +1,5 @@
-// The editor a row opens in: its command line filled in and split, the
-// automatic choice among installed editors, the settings dialog, and
-// tolvane.ini, where the choice is kept.
+// The editor a row opens in: its command line filled in and split, the automatic
+// choice among installed editors, the settings dialog, and tolvane.ini, which keeps it.
 #include <sys/stat.h>
 
 #include <regex>
@@ -58,7 +57,7 @@ TEST_F(EditorTest, AutomaticChoiceIsTheFirstPresetInstalled)
         Lines installed;
         std::string inForce;  // the name, "|", the command
     } cases[] = {
-        {{{"notepad.exe", "C:\\w\\notepad.exe"}}, {"C:\\w\\notepad.exe"}, "関連付けで開く（エディタが見つかりません）|"},
+        {{{"notepad.exe", "C:\\w\\n.exe"}}, {"C:\\w\\n.exe"}, "関連付けで開く（エディタが見つかりません）|"},
         {{{"Code.exe", "C:\\vs\\Code.exe"}, {"notepad++.exe", "C:\\npp\\notepad++.exe"}},
          {"C:\\vs\\Code.exe", "C:\\npp\\notepad++.exe"},
          "Notepad++（自動選択）|\"C:\\npp\\notepad++.exe\" -n%line% -c%column% \"%path%\""},
@@ -76,9 +75,8 @@ TEST_F(EditorTest, AutomaticChoiceIsTheFirstPresetInstalled)
     }
 }
 
-// The dialog as a user works it: an entry of the list (-1: as it opens),
-// perhaps a command line typed over what the entry wrote, then OK. Seen: the
-// command line once the entry is chosen, and what was in force at the opening.
+// The dialog as a user works it: an entry (-1: as it opens), perhaps a command typed over
+// what it wrote, then OK. Seen: the command once the entry is chosen, and what was in force.
 int g_nEntry;
 const char* g_pszTyped;
 std::string g_strSeen;
@@ -98,9 +96,8 @@ void WorkEditorDialog(CSearchDlg& dlg, int nEntry, const char* pszTyped)
     dlg.SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);
 }
 
-// What OK leaves is in force after a restart, whatever is installed; a save
-// keeps the keys of a newer program, and the same choice again leaves the file
-// as it is, where a new one would come under a new inode.
+// What OK leaves is in force after a restart, whatever is installed; a save keeps a newer
+// program's keys, and the same choice again leaves the file as it is (a new one: a new inode).
 TEST_F(EditorTest, DialogPresetsAndTheChoiceKeptInTheIniFile)
 {
     const std::string kSakura = "sakura.exe -Y=%line% -X=%column% \"%path%\"";
