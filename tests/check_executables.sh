@@ -5,32 +5,22 @@
 #   check_executables.sh WIN64_EXE WIN32_EXE
 set -u
 status=0
+bad() { echo "$*"; status=1; }
 check() {
-  local exe=$1 objdump=$2 format=$3 windres=${2%objdump}windres
-  local info
-  info=$(file -b "$exe")
-  case "$info" in
-    "$format (GUI)"*) ;;
-    *) echo "$exe: expected $format (GUI), got: $info"; status=1 ;;
-  esac
-  local dlls
-  dlls=$($objdump -p "$exe" | awk '/DLL Name:/ { print toupper($3) }' | sort -u)
-  for dll in $dlls; do
+  local exe=$1 objdump=$2 format=$3 info dll manifest want
+  info=$(file -b "$exe") && case "$info" in "$format (GUI)"*) ;; *) bad "$exe: expected $format (GUI), got: $info" ;; esac
+  for dll in $($objdump -p "$exe" | awk '/DLL Name:/ { print toupper($3) }' | sort -u); do
     case "$dll" in
       KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
-      *) echo "$exe imports $dll, which a clean Windows does not have"; status=1 ;;
+      *) bad "$exe imports $dll, which a clean Windows does not have" ;;
     esac
   done
   # The resource compiler reads the executable's resources back as a script.
-  local manifest
-  manifest=$($windres -i "$exe" -O rc 2>/dev/null | awk '/^1 24 /,/^END/' | tr -d '"')
+  manifest=$(${objdump%objdump}windres -i "$exe" -O rc 2>/dev/null | awk '/^1 24 /,/^END/' | tr -d '"')
   for want in 'name=Microsoft.Windows.Common-Controls version=6.0.0.0' '>PerMonitorV2</dpiAwareness>' \
               '>true</dpiAware>' '>true</longPathAware>' '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' \
               '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}'; do
-    case "$manifest" in
-      *"$want"*) ;;
-      *) echo "$exe: the manifest lacks $want"; status=1 ;;
-    esac
+    case "$manifest" in *"$want"*) ;; *) bad "$exe: the manifest lacks $want" ;; esac
   done
 }
 check "$1" x86_64-w64-mingw32-objdump "PE32+ executable"

@@ -1,6 +1,6 @@
 // Stands in for an editor in the Windows tests: writes the command line it
 // was started with, as UTF-16, to editor-command.txt beside itself and ends.
-// The file appears whole or not at all, so a test that waits for it never
+// The file is written aside and renamed, so a test that waits for it never
 // reads half of it.
 #include <windows.h>
 
@@ -9,9 +9,8 @@
 int main()
 {
     wchar_t self[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring dir(self, n);
-    dir = dir.substr(0, dir.rfind(L'\\') + 1);
+    std::wstring dir(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    dir.resize(dir.rfind(L'\\') + 1);
     std::wstring part = dir + L"editor-command.part", done = dir + L"editor-command.txt";
     HANDLE h = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)

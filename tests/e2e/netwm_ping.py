@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
-"""Asks an X window whether its program is alive, as a window manager does
-with _NET_WM_PING, and waits for the answer the program sends to the root
-window.  Usage: netwm_ping.py WINDOW_ID TIMEOUT_MS
-Prints "ping ANSWERED ELAPSED_MS"; exit 0 when answered in time, 3 when not,
-2 when there is no display.  Only libX11 itself is needed (through ctypes)."""
+"""Asks an X window whether its program is alive with _NET_WM_PING, as a window
+manager does, and waits for the answer sent to the root window (libX11 through ctypes).
+Usage: netwm_ping.py WINDOW_ID TIMEOUT_MS; prints "ping ANSWERED ELAPSED_MS", exit 0
+when answered in time, 3 when not, 2 when there is no display."""
 import ctypes
 import ctypes.util
 import select
@@ -12,34 +11,27 @@ import time
 
 CLIENT_MESSAGE = 33
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+P, UL, I, L = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long
 
 
 class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
+    _fields_ = [("type", I), ("serial", UL), ("send_event", I), ("display", P), ("window", UL),
+                ("message_type", UL), ("format", I), ("l", L * 5)]
 
 
 class Event(ctypes.Union):
     # XEvent is a union padded to 24 longs.
-    _fields_ = [("type", ctypes.c_int), ("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+    _fields_ = [("type", I), ("xclient", ClientMessage), ("pad", L * 24)]
 
 
 def main():
     window, timeout_ms = int(sys.argv[1], 0), int(sys.argv[2])
     x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
-    x.XOpenDisplay.restype = ctypes.c_void_p
-    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x.XInternAtom.restype = ctypes.c_ulong
-    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x.XDefaultRootWindow.restype = ctypes.c_ulong
-    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
-    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-    x.XFlush.argtypes = [ctypes.c_void_p]
-    x.XPending.argtypes = [ctypes.c_void_p]
-    x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
-    x.XConnectionNumber.argtypes = [ctypes.c_void_p]
+    for name, res, args in [("XOpenDisplay", P, [ctypes.c_char_p]), ("XInternAtom", UL, [P, ctypes.c_char_p, I]),
+                            ("XDefaultRootWindow", UL, [P]), ("XSelectInput", I, [P, UL, L]),
+                            ("XSendEvent", I, [P, UL, I, L, P]), ("XFlush", I, [P]), ("XPending", I, [P]),
+                            ("XNextEvent", I, [P, P]), ("XConnectionNumber", I, [P])]:
+        getattr(x, name).restype, getattr(x, name).argtypes = res, args
     display = x.XOpenDisplay(None)
     if not display:
         print("netwm_ping: no display", file=sys.stderr)
@@ -51,22 +43,15 @@ def main():
     x.XSelectInput(display, root, SUBSTRUCTURE_NOTIFY_MASK)
     stamp = int(time.monotonic() * 1000) & 0x7FFFFFFF
     ev = Event()
-    ev.xclient.type = CLIENT_MESSAGE
-    ev.xclient.window = window
-    ev.xclient.message_type = protocols
-    ev.xclient.format = 32
+    ev.xclient.type, ev.xclient.window, ev.xclient.message_type, ev.xclient.format = CLIENT_MESSAGE, window, protocols, 32
     ev.xclient.l[0], ev.xclient.l[1], ev.xclient.l[2] = ping, stamp, window
     start = time.monotonic()
     x.XSendEvent(display, window, 0, 0, ctypes.byref(ev))
     x.XFlush(display)
-    fd = x.XConnectionNumber(display)
     answered = False
-    while not answered:
-        left = timeout_ms / 1000 - (time.monotonic() - start)
-        if left <= 0:
-            break
+    while not answered and time.monotonic() < start + timeout_ms / 1000:
         if not x.XPending(display):
-            select.select([fd], [], [], left)
+            select.select([x.XConnectionNumber(display)], [], [], max(0, start + timeout_ms / 1000 - time.monotonic()))
             continue
         got = Event()
         x.XNextEvent(display, ctypes.byref(got))

@@ -1,15 +1,10 @@
 // Reads another program's windows the way accessibility tools do, for the
-// end-to-end test: the texts, check states and screen rectangles of a top
-// window's controls, through the wide API so that no code page comes in
-// between. Usage: peek.exe TITLE  prints "window LEFT TOP RIGHT BOTTOM" and
-// one line per control: "control ID CLASS CHECK LEFT TOP RIGHT BOTTOM TEXT",
-// fields by TAB, texts UTF-8, and after a list view's line "items ID COUNT".
-//   peek.exe --extents TITLE   prints for each label, check box and button
-// with a one-line text "extent ID CLASS STYLE WIDTH TEXT_WIDTH TEXT": the
-// control's client width and its text's in the control's font.
-//   peek.exe --null TITLE MS   sends the window WM_NULL as the system's hung
-// window check does and prints "null ANSWERED ELAPSED_MS"; exit 0 when it
-// answered within MS milliseconds, 3 when not.
+// end-to-end test, through the wide API so that no code page comes in between.
+//   peek.exe TITLE   prints per control "control ID CLASS CHECK LEFT TOP RIGHT
+// BOTTOM TEXT" (fields by TAB, texts UTF-8), after a list view "items ID COUNT".
+//   peek.exe --null TITLE MS   sends WM_NULL as the system's hung-window check
+// does and prints "null ANSWERED ELAPSED_MS"; exit 0 when answered within MS
+// milliseconds, 3 when not.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -20,77 +15,27 @@
 
 namespace {
 
-std::wstring TextOf(HWND hWnd)
+std::string Utf8(const wchar_t* text, int n)
 {
-    wchar_t buf[4096];
-    LRESULT n = SendMessageW(hWnd, WM_GETTEXT, sizeof buf / sizeof buf[0], reinterpret_cast<LPARAM>(buf));
-    return std::wstring(buf, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
-
-// How wide the text is drawn in the control's own font, as a label draws it
-// (an ampersand marks the next character and takes no room).
-long ExtentOf(HWND hCtl, const std::wstring& text)
-{
-    if (text.empty())
-        return 0;
-    HDC hDC = GetDC(hCtl);
-    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(hCtl, WM_GETFONT, 0, 0)));
-    RECT r = {0, 0, 0, 0};
-    DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(hDC, hOld);
-    ReleaseDC(hCtl, hDC);
-    return r.right - r.left;
+    char buf[3 * 4096 + 4];  // a control's text is read up to 4096 wide characters
+    int len = WideCharToMultiByte(CP_UTF8, 0, text, n, buf, sizeof buf, nullptr, nullptr);
+    return std::string(buf, len > 0 ? static_cast<size_t>(len) : 0);
 }
 
 BOOL CALLBACK PrintControl(HWND hCtl, LPARAM)
 {
-    wchar_t wideClass[64];
-    GetClassNameW(hCtl, wideClass, 64);
-    std::string cls = Utf8(wideClass);
+    wchar_t cls[64], text[4096];
+    GetClassNameW(hCtl, cls, 64);
+    LRESULT n = SendMessageW(hCtl, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
     RECT r;
     GetWindowRect(hCtl, &r);
-    LRESULT check = 0;
-    if (_stricmp(cls.c_str(), "Button") == 0)
-        check = SendMessageW(hCtl, BM_GETCHECK, 0, 0);
-    std::printf("control\t%d\t%s\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", GetDlgCtrlID(hCtl), cls.c_str(),
-                static_cast<int>(check), r.left, r.top, r.right, r.bottom, Utf8(TextOf(hCtl)).c_str());
-    if (_stricmp(cls.c_str(), WC_LISTVIEWA) == 0)
+    LRESULT check = _wcsicmp(cls, L"Button") == 0 ? SendMessageW(hCtl, BM_GETCHECK, 0, 0) : 0;
+    std::printf("control\t%d\t%s\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", GetDlgCtrlID(hCtl), Utf8(cls, -1).c_str(),
+                static_cast<int>(check), r.left, r.top, r.right, r.bottom,
+                Utf8(text, static_cast<int>(n > 0 ? n : 0)).c_str());
+    if (_wcsicmp(cls, WC_LISTVIEWW) == 0)
         std::printf("items\t%d\t%ld\n", GetDlgCtrlID(hCtl), static_cast<long>(SendMessageW(hCtl, LVM_GETITEMCOUNT, 0, 0)));
     return TRUE;
-}
-
-BOOL CALLBACK PrintExtent(HWND hCtl, LPARAM)
-{
-    wchar_t wideClass[64];
-    GetClassNameW(hCtl, wideClass, 64);
-    std::wstring text = TextOf(hCtl);
-    if ((_wcsicmp(wideClass, L"Static") != 0 && _wcsicmp(wideClass, L"Button") != 0) || text.empty() ||
-        text.find(L'\n') != std::wstring::npos)
-        return TRUE;
-    RECT r;
-    GetClientRect(hCtl, &r);
-    std::printf("extent\t%d\t%s\t%#lx\t%ld\t%ld\t%s\n", GetDlgCtrlID(hCtl), Utf8(wideClass).c_str(),
-                static_cast<unsigned long>(GetWindowLongW(hCtl, GWL_STYLE)), r.right - r.left, ExtentOf(hCtl, text),
-                Utf8(text).c_str());
-    return TRUE;
-}
-
-int AnswersNull(HWND hWnd, UINT nTimeoutMs)
-{
-    DWORD_PTR result = 0;
-    ULONGLONG start = GetTickCount64();
-    LRESULT answered = SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, nTimeoutMs, &result);
-    std::printf("null\t%d\t%llu\n", answered ? 1 : 0, GetTickCount64() - start);
-    return answered ? 0 : 3;
 }
 
 }  // namespace
@@ -100,21 +45,19 @@ int main()
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     bool bNull = argc == 4 && std::wstring(argv[1]) == L"--null";
-    bool bExtents = argc == 3 && std::wstring(argv[1]) == L"--extents";
-    if (argc != 2 && !bNull && !bExtents)
+    if (argc != 2 && !bNull)
         return 2;
-    HWND hWnd = FindWindowW(nullptr, argv[argc == 2 ? 1 : 2]);
+    HWND hWnd = FindWindowW(nullptr, argv[bNull ? 2 : 1]);
     if (!hWnd)
         return 1;
-    if (bNull)
-        return AnswersNull(hWnd, static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10)));
-    if (bExtents) {
-        EnumChildWindows(hWnd, PrintExtent, 0);
-        return 0;
+    if (bNull) {
+        DWORD_PTR result = 0;
+        ULONGLONG start = GetTickCount64();
+        LRESULT answered = SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL,
+                                               static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10)), &result);
+        std::printf("null\t%d\t%llu\n", answered ? 1 : 0, GetTickCount64() - start);
+        return answered ? 0 : 3;
     }
-    RECT r;
-    GetWindowRect(hWnd, &r);
-    std::printf("window\t%ld\t%ld\t%ld\t%ld\n", r.left, r.top, r.right, r.bottom);
     EnumChildWindows(hWnd, PrintControl, 0);
     return 0;
 }

@@ -5,33 +5,38 @@
 #ifndef TOLVANE_TESTS_FUZZ_REFERENCE_H
 #define TOLVANE_TESTS_FUZZ_REFERENCE_H
 
+#include <algorithm>
 #include <cstddef>
+#include <numeric>
 #include <string>
 #include <vector>
 
 namespace ref {
 
+// Bytes in hex for a failure report, the first LIMIT of them.
+inline std::string Hex(const std::string& s, size_t limit = 96)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < s.size() && i < limit; ++i)
+        out += {kDigits[static_cast<unsigned char>(s[i]) >> 4], kDigits[s[i] & 15], ' '};
+    return s.size() > limit ? out + "... (" + std::to_string(s.size()) + " bytes)" : out;
+}
+
 inline bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-// at[i] is true where a character starts, counting from 0; at[size] is true.
-// A lead byte takes the next byte whatever it is; only a lead byte that ends
-// the text stands alone.
+// at[i] is true where a character starts, and at[size]: a lead byte takes the
+// next byte whatever it is; only a lead byte that ends the text stands alone.
 inline std::vector<char> Boundaries(const std::string& s)
 {
     std::vector<char> at(s.size() + 1, false);
-    size_t i = 0;
-    while (i < s.size()) {
+    for (size_t i = 0; i < s.size(); i += IsLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1)
         at[i] = true;
-        i += IsLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-    }
     at[s.size()] = true;
     return at;
 }
 
-struct FoldPair {
-    unsigned short from, to;
-};
-const FoldPair kFoldPairs[] = {
+const struct { unsigned short from, to; } kFoldPairs[] = {
 #include "text/mbcs_fold_table.inc"
 };
 
@@ -40,9 +45,8 @@ inline unsigned short FoldCode(unsigned short code)
     // Every code once, so that a line of a megabyte folds quickly.
     static const std::vector<unsigned short> folded = [] {
         std::vector<unsigned short> t(0x10000);
-        for (unsigned c = 0; c < t.size(); ++c)
-            t[c] = static_cast<unsigned short>(c);
-        for (const FoldPair& p : kFoldPairs)
+        std::iota(t.begin(), t.end(), 0);
+        for (const auto& p : kFoldPairs)
             t[p.from] = p.to;
         return t;
     }();
@@ -51,17 +55,14 @@ inline unsigned short FoldCode(unsigned short code)
 
 inline std::string Lower(std::string s)
 {
-    for (size_t i = 0; i < s.size();) {
+    for (size_t i = 0; i < s.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (IsLead(c) && i + 1 < s.size()) {
             unsigned short to = FoldCode(static_cast<unsigned short>(c << 8 | static_cast<unsigned char>(s[i + 1])));
             s[i] = static_cast<char>(to >> 8);
-            s[i + 1] = static_cast<char>(to & 0xFF);
-            i += 2;
-        } else {
-            if (c >= 'A' && c <= 'Z')
-                s[i] = static_cast<char>(c + 32);
-            ++i;
+            s[++i] = static_cast<char>(to & 0xFF);
+        } else if (c >= 'A' && c <= 'Z') {
+            s[i] = static_cast<char>(c + 32);
         }
     }
     return s;
@@ -80,10 +81,7 @@ inline bool HoldsAt(const std::string& hay, const std::vector<char>& at, const s
 inline size_t Columns(const std::string& hay, size_t c)
 {
     std::vector<char> at = Boundaries(hay);
-    size_t n = 0;
-    for (size_t i = 0; i < c; ++i)
-        n += at[i] ? 1 : 0;
-    return n;
+    return static_cast<size_t>(std::count(at.begin(), at.begin() + static_cast<long>(c), true));
 }
 
 // The first such position at or after FROM, or -1; an empty needle at FROM.
