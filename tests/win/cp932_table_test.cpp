@@ -46,8 +46,7 @@ TEST(Cp932Table, EveryCharacterAndCodeAsWindows)
         if (lead ? !IsLeadByte932(lead) : IsLeadByte932(trail))
             continue;
         int n = lead ? 2 : 1;
-        char bytes[3] = {static_cast<char>(lead ? lead : trail), static_cast<char>(trail), 0};
-        bytes[n] = 0;
+        char bytes[3] = {static_cast<char>(lead ? lead : trail), static_cast<char>(lead ? trail : 0), 0};
         wchar_t ch[2];
         unsigned cp = 0;
         int windows = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, n, ch, 2) == 1 ? ch[0] : -1;

@@ -74,11 +74,8 @@ protected:
 TEST_F(FilesTest, NamesTheAnsiApiCannotTake)
 {
     std::wstring deep;
-    std::string deepShown;
-    for (char c = '0'; c < '8'; ++c) {
-        deep += std::wstring(56, L'd') + wchar_t(c) + L"\\";
-        deepShown += "\\" + std::string(56, 'd') + c;
-    }
+    for (int i = 0; i < 8; ++i)
+        deep += std::wstring(57, L'd') + L"\\";
     std::vector<std::pair<std::wstring, std::string>> files = {
         {L"wave\u301Cdash.txt", "\\wave?dash.txt"},  // CP932's 〜 is U+FF5E
         {L"minus\u2212.txt", "\\minus?.txt"},        // CP932's − is U+FF0D
@@ -87,7 +84,7 @@ TEST_F(FilesTest, NamesTheAnsiApiCannotTake)
         {L"emoji\U0001F600.txt", "\\emoji??.txt"}, {L"\u30c7\u30fc\u30bf.txt", "\\データ.txt"},
         {L"\uD55C\uAE00\\in.txt", "\\??\\in.txt"}, {L"\uD55C\uAE00\\\u301C\\deep.txt", "\\??\\?\\deep.txt"},
         {L"\uD55C.txt", "\\?.txt"}, {L"\uAD6D.txt", "\\?.txt"}, {L"\uC5B4\\a.txt", "\\?\\a.txt"},
-        {L"\uAE00\\a.txt", "\\?\\a.txt"}, {deep + L"long.txt", deepShown + "\\long.txt"}};
+        {L"\uAE00\\a.txt", "\\?\\a.txt"}, {deep + L"long.txt", "\\" + Cp932(deep) + "long.txt"}};
     for (std::string name : {"nul.txt", "NUL", "con.log", "prn", "aux.c", "Aux.H", "com1.txt", "COM9", "lpt1",
                              "LPT9.log", "cOm3.tar.gz", "con\\in.txt", "aux\\com2\\in.txt"})
         files.emplace_back(std::wstring(name.begin(), name.end()), "\\" + name);
@@ -120,22 +117,21 @@ TEST_F(FilesTest, FolderTextsAsTyped)
 // In the editor App Paths registers, with a name a shell would misread; or an error box.
 TEST_F(FilesTest, RowsOpenInTheRegisteredEditor)
 {
-    const std::wstring dir = m_root.m_path + L"\\ed itor\\", editor = dir + L"fake.exe";
-    const std::wstring record = dir + L"editor-command.txt";
+    const std::wstring dir = m_root.m_path + L"\\e d\\", exe = dir + L"fake.exe", record = dir + L"editor-command.txt";
     m_root.Put(L"a b&%line%\u301C.txt", "x\r\n\tA needle\r\n");
-    m_root.Put(L"ed itor\\fake.exe", "");
-    ASSERT_TRUE(CopyFileW(BesideThisProgram(L"fake-editor.exe").c_str(), editor.c_str(), FALSE));
-    ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, kAppPathsKey, nullptr, REG_SZ, editor.c_str(),
-                                 static_cast<DWORD>((editor.size() + 1) * sizeof(wchar_t))));
+    m_root.Put(L"e d\\fake.exe", "");
+    ASSERT_TRUE(CopyFileW(BesideThisProgram(L"fake-editor.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, kAppPathsKey, nullptr, REG_SZ, exe.c_str(),
+                                 static_cast<DWORD>((exe.size() + 1) * sizeof(wchar_t))));
     ASSERT_EQ(1u, Search(m_root.Text()).size());
-    EXPECT_EQ("\"" + Cp932(editor) + "\" -Y=%line% -X=%column% \"%path%\"", std::string(m_dlg.Editor().strCommand));
+    EXPECT_EQ("\"" + Cp932(exe) + "\" -Y=%line% -X=%column% \"%path%\"", std::string(m_dlg.Editor().strCommand));
     NMITEMACTIVATE activate = {};
     activate.hdr = {m_dlg.GetDlgItem(IDC_RESULTS).m_hWnd, IDC_RESULTS, static_cast<UINT>(NM_DBLCLK)};
     m_dlg.SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&activate));
     for (int i = 0; i < 100 && GetFileAttributesW(record.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
         Sleep(100);
     const std::string started = ReadBytes(record);
-    EXPECT_EQ(L"\"" + editor + L"\" -Y=2 -X=4 \"" + m_root.m_path + L"\\a b&%line%\u301C.txt\"",
+    EXPECT_EQ(L"\"" + exe + L"\" -Y=2 -X=4 \"" + m_root.m_path + L"\\a b&%line%\u301C.txt\"",
               std::wstring(reinterpret_cast<const wchar_t*>(started.data()), started.size() / sizeof(wchar_t)));
     AfxSetModalObserver(TypeMissingEditor);
     m_dlg.SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);

@@ -14,13 +14,19 @@
 
 namespace {
 
-DialogTemplate Dialog(UINT id)
+std::string Bytes(LPCSTR type, UINT id)
 {
     static HMODULE s_h = LoadLibraryExW(BesideThisProgram(L"tolvane.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC hInfo = FindResourceA(s_h, MAKEINTRESOURCEA(id), RT_DIALOG);
+    HRSRC hInfo = FindResourceA(s_h, MAKEINTRESOURCEA(id), type);
     HGLOBAL hData = hInfo ? LoadResource(s_h, hInfo) : nullptr;
+    return hData ? std::string(static_cast<const char*>(LockResource(hData)), SizeofResource(s_h, hInfo)) : "";
+}
+
+DialogTemplate Dialog(UINT id)
+{
+    std::string bytes = Bytes(RT_DIALOG, id);
     DialogTemplate t;
-    EXPECT_TRUE(hData && ParseDialogTemplate(LockResource(hData), SizeofResource(s_h, hInfo), &t)) << id;
+    EXPECT_TRUE(ParseDialogTemplate(bytes.data(), bytes.size(), &t)) << id;
     return t;
 }
 
@@ -65,6 +71,16 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
             EXPECT_EQ(c.style, std::find_if(t.items.begin(), t.items.end(), is)->style & c.mask) << id;
         }
     }
+}
+
+// What tests/check_executables.sh does not read of the manifest.
+TEST(ProgramResources, ManifestNamesTheSignedControlsAndWindows8)
+{
+    std::string manifest = Bytes(MAKEINTRESOURCEA(24), 1);
+    for (const char* fragment : {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", "</assembly>",
+                                 "publicKeyToken=\"6595b64144ccf1df\"", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"})
+        EXPECT_NE(std::string::npos, manifest.find(fragment)) << fragment;
 }
 
 }  // namespace

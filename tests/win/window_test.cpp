@@ -32,13 +32,6 @@ RECT RectInParent(HWND hCtl)
 
 int Dpi() { return GetDeviceCaps(GetDC(nullptr), LOGPIXELSY); }
 
-bool IsGroupBoxRound(HWND hBox, const RECT& inner)
-{
-    RECT box = RectInParent(hBox), both;
-    return (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && UnionRect(&both, &box, &inner) &&
-           EqualRect(&both, &box);
-}
-
 // Inside the dialog (if the screen holds it), on no control but a group box
 // round it; a label or button as wide as its one-line text, which CP932 holds.
 void ExpectTidy(HWND hDialog)
@@ -48,6 +41,11 @@ void ExpectTidy(HWND hDialog)
     GetWindowRect(hDialog, &window);
     bool bFits = window.right - window.left < GetSystemMetrics(SM_CXSCREEN) &&
                  window.bottom - window.top < GetSystemMetrics(SM_CYSCREEN);
+    auto isGroupBoxRound = [](HWND hBox, const RECT& inner) {
+        RECT box = RectInParent(hBox), both;
+        return (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && UnionRect(&both, &box, &inner) &&
+               EqualRect(&both, &box);
+    };
     for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
         std::wstring text = WideText(h);
         SCOPED_TRACE(std::to_string(GetDlgCtrlID(h)) + " " + Cp932(text) + " at " + std::to_string(Dpi()) + " dpi");
@@ -55,7 +53,7 @@ void ExpectTidy(HWND hDialog)
         EXPECT_TRUE(!bFits || (IntersectRect(&both, &r, &client) && EqualRect(&both, &r)));
         for (HWND hOther = GetWindow(h, GW_HWNDNEXT); hOther; hOther = GetWindow(hOther, GW_HWNDNEXT)) {
             RECT other = RectInParent(hOther);
-            EXPECT_TRUE(!IntersectRect(&both, &r, &other) || IsGroupBoxRound(h, other) || IsGroupBoxRound(hOther, r))
+            EXPECT_TRUE(!IntersectRect(&both, &r, &other) || isGroupBoxRound(h, other) || isGroupBoxRound(hOther, r))
                 << "overlaps " << Cp932(WideText(hOther));
         }
         wchar_t cls[16];
