@@ -10,7 +10,6 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "engine/search_engine.h"
@@ -18,10 +17,11 @@
 
 namespace {
 
-typedef std::tuple<std::string, uint64_t, uint64_t, std::string, std::string> EngineRow;
+using namespace std::string_literals;
 
+// Each row as its file, line, column, headword and text.
 struct Outcome {
-    std::vector<EngineRow> rows;
+    std::vector<std::string> rows;
     uint64_t nLines = 0;
     int nBinary = 0;
     SearchPeaks peaks;
@@ -31,27 +31,25 @@ struct Outcome {
 void Collect(const SearchOutput& out, Outcome* pOutcome)
 {
     for (const CRowPiece& piece : out.pieces) {
-        size_t nFile, nHeadword, nText;
-        const char* file = StoredText(piece.file, &nFile);
-        for (size_t i = 0; i < piece.nRows; ++i) {
-            const StoredRow& row = piece.first[i];
-            const char* headword = StoredText(row.headword, &nHeadword);
-            const char* text = StoredText(row.text, &nText);
-            pOutcome->rows.emplace_back(std::string(file, nFile), row.nLine, row.nColumn,
-                                        std::string(headword, nHeadword), std::string(text, nText));
+        for (const StoredRow* row = piece.first; row != piece.first + piece.nRows; ++row) {
+            std::string s = std::to_string(row->nLine) + ":" + std::to_string(row->nColumn);
+            for (const char* text : {piece.file, row->headword, row->text}) {
+                size_t n;
+                const char* p = StoredText(text, &n);
+                s.append("|").append(p, n);
+            }
+            pOutcome->rows.push_back(s);
         }
     }
     pOutcome->nLines += out.nLines;
     pOutcome->nBinary += out.nBinaryFiles;
 }
 
-// Four corpora: a tree of many small files, text in every encoding the scan
-// reads with binary files among it, one file of many matches before many
-// small ones, and more files than the file cap in one folder.
-enum Corpus { kTree, kEncodings, kManyMatches, kWideFolder };
-
 class EngineTest : public ::testing::Test {
 protected:
+    // One corpus: two files of many matches first, a tree of small files
+    // (more in a folder than the file caps), and text in every encoding with
+    // two binary files among it.
     void SetUp() override
     {
         char tmpl[] = "/tmp/tolvane-engine-XXXXXX";
@@ -59,6 +57,27 @@ protected:
         m_root = tmpl;
         ProbeClearDrives();
         ProbeMapDrive('C', m_root.c_str());
+        std::string many;
+        for (int i = 0; i < 60000; ++i)
+            many += "## head " + std::to_string(i / 100) + "\n\tfoo " + std::to_string(i) + "\n";
+        Put("a/many.txt", many);
+        Put("a/more.txt", many);
+        const char* words[] = {"foo", "FOO", "bar", "\x95\x5c", "## head", "\tfoo\t", "x", "\x83\101foo", ""};
+        for (int f = 0; f < 400; ++f) {
+            std::string path = "d" + std::to_string(f % 7), text;
+            for (int depth = f % 4; depth > 0; --depth)
+                path += "/s" + std::to_string((f / 7 + depth) % 3);
+            for (int n = f % 40; n > 0; --n)
+                text += words[(f * n) % 9] + " "s + words[(f + n) % 9] + (n % 4 ? "\n" : "\r\n");
+            Put(path + "/f" + std::to_string(f) + (f % 5 ? ".txt" : ".log"), text);
+        }
+        Put("e/a.txt", "\xEF\xBB\xBF" "foo \xE8\xA1\xA8 FOO\n## head\nfoo\n");
+        Put("e/u16le.txt", "\xFF\xFE" "f\0o\0o\0\n\0"s);
+        Put("e/u16be.txt", "\xFE\xFF\0f\0o\0o\0\n"s);
+        Put("e/bin.dat", "foo\0foo\n"s);
+        Put("e/long.txt", std::string(3u << 20, 'x') + "foo\n## head\nfoo\n");
+        Put("e/sjis.txt", "\x95\x5c foo\n\x83\x41\x83\x43 foo\n");
+        Put("e/f/bin2.dat", std::string(100, '\0'));
     }
     void TearDown() override
     {
@@ -66,152 +85,68 @@ protected:
         std::error_code ec;
         std::filesystem::remove_all(m_root, ec);
     }
-
     void Put(const std::string& rel, const std::string& bytes)
     {
         std::filesystem::path p = m_root + "/" + rel;
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << bytes;
     }
-
-    void Make(Corpus corpus)
-    {
-        std::mt19937 rng(1234 + corpus);
-        const char* words[] = {"foo", "FOO", "bar", "\x95\x5c", "## head", "\tfoo\t", "x", "\x83\101foo", ""};
-        auto line = [&] {
-            std::string s;
-            for (int w = rng() % 6; w > 0; --w)
-                s += std::string(words[rng() % 9]) + " ";
-            return s + (rng() % 4 == 0 ? "\r\n" : "\n");
-        };
-        if (corpus == kTree) {
-            for (int f = 0; f < 400; ++f) {
-                std::string path = "d" + std::to_string(f % 7);
-                for (int depth = f % 4; depth > 0; --depth)
-                    path += "/s" + std::to_string((f / 7 + depth) % 3);
-                std::string text;
-                for (int n = rng() % 40; n > 0; --n)
-                    text += line();
-                Put(path + "/f" + std::to_string(f) + (f % 5 ? ".txt" : ".log"), text);
-            }
-        } else if (corpus == kEncodings) {
-            Put("a.txt", "\xEF\xBB\xBF" "foo \xE8\xA1\xA8 FOO\n## head\nfoo\n");
-            Put("b/u16le.txt", std::string("\xFF\xFE" "f\0o\0o\0\n\0", 10));
-            Put("b/u16be.txt", std::string("\xFE\xFF\0f\0o\0o\0\n", 10));
-            Put("b/bin.dat", std::string("foo\0foo\n", 8));
-            Put("c/long.txt", std::string(3u << 20, 'x') + "foo\n## head\nfoo\n");
-            Put("c/empty.txt", "");
-            Put("c/sjis.txt", "\x95\x5c foo\n\x83\x41\x83\x43 foo\n");
-            Put("d/bin2.dat", std::string(100, '\0'));
-        } else if (corpus == kManyMatches) {
-            std::string many;
-            for (int i = 0; i < 60000; ++i)
-                many += "## head " + std::to_string(i / 100) + "\n\tfoo " + std::to_string(i) + "\n";
-            Put("a/many.txt", many);
-            for (int f = 0; f < 50; ++f)
-                Put("b/f" + std::to_string(f) + ".txt", "foo " + std::to_string(f) + "\n" + line());
-        } else {
-            for (int f = 0; f < 300; ++f)
-                Put("f" + std::to_string(f) + ".txt", f % 3 ? "foo\n" : "bar\n");
-        }
-    }
-
-    SearchRequest Request(int nWorkers, const char* needle, const char* marker, bool bFold)
-    {
-        SearchRequest r;
-        r.strDir = "C:\\";
-        r.scan.needle = needle;
-        r.scan.nNeedle = std::strlen(needle);
-        r.scan.marker = marker;
-        r.scan.nMarker = std::strlen(marker);
-        r.scan.bFold = bFold;
-        r.scan.bSkipBinary = true;
-        r.nWorkers = nWorkers;
-        return r;
-    }
-
-    // Runs to the end, taking what comes out every DELAYMS or so.
-    Outcome Run(const SearchRequest& request, int nDelayMs = 1)
-    {
-        Outcome o;
-        CSearchEngine engine;
-        engine.Start(request);
-        SearchOutput out;
-        for (bool bEnded = false; !bEnded;) {
-            bEnded = engine.Wait(static_cast<unsigned>(nDelayMs));
-            engine.Take(&out);
-            Collect(out, &o);
-        }
-        o.peaks = engine.Peaks();
-        return o;
-    }
-
     std::string m_root;
 };
 
+SearchRequest Request(int nWorkers, const char* needle = "foo", const char* marker = "##", bool bFold = false)
+{
+    SearchRequest r;
+    r.strDir = "C:\\";
+    r.scan = {needle, std::strlen(needle), marker, std::strlen(marker), bFold, true};
+    r.nWorkers = nWorkers;
+    return r;
+}
+
+// Runs to the end, taking what comes out every DELAYMS or so.
+Outcome RunToEnd(const SearchRequest& request, int nDelayMs = 1)
+{
+    Outcome o;
+    CSearchEngine engine;
+    engine.Start(request);
+    SearchOutput out;
+    for (bool bEnded = false; !bEnded; Collect(out, &o)) {
+        bEnded = engine.Wait(static_cast<unsigned>(nDelayMs));
+        engine.Take(&out);
+    }
+    o.peaks = engine.Peaks();
+    return o;
+}
+
+// The caps hold, also while a slow taker lets rows pile up: a worker goes
+// over them by at most one hand-over of rows before it waits.
 TEST_F(EngineTest, RowsInWalkOrderWhateverTheWorkersAndCaps)
 {
     const struct {
-        Corpus corpus;
-        const char* needle;
-        const char* marker;
-        bool bFold;
-        bool bRegex = false;  // each worker compiles the pattern for itself
-    } kCases[] = {
-        {kTree, "foo", "##", false},   {kTree, "foo", "", true},      {kTree, "\x95\x5c", "##", false},
-        {kEncodings, "foo", "##", true}, {kEncodings, "\x95\x5c", "", false},
-        {kManyMatches, "foo", "##", false}, {kWideFolder, "foo", "", false},
-        {kManyMatches, "f[o]+|x\\d{2}", "##", true, true}, {kTree, "fo{2}", "", false, true},
-    };
-    const struct {
-        int nWorkers;
-        size_t nFiles, nBytes;
-    } kRuns[] = {{2, kMaxFilesAhead, kMaxBytesAhead}, {4, kMaxFilesAhead, kMaxBytesAhead}, {16, 3, 1024},
-                 {kMaxWorkers, 1, 1}, {3, 64, 70000}};
-    Corpus made = kWideFolder;
-    bool bMade = false;
+        const char *needle, *marker;
+        bool bFold, bRegex;  // each worker compiles the pattern for itself
+    } kCases[] = {{"foo", "##", false, false}, {"\x95\x5c", "", true, false}, {"f[o]+|x\\d{2}", "##", true, true}};
+    const struct { int nWorkers; size_t nFiles, nBytes; int nDelayMs; } kRuns[] = {
+        {2, kMaxFilesAhead, kMaxBytesAhead, 1}, {4, kMaxFilesAhead, kMaxBytesAhead, 1}, {16, 3, 1024, 1},
+        {kMaxWorkers, 1, 1, 5}, {3, 64, 70000, 1}, {4, 8, 1u << 16, 20}, {4, 8, 1u << 20, 20}};
     for (const auto& c : kCases) {
-        if (!bMade || made != c.corpus) {
-            TearDown();
-            SetUp();
-            Make(c.corpus);
-            made = c.corpus;
-            bMade = true;
-        }
         const SearchPattern pattern(c.needle, std::strlen(c.needle), true, false, c.bFold);
-        SearchRequest first = Request(1, c.needle, c.marker, c.bFold);
-        first.scan.pPattern = c.bRegex ? &pattern : nullptr;
-        Outcome one = Run(first);
-        EXPECT_FALSE(one.rows.empty()) << c.corpus;
+        SearchRequest request = Request(1, c.needle, c.marker, c.bFold);
+        request.scan.pPattern = c.bRegex ? &pattern : nullptr;
+        Outcome one = RunToEnd(request);
+        EXPECT_FALSE(one.rows.empty()) << c.needle;
+        EXPECT_EQ(2, one.nBinary) << c.needle;
         for (const auto& r : kRuns) {
-            SCOPED_TRACE(testing::Message() << "corpus " << c.corpus << ", " << r.nWorkers << " workers");
-            SearchRequest request = Request(r.nWorkers, c.needle, c.marker, c.bFold);
-            request.scan.pPattern = first.scan.pPattern;
+            request.nWorkers = r.nWorkers;
             request.nMaxFilesAhead = r.nFiles;
             request.nMaxBytesAhead = r.nBytes;
-            Outcome many = Run(request, r.nBytes < 100 ? 5 : 1);
-            EXPECT_TRUE(one == many);
+            Outcome many = RunToEnd(request, r.nDelayMs);
+            EXPECT_TRUE(one == many) << c.needle << ", " << r.nWorkers << " workers, " << r.nFiles << " " << r.nBytes;
+            const size_t nSlack = r.nWorkers * ((64u << 10) + 64);
             EXPECT_LE(many.peaks.nFilesAhead, r.nFiles);
+            EXPECT_LE(many.peaks.nBytesHeld, r.nBytes + nSlack) << r.nBytes;
+            EXPECT_LE(many.peaks.nBytesOut, 2 * r.nBytes + nSlack) << r.nBytes;
         }
-    }
-}
-
-// The caps hold while a slow taker lets rows pile up: a worker goes over
-// them by at most one hand-over of rows before it waits.
-TEST_F(EngineTest, CapsBoundWhatIsHeld)
-{
-    Make(kManyMatches);
-    Outcome whole = Run(Request(1, "foo", "##", false));
-    for (size_t nCap : {size_t(1) << 16, size_t(1) << 20}) {
-        SearchRequest request = Request(4, "foo", "##", false);
-        request.nMaxBytesAhead = nCap;
-        request.nMaxFilesAhead = 8;
-        Outcome o = Run(request, 20);
-        EXPECT_TRUE(whole == o);
-        const size_t nSlack = 4 * ((64u << 10) + 64);
-        EXPECT_LE(o.peaks.nFilesAhead, 8u);
-        EXPECT_LE(o.peaks.nBytesHeld, nCap + nSlack) << nCap;
-        EXPECT_LE(o.peaks.nBytesOut, 2 * nCap + nSlack) << nCap;
     }
 }
 
@@ -220,11 +155,10 @@ TEST_F(EngineTest, CapsBoundWhatIsHeld)
 // joins them all, so a hang shows as a test that does not end.
 TEST_F(EngineTest, StopsAtRandomMoments)
 {
-    Make(kTree);
-    Outcome whole = Run(Request(1, "foo", "##", false));
+    Outcome whole = RunToEnd(Request(1));
     std::mt19937 rng(99);
     for (int i = 0; i < 1000; ++i) {
-        SearchRequest request = Request(1 + static_cast<int>(rng() % 4), "foo", "##", false);
+        SearchRequest request = Request(1 + static_cast<int>(rng() % 4));
         request.nMaxFilesAhead = 1 + rng() % 64;
         Outcome o;
         auto started = std::chrono::steady_clock::now();
@@ -234,16 +168,14 @@ TEST_F(EngineTest, StopsAtRandomMoments)
             unsigned nTakes = rng() % 4;
             std::this_thread::sleep_for(std::chrono::microseconds(rng() % 3000));
             SearchOutput out;
-            for (unsigned t = 0; t < nTakes; ++t) {
+            for (unsigned t = 0; t < nTakes; ++t, Collect(out, &o)) {
                 engine.Wait(0);
                 engine.Take(&out);
-                Collect(out, &o);
             }
             engine.Stop();
-            for (bool bEnded = false; !bEnded;) {
+            for (bool bEnded = false; !bEnded; Collect(out, &o)) {
                 bEnded = engine.Wait(100);
                 engine.Take(&out);
-                Collect(out, &o);
             }
         }
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << i;
@@ -255,9 +187,8 @@ TEST_F(EngineTest, StopsAtRandomMoments)
 // An engine dropped while it runs, its rows never taken, still ends.
 TEST_F(EngineTest, DroppedWhileRunning)
 {
-    Make(kManyMatches);
     for (int i = 0; i < 20; ++i) {
-        SearchRequest request = Request(3, "foo", "", false);
+        SearchRequest request = Request(3, "foo", "");
         request.nMaxBytesAhead = 4096;
         CSearchEngine engine;
         engine.Start(request);
