@@ -151,6 +151,7 @@ TEST(Scanner, RowsOfAFile)
         {"overlong, surrogate, too high", "\xEF\xBB\xBF\xE0\x80\x80 \xED\xA0\x80 \xF4\x90\x80\x80 \xC1\xBF Tolvane",
          {"Tolvane"}, "1:17 ??? ??? ???? ?? Tolvane|"},
         {"a lone surrogate, BE", "\xFE\xFF\xDC\x00"s + Utf16("x\tTolvane", true), {"Tolvane"}, "1:4 ?x\tTolvane|"},
+        {"a pair with the last low half", "\xFF\xFE\x3C\xD8\xFF\xDF"s + Utf16(" Tolvane"), {"Tolvane"}, "1:4 ? Tolvane|"},
         {"a pair across the end of a read", "\xFF\xFE" + Utf16(std::string(131071, 'x') + e), {"x"},
          "1:1 " + std::string(131071, 'x') + "?|"},
         {"a pair, a lone surrogate, an odd last byte", "\xFF\xFE" + Utf16(e) + "\x00\xD8"s + Utf16(u8"検索") + "x",
