@@ -73,9 +73,7 @@ protected:
 // UTF-16 half), never a look-alike; names that show alike are two files.
 TEST_F(FilesTest, NamesTheAnsiApiCannotTake)
 {
-    std::wstring deep;
-    for (int i = 0; i < 8; ++i)
-        deep += std::wstring(57, L'd') + L"\\";
+    const std::wstring d = std::wstring(57, L'd') + L"\\", deep = d + d + d + d + d + d + d + d;  // past MAX_PATH
     std::vector<std::pair<std::wstring, std::string>> files = {
         {L"wave\u301Cdash.txt", "\\wave?dash.txt"},  // CP932's 〜 is U+FF5E
         {L"minus\u2212.txt", "\\minus?.txt"},        // CP932's − is U+FF0D
