@@ -175,35 +175,6 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
     }
 }
 
-// However long one file takes to read, the window gets its looks at the
-// queue on time: the file is read on another thread, here in blocks of 16
-// bytes (63-byte lines, so no read starts on a line) for a good part of a
-// second.
-std::vector<std::chrono::steady_clock::time_point> g_looks;
-
-TEST_F(SearchTest, ABigFileLetsTheWindowLookWhereverTheBarStands)
-{
-    std::string text;
-    for (int i = 0; i < 131072; ++i)  // 8 MB
-        text += std::string(62, 'x') + "\n";
-    Put("big.txt", text);
-    g_pfnStandinWhileBusy = [](CDialog*) { g_looks.push_back(std::chrono::steady_clock::now()); };
-    size_t nSavedBlock = g_nScanReadBlock;
-    g_nScanReadBlock = 16;
-    auto started = std::chrono::steady_clock::now();
-    Search("C:\\", "never");
-    g_looks.push_back(std::chrono::steady_clock::now());
-    g_nScanReadBlock = nSavedBlock;
-    g_pfnStandinWhileBusy = nullptr;
-    EXPECT_EQ(std::vector{kNoMatchBox}, g_boxes);
-    ASSERT_LT(1u, g_looks.size());
-    auto longest = g_looks.front() - started;
-    for (size_t i = 1; i < g_looks.size(); ++i)
-        longest = std::max(longest, g_looks[i] - g_looks[i - 1]);
-    EXPECT_LT(longest, std::chrono::milliseconds(300));
-    EXPECT_LT(g_looks.back() - started, std::chrono::milliseconds(300) * g_looks.size());
-}
-
 // A click on a header sorts the rows by its column (the order is the row
 // store's) and shows its arrow; a new search shows the walk's order again, and
 // a click while a search runs sorts once the rows are all there.
