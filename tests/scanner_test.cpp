@@ -158,6 +158,7 @@ TEST(Scanner, RowsOfAFile)
          {"検索"}, "1:4 ??検索?|"},
         // The first 4 KiB from the first byte of 80 or more decide the encoding.
         {"UTF-8 after 300 KiB of ASCII", std::string(300 << 10, 'a') + u8"\nx検索ア\n", {"検索"}, "2:2 x検索ア|"},
+        {"UTF-8 of two bytes first", "caf\xC3\xA9 Tolvane", {"Tolvane"}, "1:6 caf? Tolvane|"},
         {"UTF-8 turning invalid stays CP932", "\xE3\x81\x82\xA0 検索\n", {"検索"}, "1:4 \xE3\x81\x82\xA0 検索|"},
         {"invalid at its 4,096th byte", a1365 + "\xFF\nx" + u8"あ Tolvane", {"Tolvane"}, "2:4 x\xE3\x81\x82 Tolvane|"},
         {"invalid just past it", a1365 + "a\xFF\nx" + u8"あ Tolvane", {"Tolvane"}, "2:4 xあ Tolvane|"},
