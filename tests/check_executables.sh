@@ -1,7 +1,6 @@
 #!/bin/bash
-# The shipped programs are single files that run on a clean Windows: GUI
-# subsystem, the right machine, nothing imported but Windows' own DLLs, and
-# the manifest that asks for current controls and every display scale.
+# The shipped programs are single files that run on a clean Windows: GUI subsystem, the right machine, nothing
+# imported but Windows' own DLLs, and the manifest that asks for current controls and every display scale.
 #   check_executables.sh WIN64_EXE WIN32_EXE
 set -u
 status=0

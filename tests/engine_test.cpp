@@ -1,19 +1,16 @@
-// The engine on its own: rows, order included, the same with any number of
-// workers and any caps; the caps hold; a stop at any moment leaves a prefix
-// of the rows and no thread behind.
+// The engine on its own: rows, order included, the same with any number of workers and any caps; the caps hold; a
+// stop at any moment leaves a prefix of the rows and no thread behind.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/search_engine.h"
-#include "platform/probe_support.h"
+#include "tests/dialog_fixture.h"
 
 namespace {
 
@@ -45,18 +42,13 @@ void Collect(const SearchOutput& out, Outcome* pOutcome)
     pOutcome->nBinary += out.nBinaryFiles;
 }
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public DialogFixture {
 protected:
-    // One corpus: two files of many matches first, a tree of small files
-    // (more in a folder than the file caps), and text in every encoding with
-    // two binary files among it.
+    // One corpus: two files of many matches first, a tree of small files (more in a folder than the file caps), and
+    // text in every encoding with two binary files among it.
     void SetUp() override
     {
-        char tmpl[] = "/tmp/tolvane-engine-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(tmpl));
-        m_root = tmpl;
-        ProbeClearDrives();
-        ProbeMapDrive('C', m_root.c_str());
+        DialogFixture::SetUp();
         std::string many;
         for (int i = 0; i < 60000; ++i)
             many += "## head " + std::to_string(i / 100) + "\n\tfoo " + std::to_string(i) + "\n";
@@ -79,19 +71,7 @@ protected:
         Put("e/sjis.txt", "\x95\x5c foo\n\x83\x41\x83\x43 foo\n");
         Put("e/f/bin2.dat", std::string(100, '\0'));
     }
-    void TearDown() override
-    {
-        ProbeClearDrives();
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
-    }
-    void Put(const std::string& rel, const std::string& bytes)
-    {
-        std::filesystem::path p = m_root + "/" + rel;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
-    }
-    std::string m_root;
+    void Put(const std::string& rel, const std::string& bytes) { DialogFixture::Put("C/" + rel, bytes); }
 };
 
 SearchRequest Request(int nWorkers, const char* needle = "foo", const char* marker = "##", bool bFold = false)
@@ -150,9 +130,8 @@ TEST_F(EngineTest, RowsInWalkOrderWhateverTheWorkersAndCaps)
     }
 }
 
-// Stopped at random moments, a search ends at once, its rows are those of a
-// whole search up to some point, and no thread is left: the engine's end
-// joins them all, so a hang shows as a test that does not end.
+// Stopped at random moments, a search ends at once, its rows are those of a whole search up to some point, and no
+// thread is left: the engine's end joins them all, so a hang shows as a test that does not end.
 TEST_F(EngineTest, StopsAtRandomMoments)
 {
     Outcome whole = RunToEnd(Request(1));

@@ -1,7 +1,6 @@
-// The scan of one file: which lines match, their line and column (as a
-// Windows editor counts: code page 932 characters, UTF-16 units in Unicode
-// text), what a row shows and under which headword, how the encoding is
-// decided, binary files, and long lines cut into pieces.
+// The scan of one file: which lines match, their line and column (as a Windows editor counts: code page 932
+// characters, UTF-16 units in Unicode text), what a row shows and under which headword, how the encoding is decided,
+// binary files, and long lines cut into pieces.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -49,9 +48,8 @@ struct Query {  // code page 932, as typed
 const size_t kBlocks[] = {256u << 10, 1, 7};
 ScanBuffers g_buffers;  // one set for all, as a worker's serves file after file
 
-// BYTES as a file, scanned for Q folded as the search command folds it, in
-// blocks of BLOCK bytes. With a marker, a file of one headword line goes
-// first: a headword carried over into the next file would show.
+// BYTES as a file, scanned for Q folded as the search command folds it, in blocks of BLOCK bytes. With a marker, a
+// file of one headword line goes first: a headword carried over into the next file would show.
 Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0])
 {
     SearchPattern pattern(q.needle.data(), q.needle.size(), q.mode & kRegex, q.mode & kWord, q.bFold);
@@ -97,9 +95,8 @@ std::string Utf16(const std::string& utf8, bool bBigEndian = false)
     return out;
 }
 
-// Files as they stand on disk: code page 932 text, binary files, what decides
-// a file's encoding, and what only Unicode text holds. A row shows ? for a
-// character code page 932 lacks and for each byte of no character, which a
+// Files as they stand on disk: code page 932 text, binary files, what decides a file's encoding, and what only
+// Unicode text holds. A row shows ? for a character code page 932 lacks and for each byte of no character, which a
 // typed ? never matches.
 TEST(Scanner, RowsOfAFile)
 {
@@ -251,9 +248,8 @@ TEST(Scanner, TheSameTextGivesTheSameRowsInEveryEncoding)
     }
 }
 
-// A line longer than kMaxLinePiece comes in pieces cut between characters,
-// each a row with the line's number and columns counted from its start,
-// wherever in the file it starts and the reads end.
+// A line longer than kMaxLinePiece comes in pieces cut between characters, each a row with the line's number and
+// columns counted from its start, wherever in the file it starts and the reads end.
 TEST(Scanner, LongLinesComeInPieces)
 {
     const size_t kMax = kMaxLinePiece;
@@ -286,9 +282,8 @@ TEST(Scanner, LongLinesComeInPieces)
     }
 }
 
-// Unicode text is cut before a character that would not fit, so that the
-// pieces make up the line with no ? for a cut character: at every place of a
-// three-byte character, and after the third byte of a four-byte one.
+// Unicode text is cut before a character that would not fit, so that the pieces make up the line with no ? for a cut
+// character: at every place of a three-byte character, and after the third byte of a four-byte one.
 TEST(Scanner, UnicodeLinesComeInPiecesCutBetweenCharacters)
 {
     const std::string a = u8"あ";
@@ -309,9 +304,8 @@ TEST(Scanner, UnicodeLinesComeInPiecesCutBetweenCharacters)
     }
 }
 
-// What a pattern is read to hold: a literal too long or a class run too
-// strict would leave out lines that match. ソ and 表 end in 5C, no backslash;
-// a brace that makes no count stands for itself; 〜 has another form in Unicode.
+// What a pattern is read to hold: a literal too long or a class run too strict would leave out lines that match. ソ
+// and 表 end in 5C, no backslash; a brace that makes no count stands for itself; 〜 has another form in Unicode.
 TEST(Scanner, PatternNeedsHoldInEveryMatch)
 {
     const struct { const char *pattern, *literal; bool bOnlyLiteral; const char* classAtom; unsigned nRun; } cases[] = {

@@ -1,6 +1,5 @@
-// What the tests of the search command share: the window's fixture with the
-// files on drive C:, a search pressed as a user presses it, its rows, and the
-// message boxes recorded with their captions and styles.
+// What the tests of the search command share: the window's fixture with the files on drive C:, a search pressed as a
+// user presses it, its rows, and the message boxes recorded with their captions and styles.
 #ifndef TOLVANE_TESTS_SEARCH_FIXTURE_H
 #define TOLVANE_TESTS_SEARCH_FIXTURE_H
 

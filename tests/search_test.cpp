@@ -1,6 +1,5 @@
-// The search command through the dialog's controls: what the rows show,
-// the case as typed, the file-name field, refusals and their message boxes,
-// the progress bar, what arrives while a search runs, and sorting.
+// The search command through the dialog's controls: what the rows show, the case as typed, the file-name field,
+// refusals and their message boxes, the progress bar, what arrives while a search runs, and sorting.
 #include <unistd.h>
 
 #include "tests/search_fixture.h"
@@ -44,9 +43,8 @@ TEST_F(SearchTest, RowsOfOneFile)
     }
 }
 
-// Refusals and reports, the folder as Windows reads a typed path, and what
-// each press leaves: settings written only for a search that starts, the
-// search text on top of its list, the folder field as typed.
+// Refusals and reports, the folder as Windows reads a typed path, and what each press leaves: settings written only
+// for a search that starts, the search text on top of its list, the folder field as typed.
 TEST_F(SearchTest, RefusalsAndReports)
 {
     for (int i = 0; i < 12; ++i)
@@ -105,9 +103,8 @@ TEST_F(SearchTest, RefusalsAndReports)
     }
 }
 
-// The bar after a search that read LINES lines in all: range 0..80 from 1,
-// step 10; what passes 80 is carried over to the bottom (71 + 10 gives 1), as
-// measured on the common control.
+// The bar after a search that read LINES lines in all: range 0..80 from 1, step 10; what passes 80 is carried over to
+// the bottom (71 + 10 gives 1), as measured on the common control.
 TEST_F(SearchTest, ProgressAfterASearch)
 {
     const struct { std::vector<std::string> files; int pos; } cases[] = {
@@ -126,9 +123,8 @@ TEST_F(SearchTest, ProgressAfterASearch)
     }
 }
 
-// What reaches the window while a search runs, delivered at the first look
-// the search takes at the queue, before its first file, as another window's
-// message or a key waiting in the queue would be.
+// What reaches the window while a search runs, delivered at the first look the search takes at the queue, before its
+// first file, as another window's message or a key waiting in the queue would be.
 enum Arrival { kEscQueued, kCloseSent, kSearchPressed, kEscThenClose };
 Arrival g_arrival;
 int g_nLooks;
@@ -167,17 +163,15 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
         EXPECT_TRUE(g_standinQueuedEscapes.empty());
         EXPECT_EQ(c.bClosed, m_dlg->IsEnded());
         EXPECT_TRUE(c.bClosed || (Rows().size() == c.nRows && m_dlg->m_nHits == 0));
-        // The settings are written before the walk, the history after it,
-        // whichever way the search ended.
+        // The settings are written before the walk, the history after it, whichever way the search ended.
         std::string saved = ReadFile(SettingsFile());
         EXPECT_EQ(0u, saved.find("C:\\\r\n"));
         EXPECT_NE(std::string::npos, saved.find("\r\none\r\n"));
     }
 }
 
-// A click on a header sorts the rows by its column (the order is the row
-// store's) and shows its arrow; a new search shows the walk's order again, and
-// a click while a search runs sorts once the rows are all there.
+// A click on a header sorts the rows by its column (the order is the row store's) and shows its arrow; a new search
+// shows the walk's order again, and a click while a search runs sorts once the rows are all there.
 void ClickLineHeader(CDialog* pDialog)
 {
     NMLISTVIEW header = {};

@@ -55,8 +55,7 @@ TEST_F(WalkTest, LinksThatLoopAreWalkedOnce)
     ASSERT_EQ(0, mkfifo(Host("fifo.txt").c_str(), 0644));
     ASSERT_EQ(0, mkfifo(Host("s/t/fifo.txt").c_str(), 0644));
     ASSERT_EQ(0, symlink("/dev/zero", Host("zero.txt").c_str()));
-    // A fifo opened for reading would wait for a writer for ever, and the
-    // zero device never ends.
+    // A fifo opened for reading would wait for a writer for ever, and the zero device never ends.
     alarm(120);
     std::vector<Row> rows = Search("C:\\", "hit");
     alarm(0);
@@ -74,8 +73,7 @@ TEST_F(WalkTest, LinkAboveTheReferenceFolderComesBackThroughAPlainFolder)
     ASSERT_EQ(0, symlink("../..", Host("r/s/p").c_str()));  // the drive root
     const std::vector<std::string> fromR = {"\\a.txt", "\\s\\b.txt", "\\s\\p\\o\\o.txt"};
     EXPECT_EQ(fromR, FileColumn(Search("C:\\r", "hit")));
-    // From the root: a second way into r by a link is followed, and p leads
-    // back to the root on both ways.
+    // From the root: a second way into r by a link is followed, and p leads back to the root on both ways.
     ASSERT_EQ(0, symlink("r", Host("q").c_str()));
     EXPECT_EQ((std::vector<std::string>{"\\o\\o.txt", "\\q\\a.txt", "\\q\\s\\b.txt", "\\r\\a.txt", "\\r\\s\\b.txt"}),
               FileColumn(Search("C:\\", "hit")));

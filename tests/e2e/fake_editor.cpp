@@ -1,6 +1,5 @@
-// Stands in for an editor in the Windows tests: writes the command line it
-// was started with, as UTF-16, to editor-command.txt beside itself and ends.
-// The file is written aside and renamed, so a test that waits for it never
+// Stands in for an editor in the Windows tests: writes the command line it was started with, as UTF-16, to
+// editor-command.txt beside itself and ends. The file is written aside and renamed, so a test that waits for it never
 // reads half of it.
 #include <windows.h>
 

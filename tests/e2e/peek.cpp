@@ -3,8 +3,7 @@
 //   peek.exe TITLE   prints per control "control ID CLASS CHECK LEFT TOP RIGHT
 // BOTTOM TEXT" (fields by TAB, texts UTF-8), after a list view "items ID COUNT".
 //   peek.exe --null TITLE MS   sends WM_NULL as the system's hung-window check
-// does and prints "null ANSWERED ELAPSED_MS"; exit 0 when answered within MS
-// milliseconds, 3 when not.
+// does and prints "null ANSWERED ELAPSED_MS"; exit 0 when answered within MS milliseconds, 3 when not.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>

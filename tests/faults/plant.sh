@@ -1,12 +1,9 @@
 #!/bin/bash
-# Plants each fault of tests/faults/faults.txt in turn in this checkout,
-# rebuilds, and runs the suite's tests from the cheapest up (native, then
-# under Wine, then the long runs) until one fails twice; prints a line a fault:
-# the test that caught it, or "missed". Every file is put back at the end.
-# Run after ./test, which leaves every build configured.
+# Plants each fault of tests/faults/faults.txt in turn, rebuilds, and runs the tests from the cheapest up (native,
+# under Wine, the long runs) until one fails twice; prints the test that caught each, or "missed", and puts every
+# file back. Run after ./test, which leaves every build configured.
 #   tests/faults/plant.sh [--quick] [NAME...]
-# --quick runs the native tests, and the Windows-side ones only for a fault in
-# the Win32 side or the resources.
+# --quick: the native tests, and the Windows-side ones only for a fault in platform/win32/ or res/.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$repo"
@@ -30,13 +27,12 @@ first_failure() {
   ctest --test-dir build/native -R "^${failed//./\\.}\$" >/dev/null 2>&1 && return 1
   echo "$failed"
 }
-# The other locale and scales run the same code as the Japanese run: only the
-# full run takes them.
+# The other locale and scales run the same code as the Japanese run: only the full run takes them.
 tiers=("native:-E:^(wine|kill|fuzz|asan|tsan|executables)"
   "win64:-R:^(wine\\.(unit|probe_same_as_native|probe_without_window|probe_scales|window_144dpi)|executables)\$")
 [ $quick = 1 ] || tiers+=("win64 asan tsan fuzz:-R:(kill|end_to_end|fuzz|asan|tsan|en_US|192dpi)")
 
-while IFS=$'\t' read -r name file old new; do
+while IFS=$'\t' read -r name file old new _; do
   case "$name" in ''|'#'*) continue ;; esac
   [ $# -eq 0 ] || [[ " $* " == *" $name "* ]] || continue
   cp "$file" "$work/original"
@@ -58,12 +54,10 @@ PY
   for tier in "${tiers[@]}"; do
     [ $quick = 0 ] || [[ $tier == native:* ]] || [[ $file == platform/win32/* || $file == res/* ]] || continue
     IFS=: read -r trees flag regex <<<"$tier"
-    # shellcheck disable=SC2086
     if ! build $trees native; then verdict="caught by the build"; break; fi
     if caught=$(first_failure "$flag" "$regex"); then verdict="caught by $caught"; break; fi
   done
-  cp "$work/original" "$file"
-  planted=
+  cp "$work/original" "$file" && planted=
   echo "$name	$verdict" | tee -a "$work/results.txt"
 done <tests/faults/faults.txt
 build win64 native >/dev/null 2>&1 || echo "plant: the builds did not build again after the faults" >&2

@@ -1,5 +1,4 @@
-// CString's searches, folding and comparison on arbitrary bytes, against the
-// plain rules of reference.h.
+// CString's searches, folding and comparison on arbitrary bytes, against the plain rules of reference.h.
 //   input: needle length, start index, a byte, the needle, then the text
 #include <cstdint>
 #include <cstdio>
@@ -50,13 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     needle = needle.c_str();
     CString str(hay.data(), static_cast<int>(hay.size()));
 
-    // Find of a text: the first position from the start index on where the
-    // text stands as whole characters.
+    // Find of a text: the first position from the start index on where the text stands as whole characters.
     Expect("Find", str.Find(needle.c_str(), nStart), ref::Find(hay, needle, static_cast<size_t>(std::max(nStart, 0))),
            hay, needle);
 
-    // Find and ReverseFind of one byte: the first and the last position
-    // where it is a character of its own.
+    // Find and ReverseFind of one byte: the first and the last position where it is a character of its own.
     std::string one(1, ch);
     Expect("Find(char)", str.Find(ch), ref::Find(hay, one), hay, one);
     std::vector<char> at = ref::Boundaries(hay);

@@ -68,16 +68,14 @@ inline std::string Lower(std::string s)
     return s;
 }
 
-// Whether NEEDLE stands at C of HAY as whole characters: it starts where a
-// character starts and ends where one ends.
+// Whether NEEDLE stands at C of HAY as whole characters: it starts where a character starts and ends where one ends.
 inline bool HoldsAt(const std::string& hay, const std::vector<char>& at, const std::string& needle, size_t c)
 {
     return c + needle.size() <= hay.size() && at[c] && at[c + needle.size()] &&
            hay.compare(c, needle.size(), needle) == 0;
 }
 
-// The characters of HAY before byte C, a boundary: the column of C in a
-// Windows editor is one more.
+// The characters of HAY before byte C, a boundary: the column of C in a Windows editor is one more.
 inline size_t Columns(const std::string& hay, size_t c)
 {
     std::vector<char> at = Boundaries(hay);

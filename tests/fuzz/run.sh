@@ -1,8 +1,7 @@
 #!/bin/bash
-# Runs one fuzz target for a bounded time over a copy of its corpus, from a
-# folder of its own (the settings target writes the settings file beside its
-# executable). Exit 0 when nothing was found; otherwise the report, and the
-# input that shows the fault in hex and under build/fuzz-findings/.
+# Runs one fuzz target for a bounded time over a copy of its corpus, from a folder of its own (the settings target
+# writes the settings file beside its executable). Exit 0 when nothing was found; otherwise the report, and the input
+# that shows the fault in hex and under build/fuzz-findings/.
 #   run.sh TARGET_EXE CORPUS_DIR [SECONDS]   ($TOLVANE_FUZZ_SECONDS, else SECONDS, else 50)
 set -u
 [ $# -ge 2 ] || { echo "usage: $0 TARGET_EXE CORPUS_DIR [SECONDS]" >&2; exit 2; }

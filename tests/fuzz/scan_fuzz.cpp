@@ -1,6 +1,5 @@
-// The file scan on arbitrary bytes, search text, headword marker, case and
-// read block size, against a plain scan of the whole file; the text escaped
-// as a regular expression gives the same where decoding tells codes apart.
+// The file scan on arbitrary bytes, search text, headword marker, case and read block size, against a plain scan of
+// the whole file; the text escaped as a regular expression gives the same where decoding tells codes apart.
 //   input: flags, block size (2), needle length, marker length, long-line
 //          length, filler bytes (2), the needle, the marker, the file
 // A long-line input gets, after the file's first half, a line of about one or
@@ -35,10 +34,9 @@ struct Result {
     bool operator==(const Result& o) const { return rows == o.rows && nLines == o.nLines && nMatches == o.nMatches; }
 };
 
-// Whether the program reads the file as UTF-8 or UTF-16 instead: a
-// byte-order mark, or up to 4 KiB from the first byte of 0x80 or more that
-// are well-formed UTF-8 (a character cut by their end counts), the first of
-// them a character of several bytes. Those files are not compared here.
+// Whether the program reads the file as UTF-8 or UTF-16 instead: a byte-order mark, or up to 4 KiB from the first
+// byte of 0x80 or more that are well-formed UTF-8 (a character cut by their end counts), the first of them a
+// character of several bytes. Those files are not compared here.
 bool ReadAsUnicode(const std::string& file)
 {
     if (file.compare(0, 3, "\xEF\xBB\xBF") == 0 || file.compare(0, 2, "\xFF\xFE") == 0 ||
@@ -70,14 +68,11 @@ bool ReadAsUnicode(const std::string& file)
     return true;
 }
 
-// Rows of a code page 932 file as a plain scan finds them. A line ends at LF,
-// and a CR right before the LF is not part of it; a line of more than
-// kMaxLinePiece bytes is cut into pieces of as many whole characters as fit,
-// each with the line's number; what a line shows ends at its first NUL. A
-// line holds a text when Find finds it there (in the folded line without
-// case); the headword is the last line up to and including this one that
-// holds the marker; the column is one more than the characters before the
-// first such position, those of the line's earlier pieces too.
+// Rows of a code page 932 file as a plain scan finds them. A line ends at LF, and a CR right before the LF is not
+// part of it; a line of more than kMaxLinePiece bytes is cut into pieces of as many whole characters as fit, each
+// with the line's number; what a line shows ends at its first NUL. A line holds a text when Find finds it there (in
+// the folded line without case); the headword is the last line up to and including this one that holds the marker;
+// the column is one more than the characters before the first such position, those of the line's earlier pieces too.
 Result ReferenceRows(const std::string& file, const std::string& needle, const std::string& marker, bool bFold)
 {
     Result r;
@@ -137,10 +132,9 @@ struct Collect : ScanSink {
     std::abort();
 }
 
-// Whether every character of code page 932 text decodes to a character
-// that encodes back to the same code: the NEC and IBM duplicates decode to
-// one character, which a regular expression then finds at either code. With
-// BWHOLE, a code that decodes to nothing makes the text fail too.
+// Whether every character of code page 932 text decodes to a character that encodes back to the same code: the NEC
+// and IBM duplicates decode to one character, which a regular expression then finds at either code. With BWHOLE, a
+// code that decodes to nothing makes the text fail too.
 bool RoundTrips(const std::string& s, bool bWhole)
 {
     for (size_t i = 0; i < s.size();) {
@@ -181,9 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     needle = bFold ? ref::Lower(needle) : needle;
     marker = bFold ? ref::Lower(marker) : marker;
-    // Each read looks for the last LF of all that waits, so tiny blocks would
-    // make a long line cost a pass per block over a megabyte; larger blocks
-    // still put their edges anywhere.
+    // Each read looks for the last LF of all that waits, so tiny blocks would make a long line cost a pass per block
+    // over a megabyte; larger blocks still put their edges anywhere.
     const size_t block = bLong ? 65536 + blockBits * 3 : 1 + blockBits % 200;
     if (bLong) {
         size_t nLong = (data[5] & 0x80 ? 2 * kMaxLinePiece : kMaxLinePiece) - 24 + (data[5] & 0x3F);

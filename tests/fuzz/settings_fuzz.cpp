@@ -1,6 +1,5 @@
-// The settings file holding arbitrary bytes: the window starts in the state
-// its lines define, and what it then saves starts the next window with the
-// same settings and history.
+// The settings file holding arbitrary bytes: the window starts in the state its lines define, and what it then saves
+// starts the next window with the same settings and history.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,12 +1,10 @@
 #!/bin/bash
-# Kill trials: the probe is killed (SIGKILL) at random moments of a run of
-# searches, each of which rewrites the settings file; after every kill the
-# file must be one of the complete files the run writes (or the one it
-# started from), and the next start must show what that file holds.
+# Kill trials: the probe is killed (SIGKILL) at random moments of a run of searches, each of which rewrites the
+# settings file; after every kill the file must be one of the complete files the run writes (or the one it started
+# from), and the next start must show what that file holds.
 #   kill_trials.sh NATIVE_PROBE COUNT [WINDOWS_PROBE_EXE COUNT]
-# The native probe also computes the files a run writes and what a start
-# shows for each; the Windows build, given, is then killed COUNT times under
-# Wine (the same texts: Wine's Z: is the host's root, as the native drive is).
+# The native probe also computes the files a run writes and what a start shows for each; the Windows build, given, is
+# then killed COUNT times under Wine (the same texts: Wine's Z: is the host's root, as the native drive is).
 set -u
 [ $# -eq 2 ] || [ $# -eq 4 ] || { echo "usage: $0 NATIVE_PROBE COUNT [WINDOWS_PROBE_EXE COUNT]" >&2; exit 2; }
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -28,9 +26,8 @@ PY
 # A host path as the native probe's drive Z: (the host's root) and Wine's Z: name it.
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
-# script FILE PRESSES: the start, then PRESSES searches of $refdir, each
-# with its own headword, search text and case choice, so every save writes
-# another file. The drive line is for the native build only.
+# script FILE PRESSES: the start, then PRESSES searches of $refdir, each with its own headword, search text and case
+# choice, so every save writes another file. The drive line is for the native build only.
 script() {
     {
         printf 'drive\tZ\t/\nset\trefdir\t%s\\\nset\text\ttxt\n' "$(winpath "$refdir")"
@@ -46,8 +43,7 @@ shown() { grep -aE '^(field|check|history)' "$@"; }
 # The file the trials start from: a validated search of some other run.
 { printf 'C:\\old\\\r\n##\r\ntxt\r\n0\r\n0\r\nold\r\n'; for i in $(seq 1 11); do printf 'old %d\r\n' "$i"; done; } >"$work/start.dat"
 
-# references: the files a run of $refdir writes, press by press, and what a
-# start shows for each, in $work/ref.
+# references: the files a run of $refdir writes, press by press, and what a start shows for each, in $work/ref.
 references() {
     rm -rf "$work/ref"
     mkdir -p "$work/ref"
@@ -63,10 +59,9 @@ references() {
     cmp -s "$work/ref/0.dat" "$work/start.dat" || { echo "a run without a search changed the file"; exit 1; }
 }
 
-# trials COUNT LABEL DIR FULL DUMP SETTLE PROGRAM...: COUNT kills of PROGRAM
-# FULL (the run of all presses), started with the settings file of DIR;
-# SETTLE waits for what a run leaves behind; PROGRAM DUMP shows the next start.
-# The program runs as the background job itself, so its pid is the job's.
+# trials COUNT LABEL DIR FULL DUMP SETTLE PROGRAM...: COUNT kills of PROGRAM FULL (the run of all presses), started
+# with the settings file of DIR; SETTLE waits for what a run leaves behind; PROGRAM DUMP shows the next start. The
+# program runs as the background job itself, so its pid is the job's.
 trials() {
     local n=$1 label=$2 dat=$3/tolvane.dat full=$4 dump=$5 settle=$6 hist="" t j k delay pid took
     shift 6

@@ -1,8 +1,7 @@
 #!/bin/bash
-# The same scripts through the native probe and through the Windows probe
-# under Wine, over the same files: both builds must show the same, but for
-# what differs by nature (the tree and the reference field: drives; the
-# controls' places: fonts), with rows and copied rows in file-column order.
+# The same scripts through the native probe and through the Windows probe under Wine, over the same files: both builds
+# must show the same, but for what differs by nature (the tree and the reference field: drives; the controls' places:
+# fonts), with rows and copied rows in file-column order.
 #   compare_builds.sh NATIVE_PROBE WINDOWS_PROBE_EXE
 # Exit 0 when both agree, 1 with a diff on stderr otherwise, 2 on bad use.
 . "$(dirname "$0")/common.sh"

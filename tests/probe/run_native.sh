@@ -1,7 +1,6 @@
 #!/bin/bash
-# The probe scripts natively, each from no settings file: what the window
-# shows, of the kinds of lines NAME.script's "# keep:" line names, must be
-# NAME.expected (CP932 bytes).
+# The probe scripts natively, each from no settings file: what the window shows, of the kinds of lines NAME.script's
+# "# keep:" line names, must be NAME.expected (CP932 bytes).
 #   run_native.sh PROBE      exit 0 when every script gave what is expected
 . "$(dirname "$0")/common.sh"
 [ $# -eq 1 ] || usage PROBE

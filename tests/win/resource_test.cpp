@@ -30,9 +30,8 @@ DialogTemplate Dialog(UINT id)
     return t;
 }
 
-// Style bits no test of behaviour sees: the window resizes and minimises but
-// does not maximise, on the task bar; Tab goes through the tab stops in template
-// order, never to a radio button or a label; Enter presses OK; a long text
+// Style bits no test of behaviour sees: the window resizes and minimises but does not maximise, on the task bar; Tab
+// goes through the tab stops in template order, never to a radio button or a label; Enter presses OK; a long text
 // scrolls; a name with "&" shows as it is.
 TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
 {
