@@ -43,6 +43,21 @@ TEST_F(SearchTest, RowsOfOneFile)
     }
 }
 
+// The list asks for a text into a buffer of its own size: the text is cut between characters to fit.
+TEST_F(SearchTest, ListTextsAreCutBetweenCharactersToTheBuffer)
+{
+    Put("a.txt", "ab\x95\x5c" "c\n");
+    Search("C:\\", "ab");
+    for (const auto& c : {std::pair{6, "ab\x95\x5c" "c"}, {5, "ab\x95\x5c"}, {4, "ab"}, {1, ""}}) {
+        char buffer[8] = "zzzzzzz";
+        NMLVDISPINFOA info = {};
+        info.hdr = {Item(IDC_RESULTS).m_hWnd, IDC_RESULTS, LVN_GETDISPINFOA};
+        info.item = {LVIF_TEXT, 0, CRowStore::kText, 0, 0, buffer, c.first};
+        m_dlg->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(c.second, buffer) << c.first;
+    }
+}
+
 // Refusals and reports, the folder as Windows reads a typed path, and what each press leaves: settings written only
 // for a search that starts, the search text on top of its list, the folder field as typed.
 TEST_F(SearchTest, RefusalsAndReports)
