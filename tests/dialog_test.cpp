@@ -40,8 +40,7 @@ TEST_F(DialogTest, StartsWithCaptionColumnsAndFocusAndExitWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
 }
 
-// The system keeps the low four bits of a command for itself; everything
-// else goes on to the default window processing.
+// The system keeps the low four bits of a command for itself; everything else goes on to the default window processing.
 TEST_F(DialogTest, SystemMenuOpensTheEditorSettingsAndTheAboutBox)
 {
     CMenu menu = m_dlg->GetSystemMenu(FALSE);

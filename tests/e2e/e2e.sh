@@ -81,10 +81,8 @@ type_into() {
 type_into 1003 "$refdir"
 type_into 1006 '##'
 type_into 1012 '検索'
-shot typed
 xdotool key Return
 wait_window "$box" >/dev/null || fail "no result box"
-shot result-box
 [ "$(box_text)" = "3個一致しました。" ] || fail "result box says '$(box_text)'"
 press 1 Return
 shot results
@@ -111,7 +109,6 @@ focus; sleep 0.5
 # by its bare name, which the system finds first beside the program, where a stand-in records the start.
 sysmenu 2 "$editor_title" || fail "no editor settings dialog"
 press 0.5 --delay 200 Down
-shot editor-settings
 [ "$(field 1014 "$editor_title")" = "$sakura" ] || fail "the preset wrote '$(field 1014 "$editor_title")'"
 xdotool key Return
 poll 40 gone "$editor_title" || true

@@ -14,8 +14,7 @@ presses=10 status=0
 mkdir -p "$work/bin" "$work/win" "$work/empty" "$work/data/sub"
 cp "$1" "$work/bin/probe"
 
-# A folder large enough that each search takes a while, so kills land in
-# searches as well as in the writing of the file.
+# A folder large enough that each search takes a while, so kills land in searches as well as in the writing of the file.
 python3 - "$work/data" <<'PY'
 import os, sys
 line = 'ＦＯＯ 検索の対象ではない行です abc def\r\n'.encode('cp932')

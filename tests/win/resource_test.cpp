@@ -73,14 +73,4 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
     }
 }
 
-// What tests/check_executables.sh does not read of the manifest.
-TEST(ProgramResources, ManifestNamesTheSignedControlsAndWindows8)
-{
-    std::string manifest = Bytes(MAKEINTRESOURCEA(24), 1);
-    for (const char* fragment : {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", "</assembly>",
-                                 "publicKeyToken=\"6595b64144ccf1df\"", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-                                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"})
-        EXPECT_NE(std::string::npos, manifest.find(fragment)) << fragment;
-}
-
 }  // namespace
