@@ -89,7 +89,7 @@ TEST_F(SearchTest, RefusalsAndReports)
         {"C:\\ ", "hit", {CountBox(16)}, 16, "", true},
         {"C:\\.", "hit", {CountBox(16)}, 16, "", true},
         {"C:/nowhere/..", "hit", {CountBox(16)}, 16, "", true},
-        {"C:\\docs", "hit", {CountBox(1)}, 1, "\\a.txt", true},
+        {"C:\\docs", "hit", {CountBox(1)}, 1, "\\a.txt", true}, {"C:\\docs. .", "hit", {CountBox(1)}, 1, "\\a.txt", true},
         {"C:\\\x83\x5c", "hit", {CountBox(1)}, 1, "\\b.txt", true},
         {"C:\\\x83\x5c\\", "hit", {CountBox(1)}, 1, "\\b.txt", true},
         // A pattern that does not compile is refused with the library's word.

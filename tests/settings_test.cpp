@@ -99,11 +99,13 @@ TEST_F(SettingsTest, HistoryOverSeveralPresses)
         {"C:\\", "T1", "T1,T0,E0,E1,E2,E3,E4,E5,E6,E7,E9"},
         {"", "T2", "T2,T1,T0,E0,E1,E2,E3,E4,E5,E6,E9"},  // refused
         {"C:\\", "", ",T2,T1,T0,E0,E1,E2,E3,E4,E5,E9"},  // refused
-        {"C:\\", "T3", "T3,,T2,T1,T0,E0,E1,E2,E3,E4,E9"},
+        {"C:\\", "T3", "T3,,T2,T1,T0,E0,E1,E2,E3,E4,E9", "regex"},  // tolvane.ini: one byte other
         {"C:\\", "T3", "T3,T3,,T2,T1,T0,E0,E1,E2,E3,E9"},  // the same text again
     };
     std::string file = ReadFile(SettingsFile());
     for (const Lines& p : presses) {
+        if (p.size() > 3)
+            Click(IDC_REGEX);
         Press(p[0], p[1]);
         EXPECT_EQ(p[2] + "|11", History()) << p[1];
         if (!p[0].empty() && !p[1].empty())
@@ -113,6 +115,7 @@ TEST_F(SettingsTest, HistoryOverSeveralPresses)
     }
     Start();  // the file gives the entry above the bottom where the list kept the bottom one
     EXPECT_EQ("T3,T3,,T2,T1,T0,E0,E1,E2,E3,E4|11", History());
+    EXPECT_EQ("1", Check(IDC_REGEX));
 }
 
 // Folders where files are expected make reading or writing fail even for
