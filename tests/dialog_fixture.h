@@ -63,7 +63,6 @@ protected:
     void Set(int id, const std::string& text) { Item(id).SetWindowText(text.c_str()); }
     void Click(int id) { CButton(Item(id)).Click(); }
     std::string Check(int id) { return std::to_string(CButton(Item(id)).GetCheck()); }
-    // The checks of case on, case off and selected only.
     std::string Checks() { return Check(IDC_CASE_ON) + Check(IDC_CASE_OFF) + Check(IDC_SELECTED_ONLY); }
     void Press(const std::string& refdir, const std::string& search)
     {

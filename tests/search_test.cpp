@@ -43,7 +43,6 @@ TEST_F(SearchTest, RowsOfOneFile)
     }
 }
 
-// The list asks for a text into a buffer of its own size: the text is cut between characters to fit.
 TEST_F(SearchTest, ListTextsAreCutBetweenCharactersToTheBuffer)
 {
     Put("a.txt", "ab\x95\x5c" "c\n");
