@@ -228,7 +228,7 @@ for _ in $(seq 1 100); do shown "$box" && break; sleep 0.02; done
 stop_ms=$((($(date +%s%N) - t0) / 1000000))
 shot stopped
 [ "$stop_ms" -le 500 ] || fail "the search went on for $stop_ms ms after Esc"
-# Rows found, then the filler lines given up on so far.
+# The stop, the rows found by then, and the filler lines given up on.
 said=$(box_text)
 found=$(echo "$said" | sed -n '2s/^\([0-9]*\)個一致しました。$/\1/p')
 [ "$(echo "$said" | head -1)" = "検索を中断しました。" ] && [ -n "$found" ] && [ "$(echo "$said" | wc -l)" = 3 ] &&
