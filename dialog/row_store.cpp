@@ -140,6 +140,12 @@ uint64_t CRowStore::Column(size_t nRow) const
     return RowAt(WalkIndex(nRow)).nColumn;
 }
 
+FileStamp CRowStore::Stamp(size_t nRow) const
+{
+    Place at = Locate(WalkIndex(nRow));
+    return at.nPiece < m_pieces.size() ? m_pieces[at.nPiece].stamp : FileStamp();
+}
+
 // Rows of one file lie next to each other and share one stored text, so each
 // file is ordered once and a row sorts by the rank of its file: a few
 // thousand files make the sort of half a million rows one of numbers.

@@ -38,6 +38,8 @@ public:
     CString TextOf(size_t nRow, int nColumn) const;
     uint64_t Line(size_t nRow) const;
     uint64_t Column(size_t nRow) const;
+    // The size and time of the row's file as the search read it.
+    FileStamp Stamp(size_t nRow) const;
 
     // Stable: rows that compare equal keep their walk order, in both
     // directions. kFile by CompareLogical, kLine by number, kHeadword and

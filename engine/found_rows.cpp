@@ -79,12 +79,13 @@ CRowBlock::~CRowBlock()
     FreeBlock(m_data, m_nBytes);
 }
 
-void CRowWriter::StartFile(const char* file, size_t nFile)
+void CRowWriter::StartFile(const char* file, size_t nFile, FileStamp stamp)
 {
     // The same file again goes on with the rows written for it.
     if (nFile == m_file.size() && std::equal(file, file + nFile, m_file.begin()))
         return;
     ClosePiece();
+    m_stamp = stamp;
     m_file.assign(file, file + nFile);
     m_storedFile = nullptr;
     m_headword = nullptr;
@@ -120,7 +121,7 @@ void CRowWriter::ClosePiece()
         return;
     const StoredRow* rows = reinterpret_cast<const StoredRow*>(m_rows->Data());
     m_done.push_back(CRowPiece{m_texts, m_rows, m_storedFile, rows + m_nRowsUsed - m_nPieceRows, m_nPieceRows,
-                               m_nPieceBytes});
+                               m_nPieceBytes, m_stamp});
     m_nDoneRows += m_nPieceRows;
     m_nDoneBytes += m_nPieceBytes;
     m_nPieceRows = m_nPieceBytes = 0;

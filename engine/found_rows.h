@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/files.h"
 
 // Tabs widened to four blanks, as the line column shows them and copy
 // writes them: into OUT, which has room for NLINE bytes and three more per
@@ -57,6 +58,7 @@ struct CRowPiece {
     const StoredRow* first;
     size_t nRows;
     size_t nBytes;  // of texts and rows written for it
+    FileStamp stamp;  // the file's size and time as the search read it
 };
 
 // Writes rows into blocks of its own and hands out what it wrote since the
@@ -73,8 +75,9 @@ public:
     static constexpr size_t kRowBlock = kTextBlock / sizeof(StoredRow);  // rows
 
     // The file the next rows are of: its stored text is written with its
-    // first row. The file of the last rows goes on as it was.
-    void StartFile(const char* file, size_t nFile);
+    // first row. The file of the last rows goes on as it was. STAMP goes
+    // with the file's pieces, for telling later whether it has changed.
+    void StartFile(const char* file, size_t nFile, FileStamp stamp = FileStamp());
     // TEXT is the line as read: it is stored with its tabs widened. A
     // headword equal to the previous row's of the same file is stored once.
     void Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
@@ -95,6 +98,7 @@ private:
     size_t m_nTextsUsed = 0, m_nRowsUsed = 0;
     std::vector<char> m_file;             // the file's path, not yet stored
     const char* m_storedFile = nullptr;   // in m_texts, once stored
+    FileStamp m_stamp;
     const char* m_headword = nullptr;     // the last row's, in m_texts
     std::vector<CRowPiece> m_done;        // closed pieces not handed out
     size_t m_nDoneRows = 0, m_nDoneBytes = 0;

@@ -160,9 +160,9 @@ struct CSearchEngine::State {
 
     class Sink : public ScanSink {
     public:
-        Sink(State& s, File* pFile, CRowWriter& writer) : m_s(s), m_pFile(pFile), m_writer(writer)
+        Sink(State& s, File* pFile, CRowWriter& writer, FileStamp stamp) : m_s(s), m_pFile(pFile), m_writer(writer)
         {
-            writer.StartFile(pFile->strColumn, static_cast<size_t>(pFile->strColumn.GetLength()));
+            writer.StartFile(pFile->strColumn, static_cast<size_t>(pFile->strColumn.GetLength()), stamp);
         }
         void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
                      uint64_t nColumn) override
@@ -207,7 +207,7 @@ struct CSearchEngine::State {
             CRawFile file;
             bool bBinary = false;
             if (file.Open(pFile->key)) {
-                Sink sink(*this, pFile, writer);
+                Sink sink(*this, pFile, writer, file.Stamp());
                 ScanFile(file, options, buffers, sink);
                 sink.Finish();
                 bBinary = sink.m_bBinary;

@@ -14,8 +14,19 @@
 // A listed file, for opening later and from any thread: by then a later
 // listing may have shown another name under the same text (two names that
 // code page 932 shows alike). What it holds is the platform's own.
+// What a file's content was when it was listed or read: its size and its
+// last-write time, in the platform's own units. Another program that
+// writes the file changes one of them.
+struct FileStamp {
+    uint64_t nSize = 0;
+    uint64_t nWriteTime = 0;
+    bool operator==(const FileStamp& o) const { return nSize == o.nSize && nWriteTime == o.nWriteTime; }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
 struct FileKey {
     std::string bytes;
+    FileStamp stamp;  // as listed, where the listing tells it
 };
 
 // Directory listing over a pattern such as "C:\dir\*.*". Entries come in the
@@ -69,17 +80,43 @@ public:
     bool Open(const FileKey& key);
     // Bytes read, 0 at the end of the file, -1 on a read error.
     long Read(char* buffer, size_t nBytes);
+    // The open file's size and last-write time: as listed when it was opened
+    // by its key and the listing told them, else as the file is now.
+    FileStamp Stamp() const;
     void Close();
 
 private:
     CRawFile(const CRawFile&) = delete;
     CRawFile& operator=(const CRawFile&) = delete;
     intptr_t m_handle;
+    FileStamp m_stamp;
+    bool m_bStamped = false;
 };
 
-// Writes a new file beside PATH and puts it in PATH's place in one step, so
-// at every instant PATH is the complete old file or the complete new one.
-bool WriteFileReplacing(const char* path, const char* data, size_t nBytes);
+// A whole file into OUT; false when it cannot be read.
+bool ReadWholeFile(const char* path, std::string* out);
+
+// What a path is now; false when it names nothing.
+struct FileStatus {
+    FileStamp stamp;
+    bool bReadOnly = false;
+    bool bDirectory = false;
+};
+bool GetFileStatus(const char* path, FileStatus* pStatus);
+
+// Writes a new file, PATH with TEMPSUFFIX appended, flushes it to disk and
+// only then puts it in PATH's place in one step, so at every instant PATH is
+// the complete old file or the complete new one. An existing file keeps its
+// attributes and the case of its name. On failure PATH is as it was and the
+// new file is gone.
+bool WriteFileReplacing(const char* path, const char* data, size_t nBytes, const char* tempSuffix = ".new");
+
+// DATA added at the end of PATH (made when missing) and flushed to disk.
+bool AppendToFile(const char* path, const char* data, size_t nBytes);
+// True when the folder exists afterwards.
+bool MakeDirectory(const char* path);
+bool DeleteFilePath(const char* path);
+bool RemoveEmptyDirectory(const char* path);
 
 // Full path of the running executable, in Windows form.
 CString GetModuleFilePath();

@@ -173,6 +173,10 @@ struct NMLVKEYDOWN {
 int GetSystemMetrics(int nIndex);
 short GetKeyState(int nVirtKey);
 ULONGLONG GetTickCount64();
+struct SYSTEMTIME {
+    WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+void GetLocalTime(SYSTEMTIME* pTime);
 HINSTANCE ShellExecuteA(HWND hWnd, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int nShowCmd);
 
 #define RGB(r, g, b) ((COLORREF)(((uint8_t)(r) | ((uint16_t)((uint8_t)(g)) << 8)) | (((DWORD)(uint8_t)(b)) << 16)))

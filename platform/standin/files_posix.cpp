@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "text/mbcs.h"
 #include "platform/probe_support.h"
+#include "platform/standin/standin.h"
 
 namespace {
 
@@ -52,31 +53,6 @@ bool DriveRoot(int drive, std::string* root)
     return true;
 }
 
-// Host path of a Windows path; false when it names a drive that does not exist.
-bool HostPath(const char* path, std::string* out)
-{
-    size_t n = std::strlen(path);
-    if (std::strncmp(path, kHostPrefix, sizeof kHostPrefix - 1) == 0) {
-        *out = "/" + Separators(path + sizeof kHostPrefix - 1, n - (sizeof kHostPrefix - 1));
-        return true;
-    }
-    std::string root;
-    if (n >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-        int drive = (path[0] | 0x20) - 'a' + 1;
-        if (!DriveRoot(drive, &root))
-            return false;
-        *out = root + "/" + Separators(path + 2, n - 2);
-        return true;
-    }
-    if (n >= 1 && path[0] == '\\') {
-        if (!DriveRoot(g_currentDrive, &root))
-            root.clear();
-        *out = root + Separators(path, n);
-        return true;
-    }
-    *out = Separators(path, n);
-    return true;
-}
 
 // Windows name matching for the patterns the program uses: "*" and "?",
 // and a final ".*" that also accepts a name without a dot.
@@ -102,6 +78,32 @@ bool Matches(const char* pat, const char* name)
 }
 
 }  // namespace
+
+// Host path of a Windows path; false when it names a drive that does not exist.
+bool HostPath(const char* path, std::string* out)
+{
+    size_t n = std::strlen(path);
+    if (std::strncmp(path, kHostPrefix, sizeof kHostPrefix - 1) == 0) {
+        *out = "/" + Separators(path + sizeof kHostPrefix - 1, n - (sizeof kHostPrefix - 1));
+        return true;
+    }
+    std::string root;
+    if (n >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        int drive = (path[0] | 0x20) - 'a' + 1;
+        if (!DriveRoot(drive, &root))
+            return false;
+        *out = root + "/" + Separators(path + 2, n - 2);
+        return true;
+    }
+    if (n >= 1 && path[0] == '\\') {
+        if (!DriveRoot(g_currentDrive, &root))
+            root.clear();
+        *out = root + Separators(path, n);
+        return true;
+    }
+    *out = Separators(path, n);
+    return true;
+}
 
 bool ProbeMapDrive(char letter, const char* hostFolder)
 {
@@ -235,7 +237,7 @@ CString CFileFind::GetFileName() const
 
 FileKey CFileFind::GetFileKey(const CString& dirText) const
 {
-    return FileKey{std::string(dirText + GetFileName())};
+    return FileKey{std::string(dirText + GetFileName()), FileStamp()};
 }
 
 void CFileFind::Close()
@@ -278,6 +280,17 @@ bool CRawFile::Open(const char* path)
 
 bool CRawFile::Open(const FileKey& key) { return Open(key.bytes.c_str()); }
 
+// Read on demand: a file's status from its open descriptor costs next to
+// nothing, and most files of a search never need it.
+FileStamp CRawFile::Stamp() const
+{
+    struct stat st;
+    if (m_handle < 0 || fstat(static_cast<int>(m_handle), &st) != 0)
+        return FileStamp();
+    return FileStamp{static_cast<uint64_t>(st.st_size),
+                     static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec)};
+}
+
 long CRawFile::Read(char* buffer, size_t nBytes)
 {
     if (m_handle < 0)
@@ -296,31 +309,6 @@ void CRawFile::Close()
     m_handle = -1;
 }
 
-bool WriteFileReplacing(const char* path, const char* data, size_t nBytes)
-{
-    std::string host;
-    if (!HostPath(path, &host))
-        return false;
-    std::string temp = host + ".new";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    for (size_t done = 0; ok && done < nBytes;) {
-        ssize_t n = ::write(fd, data + done, nBytes - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), host.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
 
 CString GetModuleFilePath()
 {

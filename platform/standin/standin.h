@@ -10,6 +10,10 @@
 
 #include "platform/afx.h"
 
+// The host path a Windows path of the native build stands for; false when
+// it names a drive that does not exist.
+bool HostPath(const char* path, std::string* out);
+
 struct _TREEITEM {
     CString label;
     int image = 0;

@@ -191,6 +191,8 @@ std::wstring SystemPath(const char* path)
 
 }  // namespace
 
+std::wstring Win32SystemPath(const char* path) { return SystemPath(path); }
+
 std::wstring Win32RealPath(const char* path)
 {
     return ResolveDisplayed(Normalise(Widen(path, std::strlen(path))));
@@ -276,7 +278,10 @@ CString CFileFind::GetFileName() const { return m_pImpl->currentName; }
 FileKey CFileFind::GetFileKey(const CString&) const
 {
     std::wstring real = m_pImpl->realDir + L"\\" + m_pImpl->current.cFileName;
-    return FileKey{std::string(reinterpret_cast<const char*>(real.data()), real.size() * sizeof(wchar_t))};
+    const WIN32_FIND_DATAW& f = m_pImpl->current;
+    FileStamp stamp{(static_cast<uint64_t>(f.nFileSizeHigh) << 32) | f.nFileSizeLow,
+                    (static_cast<uint64_t>(f.ftLastWriteTime.dwHighDateTime) << 32) | f.ftLastWriteTime.dwLowDateTime};
+    return FileKey{std::string(reinterpret_cast<const char*>(real.data()), real.size() * sizeof(wchar_t)), stamp};
 }
 
 void CFileFind::Close()
@@ -338,6 +343,7 @@ HANDLE OpenForReading(const std::wstring& system)
 bool CRawFile::Open(const char* path)
 {
     Close();
+    m_bStamped = false;
     m_handle = reinterpret_cast<intptr_t>(OpenForReading(SystemPath(path)));
     return reinterpret_cast<HANDLE>(m_handle) != INVALID_HANDLE_VALUE;
 }
@@ -349,7 +355,24 @@ bool CRawFile::Open(const FileKey& key)
     if (!real.empty())
         std::memcpy(&real[0], key.bytes.data(), real.size() * sizeof(wchar_t));
     m_handle = reinterpret_cast<intptr_t>(OpenForReading(LongForm(real)));
+    // The listing told the size and time already: asking the open file again
+    // costs as much as listing a folder under a slow file system layer.
+    m_stamp = key.stamp;
+    m_bStamped = true;
     return reinterpret_cast<HANDLE>(m_handle) != INVALID_HANDLE_VALUE;
+}
+
+FileStamp CRawFile::Stamp() const
+{
+    if (m_bStamped)
+        return m_stamp;
+    BY_HANDLE_FILE_INFORMATION info;
+    HANDLE h = reinterpret_cast<HANDLE>(m_handle);
+    if (h == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(h, &info))
+        return FileStamp();
+    return FileStamp{(static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                     (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                         info.ftLastWriteTime.dwLowDateTime};
 }
 
 long CRawFile::Read(char* buffer, size_t nBytes)
@@ -370,39 +393,6 @@ void CRawFile::Close()
     if (h != INVALID_HANDLE_VALUE)
         ::CloseHandle(h);
     m_handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
-}
-
-namespace {
-
-bool WriteAll(HANDLE h, const char* data, size_t nBytes)
-{
-    while (nBytes > 0) {
-        DWORD nChunk = static_cast<DWORD>(nBytes < (1u << 30) ? nBytes : (1u << 30));
-        DWORD nWritten = 0;
-        if (!::WriteFile(h, data, nChunk, &nWritten, nullptr) || nWritten == 0)
-            return false;
-        data += nWritten;
-        nBytes -= nWritten;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool WriteFileReplacing(const char* path, const char* data, size_t nBytes)
-{
-    std::wstring target = SystemPath(path);
-    std::wstring tmp = target + L".new";
-    HANDLE h = ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    // The data must be on disk before the rename makes it the file.
-    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
-    bOk = ::CloseHandle(h) && bOk;
-    if (bOk && ::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    ::DeleteFileW(tmp.c_str());
-    return false;
 }
 
 CString GetModuleFilePath()

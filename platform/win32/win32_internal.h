@@ -21,6 +21,8 @@ void Win32InitCommonControls();
 // CP932 path of the product, made absolute, with names shown with "?" mapped
 // back to their real characters.
 std::wstring Win32RealPath(const char* path);
+// The same, as the file system is given it: with the "\\?\" prefix.
+std::wstring Win32SystemPath(const char* path);
 
 // CP932 text of UTF-16 text; a character CP932 lacks becomes "?".
 CString Win32Narrow(const std::wstring& text);
