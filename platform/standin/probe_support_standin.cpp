@@ -4,6 +4,8 @@
 // Without a display nothing is ever shown: message boxes return at once.
 void ProbeAnswerMessageBoxes() {}
 
+void ProbeAnswerNextMessageBox(int nButton) { g_standinNextAnswer = nButton; }
+
 // Esc in a dialog is its cancel command, as the dialog manager makes it.
 void ProbePumpMessages()
 {
