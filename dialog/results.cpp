@@ -284,7 +284,8 @@ void CSearchDlg::RecordLayout()
 
 // The list takes the new room; what lies right of the search box keeps its
 // distance from the right edge, what lies below the list its distance from
-// the bottom; the tree grows in height and the progress bar with the list's width.
+// the bottom (the replace button both); the tree grows in height and the
+// progress bar with the list's width.
 void CSearchDlg::OnSize(UINT nType, int cx, int cy)
 {
     if (nType == SIZE_MINIMIZED || m_layout.empty())
@@ -308,12 +309,15 @@ void CSearchDlg::OnSize(UINT nType, int cx, int cy)
             r.right += dx;
             r.top += dy;
             r.bottom += dy;
-        } else if (r.top >= list.bottom) {
-            r.top += dy;
-            r.bottom += dy;
-        } else if (r.left >= combo.right) {
-            r.left += dx;
-            r.right += dx;
+        } else if (r.top >= list.bottom || r.left >= combo.right) {
+            if (r.top >= list.bottom) {
+                r.top += dy;
+                r.bottom += dy;
+            }
+            if (r.left >= combo.right) {
+                r.left += dx;
+                r.right += dx;
+            }
         } else {
             continue;
         }

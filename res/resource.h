@@ -4,11 +4,13 @@
 
 #define IDM_ABOUTBOX        0x0010
 #define IDM_EDITOR          0x0020
+#define IDM_UNDO            0x0030
 #define IDD_ABOUTBOX        100
 #define IDS_ABOUTBOX        101
 #define IDD_SEARCH_DIALOG   102
 #define IDD_EDITOR          103
 #define IDS_EDITOR          104
+#define IDS_UNDO            105
 #define IDR_MAINFRAME       128
 #define IDB_FOLDER_CLOSED   130
 #define IDB_FOLDER_OPEN     131
@@ -31,5 +33,7 @@
 #define IDC_SKIP_BINARY     1017
 #define IDC_REGEX           1018
 #define IDC_WHOLE_WORD      1019
+#define IDC_REPLACE_TEXT    1020
+#define IDC_REPLACE         1021
 
 #endif
