@@ -9,7 +9,7 @@
 namespace {
 
 // Context-menu commands; the menu answers with the one chosen.
-enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor };
+enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor, kCmdReplace, kCmdUndo };
 
 const int kColumns = CRowStore::kColumns;
 
@@ -249,6 +249,14 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     }
     menu.AppendMenu(bRows ? MF_STRING : MF_STRING | MF_GRAYED, kCmdSelectAll, "すべて選択(&A)\tCtrl+A");
     menu.AppendMenu(MF_SEPARATOR);
+    bool bSelected = results.GetNextItem(-1, LVNI_SELECTED) >= 0;
+    if (bRows)
+        menu.AppendMenu(bSelected && CanReplaceRows() ? MF_STRING : MF_STRING | MF_GRAYED, kCmdReplace,
+                        "選択した行を置換(&R)");
+    if (m_bReplacedRows)
+        menu.AppendMenu(CanUndoReplace(BackupRoot()) ? MF_STRING : MF_STRING | MF_GRAYED, kCmdUndo, "元に戻す(&U)");
+    if (bRows || m_bReplacedRows)
+        menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, kCmdEditor, "エディタの設定(&E)...");
     UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, this);
     menu.DestroyMenu();
@@ -261,6 +269,8 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     case kCmdTagJump: CopySelectedRowsAsTagJump(); break;
     case kCmdSelectAll: SelectAllRows(); break;
     case kCmdEditor: EditEditorSettings(); break;
+    case kCmdReplace: ReplaceRows(true); break;
+    case kCmdUndo: UndoReplace(); break;
     default: break;
     }
 }

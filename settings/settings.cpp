@@ -18,6 +18,7 @@ const char kExcludeKey[] = "ExcludeFolders";
 const char kSkipBinaryKey[] = "SkipBinary";
 const char kRegexKey[] = "Regex";
 const char kWholeWordKey[] = "WholeWord";
+const char kReplaceKey[] = "ReplaceWith";
 // Folders of version control and packages: copies of the user's files and
 // compressed objects, which only repeat rows or spoil them.
 const char kDefaultExclude[] = ".git;.svn;.hg;.vs;node_modules";
@@ -100,7 +101,15 @@ void CSearchDlg::SaveSettings()
     m_ini.Set(kSkipBinaryKey, CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() ? "1" : "0");
     m_ini.Set(kRegexKey, CButton(GetDlgItem(IDC_REGEX)).GetCheck() ? "1" : "0");
     m_ini.Set(kWholeWordKey, CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() ? "1" : "0");
+    m_ini.Set(kReplaceKey, GetDlgItem(IDC_REPLACE_TEXT).GetWindowText());
     m_editor.Store(m_ini);
+    m_ini.Save(IniPath());
+}
+
+// The text a replace used, before it writes anything.
+void CSearchDlg::SaveReplaceText()
+{
+    m_ini.Set(kReplaceKey, GetDlgItem(IDC_REPLACE_TEXT).GetWindowText());
     m_ini.Save(IniPath());
 }
 
@@ -135,6 +144,7 @@ void CSearchDlg::LoadSettings()
         CButton(GetDlgItem(IDC_REGEX)).SetCheck(BST_CHECKED);
     if (m_ini.Get(kWholeWordKey, "0") == "1")
         CButton(GetDlgItem(IDC_WHOLE_WORD)).SetCheck(BST_CHECKED);
+    GetDlgItem(IDC_REPLACE_TEXT).SetWindowText(m_ini.Get(kReplaceKey));
 }
 
 void CSearchDlg::LoadHistory()
