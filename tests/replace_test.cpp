@@ -4,7 +4,11 @@
 #include <iconv.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -144,3 +148,129 @@ TEST(Replace, RowsAfterAndBadReplacements)
 }
 
 }  // namespace
+
+// A replace over files in a host folder, as the window runs one: file by file, then undo.
+class ReplaceFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() / ("tolvane-replace-" + std::to_string(getpid()));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir / "tree");
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        std::filesystem::permissions(m_dir / "tree/ro.txt", std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    // The product's path of a host file: "\\host\" names the host's root.
+    CString Path(const std::string& rel) const
+    {
+        std::string p = "\\\\host" + (m_dir / rel).string();
+        std::replace(p.begin(), p.end(), '/', '\\');
+        return p.c_str();
+    }
+    void Put(const std::string& rel, const std::string& bytes) { std::ofstream(m_dir / rel, std::ios::binary) << bytes; }
+    std::string Read(const std::string& rel) const { return ReadFile((m_dir / rel).string()); }
+    ReplaceTarget Target(const std::string& rel, std::vector<uint64_t> lines)
+    {
+        ReplaceTarget t{Path("tree/" + rel), ("\\" + rel).c_str(), FileStamp(), {}};
+        FileStatus status;
+        if (GetFileStatus(t.strPath, &status))
+            t.stamp = status.stamp;
+        for (uint64_t n : lines)
+            t.lines.push_back(ReplaceLine{n, "h"});
+        return t;
+    }
+    ReplaceReport Run(std::vector<ReplaceTarget> targets, const std::string& replacement = "bar", size_t nStopAfter = 99)
+    {
+        CReplaceJob job(Rule("foo", replacement, kPlain), std::move(targets), Path("backup"));
+        for (size_t k = 1; job.Step(); ++k)
+            if (k == nStopAfter)
+                job.Stop();
+        m_rows = job.Rows();
+        return job.Report();
+    }
+    size_t Backups() const
+    {
+        size_t n = 0;
+        for (auto& e : std::filesystem::directory_iterator(m_dir / "backup"))
+            n += e.is_directory();
+        return n;
+    }
+    std::filesystem::path m_dir;
+    std::vector<ReplacedRow> m_rows;
+};
+
+TEST_F(ReplaceFiles, ChangedAndReadOnlyFilesAreLeftAndUndoPutsBackTheRest)
+{
+    Put("tree/a.txt", "foo 1\nx\nfoo 2\n");
+    Put("tree/changed.txt", "foo\n");
+    Put("tree/ro.txt", "foo\n");
+    std::vector<ReplaceTarget> targets = {Target("a.txt", {1, 3}), Target("changed.txt", {1}), Target("ro.txt", {1}),
+                                          Target("gone.txt", {1})};
+    Put("tree/changed.txt", "foo!\n");  // another program writes it after the search
+    std::filesystem::permissions(m_dir / "tree/ro.txt", std::filesystem::perms::owner_read);
+    ReplaceReport r = Run(targets);
+    EXPECT_EQ(J(u8"1 個のファイルで 2 箇所を置換しました。\n検索の後に変更されたファイル 1 個は置換しませんでした。\n"
+                u8"読み取り専用のファイル 1 個は置換しませんでした。\n書き込めなかったファイル 1 個は置換しませんでした。"),
+              std::string(ReplaceReportText(r)));
+    EXPECT_EQ("bar 1\nx\nbar 2\n", Read("tree/a.txt"));
+    EXPECT_EQ("foo!\n", Read("tree/changed.txt"));
+    EXPECT_EQ("foo\n", Read("tree/ro.txt"));
+    EXPECT_EQ(std::filesystem::perms::owner_read, std::filesystem::status(m_dir / "tree/ro.txt").permissions());
+    ASSERT_EQ(2u, m_rows.size());
+    EXPECT_EQ("\\a.txt|h|3|1|bar 2", std::string(m_rows[1].strColumn) + "|" + std::string(m_rows[1].strHeadword) +
+                                          "|" + std::to_string(m_rows[1].nLine) + "|" +
+                                          std::to_string(m_rows[1].nColumn) + "|" + m_rows[1].text);
+    EXPECT_EQ(1u, Backups());
+
+    EXPECT_TRUE(CanUndoReplace(Path("backup")));
+    EXPECT_EQ(J(u8"1 個のファイルを元に戻しました。"), std::string(UndoReportText(UndoLastReplace(Path("backup")))));
+    EXPECT_EQ("foo 1\nx\nfoo 2\n", Read("tree/a.txt"));
+    EXPECT_FALSE(CanUndoReplace(Path("backup")));  // one step back only
+    EXPECT_EQ(J(u8"元に戻す置換がありません。"), std::string(UndoReportText(UndoLastReplace(Path("backup")))));
+}
+
+TEST_F(ReplaceFiles, AFileEditedAfterTheReplaceIsNotUndone)
+{
+    Put("tree/a.txt", "foo\n");
+    Put("tree/b.txt", "foo\n");
+    Run({Target("a.txt", {1}), Target("b.txt", {1})});
+    Put("tree/b.txt", "mine\n");
+    EXPECT_EQ(J(u8"1 個のファイルを元に戻しました。\n置換の後に変更されたファイル 1 個はそのままにしました。"),
+              std::string(UndoReportText(UndoLastReplace(Path("backup")))));
+    EXPECT_EQ("foo\n", Read("tree/a.txt"));
+    EXPECT_EQ("mine\n", Read("tree/b.txt"));
+}
+
+TEST_F(ReplaceFiles, EscStopsBetweenFilesAndTheNewestTenBackupsStay)
+{
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        Put("tree/"s + name, "foo\n");
+    ReplaceReport r = Run({Target("a.txt", {1}), Target("b.txt", {1}), Target("c.txt", {1})}, "bar", 1);
+    EXPECT_EQ(J(u8"中断しました。\n1 個のファイルで 1 箇所を置換しました。"), std::string(ReplaceReportText(r)));
+    EXPECT_EQ("bar\n", Read("tree/a.txt"));
+    EXPECT_EQ("foo\n", Read("tree/b.txt"));
+    for (int k = 0; k < 11; ++k) {
+        Put("tree/b.txt", "foo " + std::to_string(k) + "\n");
+        Run({Target("b.txt", {1})});
+    }
+    EXPECT_EQ(10u, Backups());
+    // A replace that writes nothing keeps no folder: the last one that did stays the one to undo.
+    Run({Target("c.txt", {1})}, "foo");
+    EXPECT_EQ(10u, Backups());
+    UndoLastReplace(Path("backup"));
+    EXPECT_EQ("foo 10\n", Read("tree/b.txt"));
+}
+
+TEST_F(ReplaceFiles, AKilledReplaceLeavesNoTemporaryFile)
+{
+    Put("tree/a.txt", "foo\n");
+    Run({Target("a.txt", {1})});
+    Put("tree/a.txt" + std::string(".~tolvane"), "half");
+    TidyAfterKilledReplace(Path("backup"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
+    EXPECT_EQ("bar\n", Read("tree/a.txt"));
+}
