@@ -113,7 +113,7 @@ bool CBackupFolder::Keep(const CString& strPath, const std::string& old, const s
     CString strLine;
     strLine.Format("%s\t%llu\t%016llx\t%s\n", static_cast<const char*>(strIndex),
                    static_cast<unsigned long long>(written.size()),
-                   static_cast<unsigned long long>(ContentHash(written)), static_cast<const char*>(strPath));
+                   static_cast<unsigned long long>(ContentHash(written)), PathForStore(strPath).c_str());
     return AppendToFile(m_strFolder + "\\" + kList, strLine, static_cast<size_t>(strLine.GetLength()));
 }
 
@@ -147,7 +147,7 @@ bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<Back
             entry.strBackup = *pFolder + "\\" + CString(line.substr(0, t1).c_str());
             entry.nSize = std::strtoull(line.c_str() + t1 + 1, nullptr, 10);
             entry.nHash = std::strtoull(line.c_str() + t2 + 1, nullptr, 16);
-            entry.strPath = CString(line.substr(t3 + 1).c_str());
+            entry.strPath = PathFromStore(line.substr(t3 + 1));
             pEntries->push_back(entry);
         }
         if (!pEntries->empty())
