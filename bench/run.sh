@@ -1,12 +1,13 @@
 #!/bin/bash
-# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns]   (default all;
+# Speed benchmark, run by hand:  bench/run.sh [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns|replace]   (default all;
 #   parallel: N workers against one worker (rows compared, order included) and against rg's default threads;
 #   walk: the Windows build's search of many small files against a bare wide-API loop under Wine;
 #   encodings: CP932 against UTF-8 files of the same text, and CP932 against the probe of BASE;
 #   peer: this tree's probes against those of PEER, whole-tree searches natively and under Wine;
 #   gitdir: a work tree beside a large .git folder, with the default excluded folders and with none;
 #   rows: half a million rows natively and under Wine, against a search that finds nothing, and copied;
-#   patterns: regular expressions natively against rg -j1 -E shift_jis, and a literal as a pattern against the plain search)
+#   patterns: regular expressions natively against rg -j1 -E shift_jis, and a literal as a pattern against the plain search;
+#   replace: 10,000 matches in 1,000 files replaced and undone by the probe, against sed -i and sed -i back)
 # Env: TOLVANE_BENCH_DIR  corpora, builds and scratch (default /tmp/tolvane-bench);
 #        corpora are generated once and reused while their manifest.json exists
 #      RUNS  timed runs per tool and case, after one warm-up (default 5)
@@ -436,9 +437,16 @@ parallel() {
     done
 }
 
+replace() {  # 10,000 matches in 1,000 files of the main corpus, replaced and undone, against sed -i
+    corpus main main cp932
+    if [ -z "${PROBE:-}" ]; then build build-native; PROBE=$cache/build-native/tolvane-probe; fi
+    machine
+    python3 "$here/replace_bench.py" "$PROBE" "$cache/main/tree" "$cache/replace" "$runs"
+}
+
 case $what in
-    parallel) parallel ;;
+    parallel) parallel ;; replace) replace ;;
     native) native ;; wine) wine_part ;; all) native; wine_part ;; encodings) encodings ;; peer) peer ;; walk) walk_part ;;
     gitdir) gitdir ;; rows) many_rows ;; patterns) patterns ;;
-    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns]" >&2; exit 2 ;;
+    *) echo "usage: $0 [native|wine|walk|all|encodings|peer|gitdir|rows|parallel|patterns|replace]" >&2; exit 2 ;;
 esac

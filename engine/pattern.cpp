@@ -1,5 +1,6 @@
 #include "engine/pattern.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -142,15 +143,25 @@ std::string SearchPattern::Check() const
     return shown;
 }
 
-void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out)
+namespace {
+
+// With KMAP, FROM gets for every byte of the prepared text the position of
+// the character it came from, and one more entry: N.
+template <bool kMap>
+void Prepare(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out, std::vector<size_t>* pFrom)
 {
     // Written through a pointer: a character at a time through the string
     // costs more than the decoding. No character grows past three bytes.
     out.resize(3 * n);
+    if (kMap)
+        pFrom->resize(3 * n + 1);
     char* o = &out[0];
     const unsigned char* t = reinterpret_cast<const unsigned char*>(line);
     for (size_t i = 0; i < n;) {
+        size_t at = i;
         if (t[i] < 0x80) {
+            if (kMap)
+                (*pFrom)[static_cast<size_t>(o - out.data())] = at;
             *o++ = static_cast<char>(t[i++]);
             continue;
         }
@@ -169,11 +180,31 @@ void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string
                 cp = 0xFFFD;
             i += len;
         }
+        char* start = o;
         o = PutUtf8(o, MicrosoftForm(cp));
+        if (kMap)
+            std::fill(pFrom->begin() + (start - out.data()), pFrom->begin() + (o - out.data()), at);
     }
     out.resize(static_cast<size_t>(o - out.data()));
+    if (kMap) {
+        pFrom->resize(out.size() + 1);
+        pFrom->back() = n;
+    }
     if (bFold && !out.empty())
         Utf8MakeLower(&out[0], out.size());
+}
+
+}  // namespace
+
+void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out)
+{
+    Prepare<false>(line, n, bUtf8, bFold, out, nullptr);
+}
+
+void PrepareLineMapped(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out,
+                       std::vector<size_t>* pFrom)
+{
+    Prepare<true>(line, n, bUtf8, bFold, out, pFrom);
 }
 
 size_t PreparedColumns(const char* s, size_t n)
@@ -279,10 +310,16 @@ bool PatternMatcher::Use(const SearchPattern& pattern)
 
 PatternMatcher::Result PatternMatcher::Find(const char* s, size_t n, size_t* pStart)
 {
+    return FindFrom(s, n, 0, pStart, nullptr);
+}
+
+PatternMatcher::Result PatternMatcher::FindFrom(const char* s, size_t n, size_t from, size_t* pStart,
+                                                std::vector<long>* pGroups)
+{
     if (!m->bCompiled)
         return kNoMatch;
     const UChar* str = reinterpret_cast<const UChar*>(s);
-    for (size_t from = 0; from <= n;) {
+    while (from <= n) {
         int r = onig_search_with_param(m->reg, str, str + n, str + from, str + n, m->region, ONIG_OPTION_NONE,
                                        m->param);
         if (r == ONIG_MISMATCH)
@@ -292,6 +329,13 @@ PatternMatcher::Result PatternMatcher::Find(const char* s, size_t n, size_t* pSt
         size_t start = static_cast<size_t>(r);
         if (!m->bWholeWord || WholeWordAt(s, n, start, static_cast<size_t>(m->region->end[0]))) {
             *pStart = start;
+            if (pGroups) {
+                pGroups->clear();
+                for (int i = 0; i < m->region->num_regs; ++i) {
+                    pGroups->push_back(m->region->beg[i]);
+                    pGroups->push_back(m->region->end[i]);
+                }
+            }
             return kMatch;
         }
         // Not a whole word here: the next match starts at a later character.
@@ -301,6 +345,20 @@ PatternMatcher::Result PatternMatcher::Find(const char* s, size_t n, size_t* pSt
         from = start + len;
     }
     return kNoMatch;
+}
+
+int PatternMatcher::GroupCount() const
+{
+    return m->bCompiled ? onig_number_of_captures(m->reg) : 0;
+}
+
+int PatternMatcher::GroupNumber(const std::string& utf8Name) const
+{
+    if (!m->bCompiled)
+        return -1;
+    const UChar* name = reinterpret_cast<const UChar*>(utf8Name.data());
+    int r = onig_name_to_backref_number(m->reg, name, name + utf8Name.size(), nullptr);
+    return r > 0 ? r : -1;
 }
 
 bool PatternMatcher::HasClass() const

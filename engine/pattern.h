@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/pattern_text.h"
 
@@ -55,6 +56,10 @@ private:
 // variant forms made one, folded as the pattern is. A byte that starts no
 // character becomes U+FFFD, so the text is always well formed.
 void PrepareLine(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out);
+// The same, with FROM made one longer than OUT: for each byte of OUT, where
+// in LINE the character it stands for starts, then N.
+void PrepareLineMapped(const char* line, size_t n, bool bUtf8, bool bFold, std::string& out,
+                       std::vector<size_t>* pFrom);
 
 // Columns of the first N bytes of prepared text, as a Windows editor counts
 // them: one per character, two outside the Basic Multilingual Plane.
@@ -85,6 +90,14 @@ public:
     // line on which the library gives up (too much backtracking) does not
     // match.
     Result Find(const char* s, size_t n, size_t* pStart);
+    // The first match that starts at FROM or later, the line before FROM
+    // still seen (by ^, \b or a look-behind); with PGROUPS, the start and
+    // end of each group, the whole match first, -1 for a group not taken.
+    Result FindFrom(const char* s, size_t n, size_t from, size_t* pStart, std::vector<long>* pGroups);
+    // Groups of the compiled pattern, the whole match not counted; the
+    // number of a named group (its name in UTF-8), -1 when there is none.
+    int GroupCount() const;
+    int GroupNumber(const std::string& utf8Name) const;
 
     // Whether a line as read (code page 932, or UTF-8 with BUTF8) can match:
     // false only when it lacks the pattern's class run. Each character's

@@ -358,6 +358,13 @@ bool LooksUtf8(const unsigned char* p, size_t n)
 
 size_t g_nScanReadBlock = kReadBlock;
 
+bool ReadsAsUtf8(const char* bytes, size_t n)
+{
+    const char* high = FindHighByte(bytes, n);
+    size_t at = high ? static_cast<size_t>(high - bytes) : n;
+    return high && LooksUtf8(reinterpret_cast<const unsigned char*>(high), std::min(n - at, kLookAhead));
+}
+
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink)
 {
     // The look-ahead may read past the capacity once, so that it sees the

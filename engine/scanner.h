@@ -109,6 +109,11 @@ extern size_t g_nScanReadBlock;
 // UTF-16 byte-order mark, or whose bytes from the first one of 0x80 or more
 // on read as UTF-8, is searched as that text and reported as code page 932
 // ('?' for what that lacks); any other file as code page 932 bytes.
+// Whether the N bytes of a file without a byte-order mark are searched as
+// UTF-8, as ScanFile tells them: its first byte of 0x80 or more starts a
+// character of several bytes and the next 4 KiB from it are well formed.
+bool ReadsAsUtf8(const char* bytes, size_t n);
+
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);
 
 #endif

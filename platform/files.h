@@ -118,6 +118,12 @@ bool MakeDirectory(const char* path);
 bool DeleteFilePath(const char* path);
 bool RemoveEmptyDirectory(const char* path);
 
+// A path in a form that still names the file after a restart, when the names
+// shown with "?" for what code page 932 lacks are no longer remembered: on
+// Windows the real path in UTF-8, elsewhere the path as it is; and back.
+std::string PathForStore(const char* path);
+CString PathFromStore(const std::string& stored);
+
 // Full path of the running executable, in Windows form.
 CString GetModuleFilePath();
 

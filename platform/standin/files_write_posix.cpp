@@ -96,6 +96,10 @@ bool RemoveEmptyDirectory(const char* path)
     return HostPath(path, &host) && ::rmdir(host.c_str()) == 0;
 }
 
+std::string PathForStore(const char* path) { return path; }
+
+CString PathFromStore(const std::string& stored) { return CString(stored.c_str()); }
+
 void GetLocalTime(SYSTEMTIME* pTime)
 {
     struct timespec now;

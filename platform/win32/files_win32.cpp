@@ -206,6 +206,30 @@ CString Win32Narrow(const std::wstring& text)
 
 std::wstring Win32Widen(const char* text) { return Widen(text, std::strlen(text)); }
 
+std::string PathForStore(const char* path)
+{
+    std::wstring real = Win32RealPath(path);
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, real.data(), static_cast<int>(real.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, real.data(), static_cast<int>(real.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+CString PathFromStore(const std::string& stored)
+{
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), nullptr, 0);
+    std::wstring real(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), &real[0], n);
+    bool bExact = true;
+    CString shown = Narrow(real.data(), real.size(), &bExact);
+    // The path shown with "?" leads back to its real name, as a listing's do.
+    if (!bExact)
+        RememberShown(std::wstring(), shown, real);
+    return shown;
+}
+
 struct CFileFind::Impl {
     HANDLE hFind = INVALID_HANDLE_VALUE;
     // The displayed and the real folder of the listing, both normalised, for

@@ -1,0 +1,56 @@
+// The old bytes of replaced files, kept in a folder per replace with a list
+// of what was replaced, so that the last replace can be undone even after
+// a restart or a kill in its middle.
+#ifndef TOLVANE_REPLACE_BACKUP_H
+#define TOLVANE_REPLACE_BACKUP_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/cstring.h"
+
+// What the temporary file of a file being swapped is named: the file's
+// name with this after it, in the same folder.
+extern const char kReplaceTempSuffix[];
+
+// How many replaces keep their backups.
+const size_t kKeptBackups = 10;
+
+// A fingerprint of a file's content, to tell whether it is still what a
+// replace wrote.
+uint64_t ContentHash(const std::string& bytes);
+
+// One replace's folder: made when the first file is to be backed up.
+class CBackupFolder {
+public:
+    explicit CBackupFolder(const CString& strRoot);
+    // Makes the folder, named by the local time, and deletes the oldest
+    // folders beyond kKeptBackups; false when it cannot be made.
+    bool Create();
+    // Keeps OLD as the file PATH's bytes before the replace, then lists the
+    // file with what the replace is about to write; both are on disk before
+    // this returns, so a kill afterwards still finds them.
+    bool Keep(const CString& strPath, const std::string& old, const std::string& written);
+    // A folder that kept nothing is removed: the replace before it stays
+    // the one to undo.
+    void Finish();
+
+private:
+    CString m_strRoot, m_strFolder;
+    int m_nKept = 0;
+};
+
+// A file the newest replace listed.
+struct BackupEntry {
+    CString strBackup;  // the kept old bytes
+    CString strPath;
+    uint64_t nSize;     // of what the replace wrote
+    uint64_t nHash;
+};
+// The newest replace's folder under STRROOT and its list, or false when
+// there is none or it has been undone.
+bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries);
+void MarkUndone(const CString& strFolder);
+
+#endif

@@ -1,0 +1,115 @@
+#include "replace/file_text.h"
+
+#include <cstring>
+
+#include "engine/scanner.h"
+#include "text/mbcs.h"
+
+Encoding Detect(const std::string& b, size_t* pBody)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(b.data());
+    *pBody = 0;
+    if (b.size() >= 3 && t[0] == 0xEF && t[1] == 0xBB && t[2] == 0xBF) {
+        *pBody = 3;
+        return kUtf8;
+    }
+    if (b.size() >= 2 && ((t[0] == 0xFF && t[1] == 0xFE) || (t[0] == 0xFE && t[1] == 0xFF))) {
+        *pBody = 2;
+        return t[0] == 0xFF ? kUtf16Le : kUtf16Be;
+    }
+    return ReadsAsUtf8(b.data(), b.size()) ? kUtf8 : kCp932;
+}
+
+void AppendEncoded(const std::string& cp932, Encoding e, std::string* out)
+{
+    if (e == kCp932) {
+        *out += cp932;
+        return;
+    }
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(cp932.data());
+    for (size_t i = 0; i < cp932.size();) {
+        size_t len = CharLength932(t, i, cp932.size());
+        unsigned cp = '?';
+        if (!Cp932ToUnicode(len == 2 ? (t[i] << 8) | t[i + 1] : t[i], &cp))
+            cp = '?';
+        i += len;
+        if (e == kUtf8) {
+            char bytes[4];
+            out->append(bytes, static_cast<size_t>(PutUtf8(bytes, cp) - bytes));
+            continue;
+        }
+        unsigned units[2] = {cp, 0};
+        int nUnits = 1;
+        if (cp >= 0x10000) {
+            units[0] = 0xD800 + ((cp - 0x10000) >> 10);
+            units[1] = 0xDC00 + ((cp - 0x10000) & 0x3FF);
+            nUnits = 2;
+        }
+        for (int k = 0; k < nUnits; ++k) {
+            char hi = static_cast<char>(units[k] >> 8), lo = static_cast<char>(units[k] & 0xFF);
+            *out += e == kUtf16Le ? lo : hi;
+            *out += e == kUtf16Le ? hi : lo;
+        }
+    }
+}
+
+void ViewUtf16(const std::string& b, size_t from, size_t to, bool bBig, bool bLineEnd, LineView* v)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(b.data());
+    auto unit = [&](size_t i) { return bBig ? (t[i] << 8) | t[i + 1] : t[i] | (t[i + 1] << 8); };
+    if (bLineEnd && to - from >= 2 && unit(to - 2) == 0x0D)
+        to -= 2;
+    v->text.clear();
+    v->raw.clear();
+    size_t i = from;
+    while (i < to) {
+        size_t at = i;
+        unsigned cp = 0xD800;
+        if (i + 2 <= to) {
+            cp = static_cast<unsigned>(unit(i));
+            i += 2;
+            if (cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= to && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<unsigned>(unit(i)) - 0xDC00);
+                i += 2;
+            }
+        } else {
+            i = to;
+        }
+        if (cp == 0) {
+            i = at;
+            break;
+        }
+        char bytes[4] = {'\xFF'};
+        size_t n = cp >= 0xD800 && cp <= 0xDFFF ? 1 : static_cast<size_t>(PutUtf8(bytes, cp) - bytes);
+        v->text.append(bytes, n);
+        v->raw.insert(v->raw.end(), n, at);
+    }
+    v->raw.push_back(i);
+}
+
+size_t ContentEnd(const std::string& b, size_t from, size_t to, bool bLineEnd)
+{
+    const void* nul = std::memchr(b.data() + from, 0, to - from);
+    if (nul)
+        return static_cast<size_t>(static_cast<const char*>(nul) - b.data());
+    return bLineEnd && to > from && b[to - 1] == '\r' ? to - 1 : to;
+}
+
+uint64_t Columns(const char* s, size_t n, bool bUtf8)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(s);
+    uint64_t columns = 0;
+    for (size_t i = 0; i < n; ++columns) {
+        if (!bUtf8) {
+            i += CharLength932(t, i, n);
+            continue;
+        }
+        unsigned cp;
+        size_t len = t[i] < 0x80 ? 1 : Utf8Char(t + i, n - i, &cp);
+        if (len == 0 || len == SIZE_MAX)
+            len = 1;
+        columns += len == 4;
+        i += len;
+    }
+    return columns;
+}
