@@ -135,10 +135,9 @@ void CSearchDlg::RunReplaceJob(CReplaceJob& job)
     m_nLastLookMs = 0;  // an Esc already waiting leaves every file as it is
     while (job.Done() < job.Count()) {
         KeepWindowAlive(GetTickCount64());
-        if (m_nStopRequest != kBusyGoOn) {
+        // The job's next step then leaves the files after the one written.
+        if (m_nStopRequest != kBusyGoOn)
             job.Stop();
-            break;
-        }
         bool bMore = job.Step();
         int nPos = static_cast<int>(job.Done() * kReplaceBarTop / job.Count());
         if (nPos != nShownPos) {
