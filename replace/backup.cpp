@@ -131,6 +131,14 @@ bool CBackupFolder::Keep(const CString& strPath, const std::string& old, const s
     return true;
 }
 
+void CBackupFolder::Discard()
+{
+    CString strIndex;
+    strIndex.Format("%06d", m_nKept--);
+    DeleteFilePath(m_strFolder + "\\" + strIndex);
+    m_list.resize(m_list.rfind('\n', m_list.size() - 2) == std::string::npos ? 0 : m_list.rfind('\n', m_list.size() - 2) + 1);
+}
+
 void CBackupFolder::Finish()
 {
     if (m_strFolder.IsEmpty())
