@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "replace/replace.h"
-#include "replace/splice.h"
+#include "engine/replace.h"
+#include "engine/splice.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The old bytes of replaced files, kept in a folder per replace with a list
 // of what was replaced, so that the last replace can be undone even after
 // a restart or a kill in its middle.
-#ifndef TOLVANE_REPLACE_BACKUP_H
-#define TOLVANE_REPLACE_BACKUP_H
+#ifndef TOLVANE_ENGINE_BACKUP_H
+#define TOLVANE_ENGINE_BACKUP_H
 
 #include <cstdint>
 #include <string>

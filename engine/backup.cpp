@@ -1,4 +1,4 @@
-#include "replace/backup.h"
+#include "engine/backup.h"
 
 #include <algorithm>
 #include <cstdio>

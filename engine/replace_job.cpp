@@ -1,7 +1,7 @@
-#include "replace/replace.h"
+#include "engine/replace.h"
 
-#include "replace/backup.h"
-#include "replace/splice.h"
+#include "engine/backup.h"
+#include "engine/splice.h"
 
 CString CheckReplacement(const ReplaceRule& rule)
 {
