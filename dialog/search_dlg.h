@@ -13,6 +13,7 @@
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "engine/replace.h"
+#include "engine/splice.h"
 #include "resource.h"
 #include "engine/file_mask.h"
 #include "engine/scanner.h"
@@ -63,6 +64,16 @@ public:
     bool CanReplaceRows() const;
     void UndoReplace();
     CString BackupRoot() const;
+
+    // The matches of row N's 一致内容 as it is shown, by the rule of the
+    // search that made the row: found only when asked for, as a row is drawn.
+    // None for rows a replace has shown, whose lines no longer hold them.
+    void GetRowMarks(int nRow, std::vector<TextSpan>* pMarks);
+
+    // The rows written to a file in one of the types 結果を保存... offers;
+    // false, with a box, when it could not be written.
+    bool SaveRows(int nType, const CString& strPath);
+    void SaveRowsAs();
 
     // The editor rows are opened in, and its settings dialog.
     EditorInForce Editor() const { return ResolveEditor(m_editor); }
@@ -153,6 +164,8 @@ private:
     bool m_bRowsReplaceable = false;
     bool m_bSearchEdited = false;
     bool m_bReplacedRows = false;
+    // The last search's rule made ready for marking, once a row asks.
+    std::unique_ptr<CSplicer> m_pMarker;
 
     // The layout of the template, which resizing starts from each time.
     void RecordLayout();

@@ -38,6 +38,8 @@ struct CSplicer::Impl {
     std::string prepared, folded;
     std::vector<size_t> preparedFrom;
     std::vector<long> groups;
+    LineView spansView;
+    std::vector<Match> spansFound;
 
     void ParseReplacement();
     bool FindAll(const LineView& v, bool bUtf8, std::vector<Match>* pMatches);
@@ -223,6 +225,20 @@ void CSplicer::Impl::FindPlain(const LineView& v, bool bUtf8, std::vector<Match>
         pMatches->push_back(Match{h, h + m, {}});
         from = h + m;
     }
+}
+
+bool CSplicer::Spans(const char* text, size_t n, bool bUtf8, std::vector<TextSpan>* pSpans)
+{
+    pSpans->clear();
+    if (!m->error.IsEmpty())
+        return false;
+    m->spansView.text.assign(text, n);
+    m->spansView.raw.clear();
+    if (!m->FindAll(m->spansView, bUtf8, &m->spansFound))
+        return false;
+    for (const Match& match : m->spansFound)
+        pSpans->push_back(TextSpan{match.start, match.end - match.start});
+    return true;
 }
 
 bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lines, std::string* out,

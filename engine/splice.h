@@ -18,7 +18,14 @@ struct SplicedLine {
     std::string text;   // code page 932, up to a NUL, without the line end
 };
 
-// The rule of one replace, made once and used for every file.
+// Part of a line's text: where a match starts and how many bytes it holds.
+struct TextSpan {
+    size_t nStart;
+    size_t nLength;
+};
+
+// The rule of one replace, made once and used for every file. The same rule
+// with no replacement marks the matches of the lines a search listed.
 class CSplicer {
 public:
     explicit CSplicer(const ReplaceRule& rule);
@@ -35,6 +42,11 @@ public:
     // changed since the search.
     bool Splice(const std::string& bytes, const std::vector<uint64_t>& lines, std::string* out,
                 std::vector<SplicedLine>* pLines, uint64_t* pnReplaced);
+
+    // Every match of one line, one after another as a replace takes them:
+    // TEXT is code page 932 bytes, or UTF-8 with BUTF8. False when the rule
+    // cannot be used or the pattern library gave up on the line.
+    bool Spans(const char* text, size_t n, bool bUtf8, std::vector<TextSpan>* pSpans);
 
     struct Impl;
 

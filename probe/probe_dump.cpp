@@ -54,6 +54,12 @@ void ProbeDump(CSearchDlg& dlg)
                Escape(list.GetItemText(i, CRowStore::kHeadword)), Escape(list.GetItemText(i, CRowStore::kText)),
                std::to_string(nLine), std::to_string(nColumn)});
     }
+    std::vector<TextSpan> marks;
+    for (int i = 0, n = list.GetItemCount(); i < n; ++i) {
+        dlg.GetRowMarks(i, &marks);
+        for (const TextSpan& m : marks)
+            Event({"mark", std::to_string(i), std::to_string(m.nStart), std::to_string(m.nLength)});
+    }
     std::string selrows = "selrows";
     for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
         selrows += "\t" + std::to_string(i);

@@ -201,6 +201,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     m_rule.bFold = nCase == 0;
     m_rule.bRegex = bRegex;
     m_rule.bWholeWord = bWholeWord;
+    m_pMarker.reset();
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
     // The emptied list waits for its first drawing in this search, or for
