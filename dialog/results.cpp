@@ -9,7 +9,8 @@
 namespace {
 
 // Context-menu commands; the menu answers with the one chosen.
-enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor, kCmdReplace, kCmdUndo };
+enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor, kCmdReplace, kCmdUndo,
+              kCmdSaveRows };
 
 const int kColumns = CRowStore::kColumns;
 
@@ -257,6 +258,10 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
         menu.AppendMenu(CanUndoReplace(BackupRoot()) ? MF_STRING : MF_STRING | MF_GRAYED, kCmdUndo, "元に戻す(&U)");
     if (bRows || m_bReplacedRows)
         menu.AppendMenu(MF_SEPARATOR);
+    if (bRows) {
+        menu.AppendMenu(MF_STRING, kCmdSaveRows, "結果を保存(&S)...");
+        menu.AppendMenu(MF_SEPARATOR);
+    }
     menu.AppendMenu(MF_STRING, kCmdEditor, "エディタの設定(&E)...");
     UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, this);
     menu.DestroyMenu();
@@ -271,6 +276,7 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     case kCmdEditor: EditEditorSettings(); break;
     case kCmdReplace: ReplaceRows(true); break;
     case kCmdUndo: UndoReplace(); break;
+    case kCmdSaveRows: SaveRowsAs(); break;
     default: break;
     }
 }

@@ -52,6 +52,7 @@ BOOL CSearchDlg::OnInitDialog()
         if (!strAboutMenu.IsEmpty()) {
             sysMenu.AppendMenu(MF_SEPARATOR);
             sysMenu.AppendMenu(MF_STRING, IDM_UNDO, AfxLoadString(IDS_UNDO));
+            sysMenu.AppendMenu(MF_STRING, IDM_SAVE_ROWS, AfxLoadString(IDS_SAVE_ROWS));
             sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
@@ -85,6 +86,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
         EditEditorSettings();
     } else if ((nID & 0xFFF0) == IDM_UNDO) {
         UndoReplace();
+    } else if ((nID & 0xFFF0) == IDM_SAVE_ROWS) {
+        SaveRowsAs();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

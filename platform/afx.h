@@ -390,6 +390,20 @@ void AfxGetProgramFolders(std::vector<CString>* pFolders);
 typedef UINT (*AFX_POPUPMENU_OBSERVER)(const CMenu& menu);
 void AfxSetPopupMenuObserver(AFX_POPUPMENU_OBSERVER pfn);
 
+// The system's Save As box. TYPES are the file types offered, each a label
+// and its pattern ("TSV (*.tsv)", "*.tsv"); *PNTYPE is the type chosen
+// (0-based), given and returned, and *PPATH the file's name; the pattern's
+// extension is added to a name typed without one. FALSE on Cancel. While an
+// observer is set it answers instead and no box is shown.
+struct AfxFileType {
+    const char* label;
+    const char* pattern;
+};
+BOOL AfxGetSaveFileName(CWnd* pOwner, const std::vector<AfxFileType>& types, int* pnType, CString* pPath);
+typedef BOOL (*AFX_SAVEAS_OBSERVER)(const std::vector<AfxFileType>& types, int* pnType, CString* pPath);
+void AfxSetSaveAsObserver(AFX_SAVEAS_OBSERVER pfn);
+AFX_SAVEAS_OBSERVER AfxGetSaveAsObserver();
+
 // String resource, as the .rc file holds it (CP932).
 CString AfxLoadString(UINT nID);
 

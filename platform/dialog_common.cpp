@@ -9,6 +9,7 @@ AFX_MODAL_OBSERVER g_pfnModalObserver = nullptr;
 AFX_CLIPBOARD_OBSERVER g_pfnClipboardObserver = nullptr;
 AFX_SHELL_OBSERVER g_pfnShellObserver = nullptr;
 AFX_POPUPMENU_OBSERVER g_pfnPopupMenuObserver = nullptr;
+AFX_SAVEAS_OBSERVER g_pfnSaveAsObserver = nullptr;
 }  // namespace
 
 CWinApp::CWinApp(const char*) : m_pMainWnd(nullptr) { g_pApp = this; }
@@ -45,6 +46,10 @@ AFX_SHELL_OBSERVER AfxGetShellObserver() { return g_pfnShellObserver; }
 void AfxSetPopupMenuObserver(AFX_POPUPMENU_OBSERVER pfn) { g_pfnPopupMenuObserver = pfn; }
 
 AFX_POPUPMENU_OBSERVER AfxGetPopupMenuObserver() { return g_pfnPopupMenuObserver; }
+
+void AfxSetSaveAsObserver(AFX_SAVEAS_OBSERVER pfn) { g_pfnSaveAsObserver = pfn; }
+
+AFX_SAVEAS_OBSERVER AfxGetSaveAsObserver() { return g_pfnSaveAsObserver; }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bDefaultRequested(false),

@@ -66,6 +66,18 @@ bool IsNumber(const std::string& s)
     return true;
 }
 
+// The types of the Save As box, in its order.
+const char* const kExportTypes[] = {"tsv", "csv", "tagjump", "jsonl"};
+
+template <size_t N>
+int IndexOf(const char* const (&names)[N], const std::string& name)
+{
+    for (size_t i = 0; i < N; ++i)
+        if (name == names[i])
+            return static_cast<int>(i);
+    return -1;
+}
+
 // Checks one action's shape; the complaint, or "" when it is fine.
 std::string CheckAction(const Fields& f)
 {
@@ -87,6 +99,9 @@ std::string CheckAction(const Fields& f)
     if (a == "answer")
         return f.size() == 2 && (f[1] == "ok" || f[1] == "cancel") ? "" : "answer needs ok|cancel";
     std::string bytes;
+    if (a == "export")
+        return f.size() == 3 && IndexOf(kExportTypes, f[1]) >= 0 && !f[2].empty() ? ""
+                                                                                 : "export needs tsv|csv|tagjump|jsonl and a path";
     if (a == "write")
         return f.size() == 3 && Unescape(f[2], &bytes)
                    ? ""
@@ -199,6 +214,15 @@ private:
             if (nPos < 0)
                 return "sysmenu: no menu item '" + f[1] + "'";
             m_dlg->SendMessage(WM_SYSCOMMAND, menu.GetMenuItemID(nPos), 0);
+        } else if (a == "export") {
+            // Through the system menu's entry, as the list's menu gives the same.
+            g_nSaveAsType = IndexOf(kExportTypes, f[1]);
+            g_strSaveAsPath = f[2];
+            g_bSaveAsAsked = false;
+            m_dlg->SendMessage(WM_SYSCOMMAND, IDM_SAVE_ROWS, 0);
+            g_nSaveAsType = -1;
+            if (!g_bSaveAsAsked)
+                return "export: the Save As box did not open";
         } else if (a == "answer") {
             ProbeAnswerNextMessageBox(f[1] == "ok" ? IDOK : IDCANCEL);
         } else if (a == "write") {
@@ -367,5 +391,6 @@ int RunProbeScript(const std::string& script)
     AfxSetShellObserver(OnShell);
     AfxSetPopupMenuObserver(OnPopupMenu);
     AfxSetModalObserver(OnModal);
+    AfxSetSaveAsObserver(OnSaveAs);
     return Probe().Run(actions);
 }

@@ -134,6 +134,21 @@ UINT OnPopupMenu(const CMenu& menu)
     return menu.GetMenuState(i) & MF_GRAYED ? 0 : menu.GetMenuItemID(i);
 }
 
+int g_nSaveAsType = -1;
+std::string g_strSaveAsPath;
+bool g_bSaveAsAsked = false;
+
+// Cancelled unless an `export` action is choosing.
+BOOL OnSaveAs(const std::vector<AfxFileType>& types, int* pnType, CString* pPath)
+{
+    g_bSaveAsAsked = true;
+    if (g_nSaveAsType < 0 || static_cast<size_t>(g_nSaveAsType) >= types.size())
+        return FALSE;
+    *pnType = g_nSaveAsType;
+    *pPath = g_strSaveAsPath.c_str();
+    return TRUE;
+}
+
 std::string g_strEditorToType;
 bool g_bTypeEditor = false;
 bool g_bEditorTyped = false;

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/afx.h"
 
@@ -36,5 +37,12 @@ extern std::string g_strEditorToType;
 extern bool g_bTypeEditor;
 extern bool g_bEditorTyped;
 void OnModal(CDialog* pDialog);
+
+// The type (0-based, as the box lists them) and name an `export` action
+// gives the Save As box, while it does, and whether the box was asked for.
+extern int g_nSaveAsType;
+extern std::string g_strSaveAsPath;
+extern bool g_bSaveAsAsked;
+BOOL OnSaveAs(const std::vector<AfxFileType>& types, int* pnType, CString* pPath);
 
 #endif

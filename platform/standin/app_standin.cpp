@@ -108,3 +108,10 @@ CString AfxLoadString(UINT nID)
     }
     return CString();
 }
+
+// No box to show: without an observer to answer, the user cancels.
+BOOL AfxGetSaveFileName(CWnd*, const std::vector<AfxFileType>& types, int* pnType, CString* pPath)
+{
+    AFX_SAVEAS_OBSERVER pfn = AfxGetSaveAsObserver();
+    return pfn ? pfn(types, pnType, pPath) : FALSE;
+}
