@@ -52,6 +52,17 @@ void CResultsFile::Utf8(const char* s, size_t n)
     }
 }
 
+// A TSV field has no quoting, so a lone CR inside a line, which would end
+// the row for any reader, is written as a blank; tabs are widened already.
+void CResultsFile::TsvField(const char* s, size_t n)
+{
+    size_t mark = m_bytes.size();
+    Utf8(s, n);
+    for (size_t i = mark; i < m_bytes.size(); ++i)
+        if (m_bytes[i] == '\r' || m_bytes[i] == '\n')
+            m_bytes[i] = ' ';
+}
+
 // Quoted only when it must be, as RFC 4180 has it: a quote is doubled.
 void CResultsFile::CsvField(const char* s, size_t n)
 {
@@ -113,9 +124,9 @@ void CResultsFile::Add(const ResultsFileRow& row)
     case kResultsTsv:
         Utf8(path, nPath);
         m_bytes += "\t" + Number(row.nLine) + "\t" + Number(row.nColumn) + "\t";
-        Utf8(headword, nHeadword);
+        TsvField(headword, nHeadword);
         m_bytes += '\t';
-        Utf8(row.text, row.nText);
+        TsvField(row.text, row.nText);
         m_bytes += "\r\n";
         break;
     case kResultsCsv:

@@ -38,6 +38,7 @@ public:
 
 private:
     void Utf8(const char* s, size_t n);
+    void TsvField(const char* s, size_t n);
     void CsvField(const char* s, size_t n);
     void JsonString(const char* s, size_t n);
 

@@ -121,6 +121,44 @@ TEST(Replace, OnlyTheMatchedBytesChange)
     }
 }
 
+// The marks of a row as the list shows it (code page 932, tabs already widened): start:length in bytes.
+TEST(Replace, MarksOfAShownLine)
+{
+    const struct {
+        std::string text, search;
+        int mode;
+        const char* marks;
+    } cases[] = {
+        {"foo x foo xfoo", "foo", kPlain, "0:3 6:3 11:3"},
+        {"ababab", "ab", kPlain, "0:2 2:2 4:2"},
+        {"aaaa", "aa", kPlain, "0:2 2:2"},
+        {"ababab", "(ab)+?", kRegex, "0:2 2:2 4:2"},
+        {"id width id_x xid id", "id", kWord, "0:2 18:2"},
+        {"    x	foo", "foo", kPlain, "6:3"},
+        {"bar foo", "foo", kPlain, "4:3"},
+        {"FOO Foo foo", "foo", kFold, "0:3 4:3 8:3"},
+        {"FOO Foo foo", "foo", kPlain, "8:3"},
+        {J(u8"ソ\\表\\"), "\\", kPlain, "2:1 5:1"},
+        {J(u8"ソ表"), J(u8"表"), kPlain, "2:2"},
+        {J(u8"表示 ソフト"), J(u8"(表|ソ)"), kRegex, "0:2 5:2"},
+        {"abc", "x*", kRegex, "0:0 1:0 2:0 3:0"},
+        {"abc", "z", kPlain, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + " / " + c.search);
+        CSplicer marker(Rule(c.search, "", c.mode));
+        std::vector<TextSpan> spans;
+        ASSERT_TRUE(marker.Spans(c.text.data(), c.text.size(), false, &spans));
+        std::string got;
+        for (const TextSpan& m : spans)
+            got += (got.empty() ? "" : " ") + std::to_string(m.nStart) + ":" + std::to_string(m.nLength);
+        EXPECT_EQ(c.marks, got);
+    }
+    std::vector<TextSpan> spans{{1, 1}};
+    EXPECT_FALSE(CSplicer(Rule("(", "", kRegex)).Spans("(", 1, false, &spans));
+    EXPECT_TRUE(spans.empty());
+}
+
 TEST(Replace, RowsAfterAndBadReplacements)
 {
     CSplicer splicer(Rule("b", J(u8"ア"), kPlain));
