@@ -169,6 +169,7 @@ void CSearchDlg::ShowReplacedRows(const std::vector<ReplacedRow>& rows)
     results.RedrawNow();
     m_bRowsReplaceable = false;
     m_bReplacedRows = true;
+    m_nPreviewRow = -1;
     UpdateReplaceButton();
 }
 

@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_NOTIFY(LVN_KEYDOWN, IDC_RESULTS, OnResultsKeydown)
     ON_NOTIFY(LVN_GETDISPINFOA, IDC_RESULTS, OnGetdispinfoResults)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_RESULTS, OnColumnclickResults)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_RESULTS, OnItemchangedResults)
     ON_BN_CLICKED(IDC_REPLACE, OnReplace)
     ON_CBN_EDITCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
     ON_CBN_SELCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
@@ -53,6 +54,7 @@ BOOL CSearchDlg::OnInitDialog()
             sysMenu.AppendMenu(MF_SEPARATOR);
             sysMenu.AppendMenu(MF_STRING, IDM_UNDO, AfxLoadString(IDS_UNDO));
             sysMenu.AppendMenu(MF_STRING, IDM_SAVE_ROWS, AfxLoadString(IDS_SAVE_ROWS));
+            sysMenu.AppendMenu(MF_STRING, IDM_PREVIEW, AfxLoadString(IDS_PREVIEW));
             sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
@@ -63,6 +65,7 @@ BOOL CSearchDlg::OnInitDialog()
 
     BuildTree();
     LoadSettings();
+    LoadPreviewSettings();
 
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 100);
@@ -88,6 +91,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
         UndoReplace();
     } else if ((nID & 0xFFF0) == IDM_SAVE_ROWS) {
         SaveRowsAs();
+    } else if ((nID & 0xFFF0) == IDM_PREVIEW) {
+        ShowPreviewPane(!m_bPreviewShown);
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

@@ -13,6 +13,7 @@
 #include "platform/afx.h"
 #include "platform/files.h"
 #include "engine/replace.h"
+#include "engine/preview.h"
 #include "engine/splice.h"
 #include "resource.h"
 #include "engine/file_mask.h"
@@ -70,6 +71,14 @@ public:
     // None for rows a replace has shown, whose lines no longer hold them.
     void GetRowMarks(int nRow, std::vector<TextSpan>* pMarks);
 
+    // The preview of the selected row: the lines around its line, or why
+    // there are none (pnote). Shown or hidden from the system menu; both the
+    // choice and the number of lines around are kept in tolvane.ini.
+    const std::vector<PreviewLine>& PreviewLines() const { return m_preview; }
+    const CString& PreviewNote() const { return m_strPreviewNote; }
+    void UpdatePreview();
+    void ShowPreviewPane(bool bShow);
+
     // The rows written to a file in one of the types 結果を保存... offers;
     // false, with a box, when it could not be written.
     bool SaveRows(int nType, const CString& strPath);
@@ -85,6 +94,7 @@ protected:
     void OnResultsKeydown(NMHDR* pNMHDR, LRESULT* pResult);
     void OnGetdispinfoResults(NMHDR* pNMHDR, LRESULT* pResult);
     void OnColumnclickResults(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemchangedResults(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hWnd, int x, int y);
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
@@ -166,6 +176,12 @@ private:
     bool m_bReplacedRows = false;
     // The last search's rule made ready for marking, once a row asks.
     std::unique_ptr<CSplicer> m_pMarker;
+    void LoadPreviewSettings();
+    bool m_bPreviewShown = true;
+    int m_nPreviewAround = 3;
+    int m_nPreviewRow = -1;
+    std::vector<PreviewLine> m_preview;
+    CString m_strPreviewNote;
 
     // The layout of the template, which resizing starts from each time.
     void RecordLayout();

@@ -27,6 +27,7 @@ public:
     UINT GetMenuItemID(int nPos) const;
     CString GetMenuString(int nPos) const;
     UINT GetMenuState(int nPos) const;  // by position: MF_GRAYED, MF_SEPARATOR, ...
+    void CheckMenuItem(UINT nID, UINT nCheck);  // by command: MF_CHECKED or MF_UNCHECKED
     BOOL CreatePopupMenu();
     BOOL DestroyMenu();
     // Shows the menu at a screen point and returns the command chosen, 0 for none.

@@ -102,6 +102,8 @@ std::string CheckAction(const Fields& f)
     if (a == "export")
         return f.size() == 3 && IndexOf(kExportTypes, f[1]) >= 0 && !f[2].empty() ? ""
                                                                                  : "export needs tsv|csv|tagjump|jsonl and a path";
+    if (a == "preview")
+        return f.size() == 2 && IsNumber(f[1]) ? "" : "preview needs a row index";
     if (a == "write")
         return f.size() == 3 && Unescape(f[2], &bytes)
                    ? ""
@@ -223,6 +225,14 @@ private:
             g_nSaveAsType = -1;
             if (!g_bSaveAsAsked)
                 return "export: the Save As box did not open";
+        } else if (a == "preview") {
+            CListCtrl list(m_dlg->GetDlgItem(IDC_RESULTS));
+            int nRow = std::atoi(f[1].c_str());
+            if (nRow >= list.GetItemCount())
+                return "preview: no row " + f[1];
+            // The pane is told by the list of the new selection and reads the file then.
+            list.SetFocus();
+            ClickRow(list, nRow, false);
         } else if (a == "answer") {
             ProbeAnswerNextMessageBox(f[1] == "ok" ? IDOK : IDCANCEL);
         } else if (a == "write") {

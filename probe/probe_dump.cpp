@@ -1,5 +1,10 @@
 #include "probe/probe_dump.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "text/mbcs.h"
+
 #include "platform/probe_support.h"
 #include "probe/probe_events.h"
 
@@ -32,6 +37,48 @@ void DumpTree(CTreeCtrl& tree, HTREEITEM hItem, int nDepth)
     }
 }
 
+// Bytes of the first N bytes of TEXT once escaped as a field is printed.
+size_t PrintedLength(const char* text, size_t n)
+{
+    size_t nPrinted = n;
+    for (size_t i = 0; i < n && text[i]; ++i)
+        if (text[i] == '\\' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')
+            ++nPrinted;
+    return nPrinted;
+}
+
+// A preview line (UTF-8) as printed: code page 932, escaped, a character it
+// lacks as \u{HEX}; *PAT gives for each byte of TEXT, and its end, where it
+// is printed.
+std::string PrintedPreview(const std::string& text, std::vector<size_t>* pAt)
+{
+    std::string out;
+    pAt->assign(text.size() + 1, 0);
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        unsigned c = t[i];
+        size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        len = std::min(len, text.size() - i);
+        unsigned cp = len == 1 ? c : c & (0x3F >> (len - 1));
+        for (size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (t[i + k] & 0x3F);
+        char cp932[4] = {};
+        size_t n = Utf8To932(text.data() + i, len, cp932);
+        for (size_t k = 0; k < len; ++k)
+            (*pAt)[i + k] = out.size();
+        if (n == 1 && cp932[0] == '?' && cp != '?') {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "\\u{%X}", cp);
+            out += hex;
+        } else {
+            out += Escape(std::string(cp932, n).c_str());
+        }
+        i += len;
+    }
+    (*pAt)[text.size()] = out.size();
+    return out;
+}
+
 }  // namespace
 
 void ProbeDump(CSearchDlg& dlg)
@@ -57,9 +104,28 @@ void ProbeDump(CSearchDlg& dlg)
     std::vector<TextSpan> marks;
     for (int i = 0, n = list.GetItemCount(); i < n; ++i) {
         dlg.GetRowMarks(i, &marks);
-        for (const TextSpan& m : marks)
-            Event({"mark", std::to_string(i), std::to_string(m.nStart), std::to_string(m.nLength)});
+        CString strText = dlg.RowText(i, CRowStore::kText);
+        for (const TextSpan& m : marks) {
+            size_t nStart = PrintedLength(strText, m.nStart);
+            Event({"mark", std::to_string(i), std::to_string(nStart),
+                   std::to_string(PrintedLength(strText, m.nStart + m.nLength) - nStart)});
+        }
     }
+    std::vector<std::vector<size_t>> printedAt(dlg.PreviewLines().size());
+    for (size_t i = 0; i < printedAt.size(); ++i) {
+        const PreviewLine& line = dlg.PreviewLines()[i];
+        Event({"preview", std::to_string(line.nLine), line.bOwn ? "1" : "0", PrintedPreview(line.text, &printedAt[i])});
+    }
+    for (size_t i = 0; i < printedAt.size(); ++i) {
+        const PreviewLine& line = dlg.PreviewLines()[i];
+        for (const TextSpan& m : line.marks) {
+            size_t nStart = printedAt[i][m.nStart];
+            Event({"pmark", std::to_string(line.nLine), std::to_string(nStart),
+                   std::to_string(printedAt[i][m.nStart + m.nLength] - nStart)});
+        }
+    }
+    if (!dlg.PreviewNote().IsEmpty())
+        Event({"pnote", Escape(dlg.PreviewNote())});
     std::string selrows = "selrows";
     for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
         selrows += "\t" + std::to_string(i);

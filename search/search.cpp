@@ -202,6 +202,9 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     m_rule.bRegex = bRegex;
     m_rule.bWholeWord = bWholeWord;
     m_pMarker.reset();
+    m_nPreviewRow = -1;
+    m_preview.clear();
+    m_strPreviewNote.Empty();
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
     // The emptied list waits for its first drawing in this search, or for

@@ -130,6 +130,18 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     for (size_t i = 0; i < states.size(); ++i)
         if (nItem == -1 || static_cast<int>(i) == nItem)
             states[i] = (states[i] & ~nMask) | (nState & nMask);
+    // As the system's list does, it tells its dialog of the change.
+    HWND hDialog = m_hWnd->OwningDialog();
+    if (hDialog && hDialog->pDialog) {
+        NMLISTVIEW change = {};
+        change.hdr = {m_hWnd, static_cast<UINT_PTR>(m_hWnd->id), LVN_ITEMCHANGED};
+        change.iItem = nItem;
+        change.uNewState = nState & nMask;
+        change.uChanged = LVIF_STATE;
+        LRESULT result = 0;
+        hDialog->pDialog->DispatchToMessageMap(WM_NOTIFY, static_cast<WPARAM>(m_hWnd->id),
+                                               reinterpret_cast<LPARAM>(&change), &result);
+    }
     return TRUE;
 }
 

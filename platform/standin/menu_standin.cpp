@@ -30,6 +30,13 @@ UINT CMenu::GetMenuItemID(int nPos) const
     return static_cast<UINT>(m_hMenu->items.at(static_cast<size_t>(nPos)).id);
 }
 
+void CMenu::CheckMenuItem(UINT nID, UINT nCheck)
+{
+    for (HMENU__::Item& item : m_hMenu->items)
+        if (item.id == nID)
+            item.flags = (item.flags & ~MF_CHECKED) | (nCheck & MF_CHECKED);
+}
+
 CString CMenu::GetMenuString(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).text; }
 
 UINT CMenu::GetMenuState(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).flags; }

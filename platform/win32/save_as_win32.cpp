@@ -1,10 +1,11 @@
 // The Save As box of the common dialogs.
-#include <commdlg.h>
-
 #include <string>
 
 #include "platform/internal.h"
 #include "platform/win32/win32_internal.h"
+
+// After windows.h, which the headers above bring: it needs its types.
+#include <commdlg.h>
 
 BOOL AfxGetSaveFileName(CWnd* pOwner, const std::vector<AfxFileType>& types, int* pnType, CString* pPath)
 {

@@ -51,6 +51,8 @@ BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x,
 
 UINT CMenu::GetMenuState(int nPos) const { return ::GetMenuState(m_hMenu, static_cast<UINT>(nPos), MF_BYPOSITION); }
 
+void CMenu::CheckMenuItem(UINT nID, UINT nCheck) { ::CheckMenuItem(m_hMenu, nID, MF_BYCOMMAND | nCheck); }
+
 BOOL CMenu::CreatePopupMenu() { return (m_hMenu = ::CreatePopupMenu()) != nullptr; }
 
 BOOL CMenu::DestroyMenu()

@@ -1,0 +1,36 @@
+// The lines around a row's line, read again from its file for the preview
+// pane: as the file holds them (UTF-8, so a Unicode file's characters that
+// code page 932 lacks stay themselves), with the matches marked by the rule
+// of the search. No window.
+#ifndef TOLVANE_ENGINE_PREVIEW_H
+#define TOLVANE_ENGINE_PREVIEW_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/splice.h"
+#include "platform/files.h"
+
+struct PreviewLine {
+    uint64_t nLine;     // 1-based
+    bool bOwn;          // the row's own line
+    std::string text;   // UTF-8, tabs widened as the list widens them
+    std::vector<TextSpan> marks;  // in bytes of TEXT
+};
+
+enum PreviewState { kPreviewShown, kPreviewChanged, kPreviewMissing };
+
+// The lines NLINE-NAROUND to NLINE+NAROUND of PATH, those the file has. A
+// file whose size or time is not STAMP's, or that no longer has line NLINE,
+// is kPreviewChanged with no lines: lines read from it could be other lines
+// than the row's.
+PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, int nAround, CSplicer& marker,
+                         std::vector<PreviewLine>* pLines);
+
+// Code page 932 text appended as UTF-8; a code that is no character is '?',
+// as the list shows it.
+void Append932AsUtf8(const char* s, size_t n, std::string* out);
+
+#endif
