@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/preview.h"
 #include "engine/replace.h"
 #include "engine/splice.h"
 #include "tests/test_support.h"
@@ -311,4 +312,51 @@ TEST_F(ReplaceFiles, AKilledReplaceLeavesNoTemporaryFile)
     TidyAfterKilledReplace(Path("backup"));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
     EXPECT_EQ("bar\n", Read("tree/a.txt"));
+}
+
+// The preview of a row's line, lines printed as "LINE[*]:TEXT[marks]", the row's own with a *.
+TEST_F(ReplaceFiles, PreviewShowsTheLinesAroundAsTheFileHoldsThem)
+{
+    const std::string bomLE = "\xFF\xFE";
+    const struct {
+        std::string bytes;
+        uint64_t nLine;
+        int nAround;
+        const char* shown;  // "changed": the note instead of lines
+    } cases[] = {
+        {"foo\r\nb\r\nc\r\nd\r\n", 1, 2, "1*:foo[0:3] 2:b 3:c"},
+        {"a\nb\nc\n\tfoo", 4, 2, "2:b 3:c 4*:    foo[4:3]"},
+        {"a\nfoo foo\nc", 2, 0, "2*:foo foo[0:3,4:3]"},
+        {"a\r\n\r\nfoo\r\n", 3, 3, "1:a 2: 3*:foo[0:3]"},
+        {J(u8"ソ\\foo表"), 1, 1, u8"1*:ソ\\foo表[4:3]"},
+        {u8"\xEF\xBB\xBF〜 foo\n", 1, 1, u8"1*:〜 foo[4:3]"},
+        {bomLE + LE(u8"𠀋 foo\r\nb"), 1, 1, u8"1*:𠀋 foo[5:3] 2:b"},
+        {"a\nb\n", 3, 1, "changed"},
+    };
+    CSplicer marker(Rule("foo", "", kPlain));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        Put("tree/p.txt", c.bytes);
+        std::vector<PreviewLine> lines;
+        FileStamp stamp = Target("p.txt", {}).stamp;
+        PreviewState state = ReadPreview(Path("tree/p.txt"), stamp, c.nLine, c.nAround, marker, &lines);
+        std::string shown = state == kPreviewChanged ? "changed" : "";
+        for (const PreviewLine& l : lines) {
+            shown += (shown.empty() ? "" : " ") + std::to_string(l.nLine) + (l.bOwn ? "*:" : ":") + l.text;
+            for (size_t i = 0; i < l.marks.size(); ++i)
+                shown += (i ? "," : "[") + std::to_string(l.marks[i].nStart) + ":" + std::to_string(l.marks[i].nLength);
+            shown += l.marks.empty() ? "" : "]";
+        }
+        EXPECT_EQ(c.shown, shown);
+    }
+    // Written since the search, or gone: never lines that may be others.
+    std::vector<PreviewLine> lines;
+    FileStamp stamp = Target("p.txt", {}).stamp;
+    Put("tree/p.txt", "b\na\n");
+    EXPECT_EQ(kPreviewChanged, ReadPreview(Path("tree/p.txt"), FileStamp{stamp.nSize, stamp.nWriteTime + 1}, 1, 1,
+                                           marker, &lines));
+    EXPECT_TRUE(lines.empty());
+    std::filesystem::remove(m_dir / "tree/p.txt");
+    EXPECT_EQ(kPreviewMissing, ReadPreview(Path("tree/p.txt"), stamp, 1, 1, marker, &lines));
+    EXPECT_TRUE(lines.empty());
 }
