@@ -55,9 +55,17 @@ run() {
     return $rc
 }
 
+# A mark names its row by its place in the list, which is the disk's order too:
+# it is printed with the row's file and line instead, and sorted with the marks.
 sort_rows() {
-    awk -F '\t' '{ if ($1 != "row") { blk++; key = "" } else key = $2
-                   printf "%08d\t%s\t%08d\t%s\n", blk, key, NR, $0
-                   if ($1 != "row") blk++ }' |
+    awk -F '\t' -v OFS='\t' '
+        $1 == "row" { if (prev != "row") n = 0; file[n] = $2; line[n] = $5; n++ }
+        { grouped = $1 == "row" || $1 == "mark"; key = $2
+          if ($1 == "mark") { i = $2; key = file[i]; $2 = file[i] OFS line[i] }
+          if (!grouped || $1 != prev) blk++
+          if (!grouped) key = ""
+          printf "%08d\t%s\t%08d\t%s\n", blk, key, NR, $0
+          if (!grouped) blk++
+          prev = $1 }' |
         LC_ALL=C sort -t "$(printf '\t')" -k1,1 -k2,2 -k3,3n | cut -f4-
 }

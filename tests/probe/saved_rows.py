@@ -89,7 +89,12 @@ def main():
             windows, wpath = run(sys.argv[2], os.path.join(work, 'windows'))
             bad += ['Windows: ' + b for b in check(windows, wpath)]
             for t in TYPES:  # the paths differ by nature: C:\ against Z:\...
-                if native[t].replace(path.encode(), b'@') != windows[t].replace(wpath.encode(), b'@'):
+                n, w = native[t], windows[t]
+                for p, to in ((path, b'@'), (path.replace('\\', '\\\\'), b'@')):
+                    n = n.replace(p.encode('cp932' if t == 'tagjump' else 'utf-8'), to)
+                for p, to in ((wpath, b'@'), (wpath.replace('\\', '\\\\'), b'@')):
+                    w = w.replace(p.encode('cp932' if t == 'tagjump' else 'utf-8'), to)
+                if n != w:
                     bad.append('the builds saved other %s bytes' % t)
     finally:
         shutil.rmtree(work)
