@@ -31,6 +31,7 @@ typedef struct _TREEITEM* HTREEITEM;
 typedef struct HMENU__* HMENU;
 typedef struct HDC__* HDC;
 typedef struct HINSTANCE__* HINSTANCE;
+typedef struct HDROP__* HDROP;
 
 struct RECT {
     long left, top, right, bottom;
@@ -70,6 +71,7 @@ struct NMHDR {
 #define WM_NOTIFY 0x004E
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_DROPFILES 0x0233
 #define WM_ICONERASEBKGND 0x0027
 #define BN_CLICKED 0
 #define CBN_SELCHANGE 1
@@ -77,6 +79,7 @@ struct NMHDR {
 #define MF_STRING 0x00000000u
 #define MF_SEPARATOR 0x00000800u
 #define MF_GRAYED 0x00000001u
+#define MF_CHECKED 0x00000008u
 #define MF_BYPOSITION 0x00000400u
 #define TPM_LEFTALIGN 0x0000u
 #define TPM_RIGHTBUTTON 0x0002u
