@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_WM_CONTEXTMENU()
     ON_WM_SIZE()
     ON_WM_GETMINMAXINFO()
+    ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -46,9 +47,18 @@ BOOL CSearchDlg::OnInitDialog()
         if (!strAboutMenu.IsEmpty()) {
             sysMenu.AppendMenu(MF_SEPARATOR);
             sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
+            sysMenu.AppendMenu(MF_STRING, IDM_EXPLORER, AfxLoadString(IDS_EXPLORER));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
     }
+    // An entry that starts this program from where it was before it was
+    // moved, or another copy, is made to start this one.
+    CString strProgram = GetModuleFilePath();
+    m_nExplorerMenu = GetExplorerMenuState(strProgram);
+    if (m_nExplorerMenu == kExplorerMenuElsewhere && PointExplorerMenuAt(strProgram))
+        m_nExplorerMenu = kExplorerMenuHere;
+    ShowExplorerMenuItem();
+    DragAcceptFiles();
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -65,6 +75,9 @@ BOOL CSearchDlg::OnInitDialog()
 
     LoadHistory();
     RecordLayout();
+    // Once the window is up, as a click on 検索スタート would.
+    if (m_start.bGo)
+        PostMessage(WM_COMMAND, IDOK, 0);
     return TRUE;
 }
 
@@ -76,6 +89,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
         dlgAbout.DoModal();
     } else if ((nID & 0xFFF0) == IDM_EDITOR) {
         EditEditorSettings();
+    } else if ((nID & 0xFFF0) == IDM_EXPLORER) {
+        ToggleExplorerMenu();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -101,3 +116,25 @@ void CSearchDlg::OnPaint()
 }
 
 HCURSOR CSearchDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CSearchDlg::ToggleExplorerMenu()
+{
+    CString strProgram = GetModuleFilePath();
+    bool bDone = m_nExplorerMenu == kExplorerMenuAbsent ? AddExplorerMenu(strProgram, &m_ini)
+                                                        : RemoveExplorerMenu(&m_ini);
+    if (bDone)
+        m_ini.Save(IniPath());
+    m_nExplorerMenu = GetExplorerMenuState(strProgram);
+    ShowExplorerMenuItem();
+    if (!bDone)
+        MessageBox("エクスプローラのメニューを変更できませんでした。", "Error!", MB_ICONHAND);
+}
+
+void CSearchDlg::ShowExplorerMenuItem()
+{
+    CString strItem = AfxLoadString(IDS_EXPLORER);
+    if (m_nExplorerMenu == kExplorerMenuElsewhere)
+        strItem += "\t" + AfxLoadString(IDS_EXPLORER_ELSEWHERE);
+    GetSystemMenu(FALSE).ModifyMenu(IDM_EXPLORER, m_nExplorerMenu == kExplorerMenuAbsent ? 0 : MF_CHECKED,
+                                    strItem);
+}

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/start.h"
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
 #include "probe/probe_events.h"
@@ -130,6 +131,10 @@ std::string CheckAction(const Fields& f)
         return f.size() == 3 && IsNumber(f[1]) && IsNumber(f[2]) ? "" : "resize needs a width and a height";
     if (a == "sort")
         return f.size() == 2 && Lookup(kSortColumns, f[1]) ? "" : "sort needs file|line|headword|text";
+    if (a == "args")
+        return f.size() == 2 ? "" : "args needs the command line after the program's name";
+    if (a == "drop")
+        return f.size() == 2 ? "" : "drop needs a path";
     if (a == "dump" || a == "restart")
         return f.size() == 1 ? "" : a + " takes no fields";
     return "unknown action '" + a + "'";
@@ -139,10 +144,22 @@ class Probe {
 public:
     int Run(const std::vector<Fields>& actions)
     {
+        // The command line is the first start's, as the program is started
+        // with one; a restart starts it again as a person would, without.
+        for (const Fields& f : actions)
+            if (f[0] == "args")
+                m_strArgs = f[1];
+        if (!m_strArgs.empty()) {
+            int nExitCode = 0;
+            if (!StartFromCommandLine(CCommandArgs::OfText(m_strArgs.c_str()), &m_start, &nExitCode)) {
+                Event({"exit", std::to_string(nExitCode)});
+                return 0;
+            }
+        }
         if (!Start())
             return kNoWindow;
         for (const Fields& f : actions) {
-            if (f[0] == "drive")
+            if (f[0] == "drive" || f[0] == "args")
                 continue;
             if (!m_dlg && f[0] != "restart") {
                 std::fprintf(stderr, "tolvane-probe: '%s' after the window was closed\n", f[0].c_str());
@@ -173,6 +190,8 @@ private:
     bool Start()
     {
         m_dlg.reset(new CSearchDlg);
+        m_dlg->SetStartOptions(m_start);
+        m_start = CStartOptions();
         if (!m_dlg->Create() || !m_dlg->GetSafeHwnd()) {
             std::fprintf(stderr, "tolvane-probe: the main window could not be created\n");
             m_dlg.reset();
@@ -225,6 +244,9 @@ private:
             click.iItem = -1;
             click.iSubItem = Lookup(kSortColumns, f[1])->id;
             m_dlg->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&click));
+        } else if (a == "drop") {
+            if (!ProbeDrop(m_dlg->GetSafeHwnd(), f[1].c_str()))
+                return "drop: the window takes no files";
         } else if (a == "resize") {
             m_dlg->SizeAsUser(std::atoi(f[1].c_str()), std::atoi(f[2].c_str()));
         } else if (a == "dump") {
@@ -374,6 +396,8 @@ private:
     }
 
     std::unique_ptr<CSearchDlg> m_dlg;
+    std::string m_strArgs;
+    CStartOptions m_start;
 };
 
 }  // namespace

@@ -4,11 +4,14 @@
 
 #define IDM_ABOUTBOX        0x0010
 #define IDM_EDITOR          0x0020
+#define IDM_EXPLORER        0x0050
 #define IDD_ABOUTBOX        100
 #define IDS_ABOUTBOX        101
 #define IDD_SEARCH_DIALOG   102
 #define IDD_EDITOR          103
 #define IDS_EDITOR          104
+#define IDS_EXPLORER        110
+#define IDS_EXPLORER_ELSEWHERE 111
 #define IDR_MAINFRAME       128
 #define IDB_FOLDER_CLOSED   130
 #define IDB_FOLDER_OPEN     131
