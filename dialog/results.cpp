@@ -9,7 +9,7 @@
 namespace {
 
 // Context-menu commands; the menu answers with the one chosen.
-enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor };
+enum : UINT { kCmdOpen = 0x8001, kCmdFolder, kCmdCopy, kCmdTagJump, kCmdSelectAll, kCmdEditor, kCmdReplace, kCmdUndo };
 
 const int kColumns = CRowStore::kColumns;
 
@@ -249,6 +249,14 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     }
     menu.AppendMenu(bRows ? MF_STRING : MF_STRING | MF_GRAYED, kCmdSelectAll, "すべて選択(&A)\tCtrl+A");
     menu.AppendMenu(MF_SEPARATOR);
+    bool bSelected = results.GetNextItem(-1, LVNI_SELECTED) >= 0;
+    if (bRows)
+        menu.AppendMenu(bSelected && CanReplaceRows() ? MF_STRING : MF_STRING | MF_GRAYED, kCmdReplace,
+                        "選択した行を置換(&R)");
+    if (m_bReplacedRows)
+        menu.AppendMenu(CanUndoReplace(BackupRoot()) ? MF_STRING : MF_STRING | MF_GRAYED, kCmdUndo, "元に戻す(&U)");
+    if (bRows || m_bReplacedRows)
+        menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, kCmdEditor, "エディタの設定(&E)...");
     UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, this);
     menu.DestroyMenu();
@@ -261,6 +269,8 @@ void CSearchDlg::OnContextMenu(HWND hWnd, int x, int y)
     case kCmdTagJump: CopySelectedRowsAsTagJump(); break;
     case kCmdSelectAll: SelectAllRows(); break;
     case kCmdEditor: EditEditorSettings(); break;
+    case kCmdReplace: ReplaceRows(true); break;
+    case kCmdUndo: UndoReplace(); break;
     default: break;
     }
 }
@@ -284,7 +294,8 @@ void CSearchDlg::RecordLayout()
 
 // The list takes the new room; what lies right of the search box keeps its
 // distance from the right edge, what lies below the list its distance from
-// the bottom; the tree grows in height and the progress bar with the list's width.
+// the bottom (the replace button both); the tree grows in height and the
+// progress bar with the list's width.
 void CSearchDlg::OnSize(UINT nType, int cx, int cy)
 {
     if (nType == SIZE_MINIMIZED || m_layout.empty())
@@ -308,12 +319,15 @@ void CSearchDlg::OnSize(UINT nType, int cx, int cy)
             r.right += dx;
             r.top += dy;
             r.bottom += dy;
-        } else if (r.top >= list.bottom) {
-            r.top += dy;
-            r.bottom += dy;
-        } else if (r.left >= combo.right) {
-            r.left += dx;
-            r.right += dx;
+        } else if (r.top >= list.bottom || r.left >= combo.right) {
+            if (r.top >= list.bottom) {
+                r.top += dy;
+                r.bottom += dy;
+            }
+            if (r.left >= combo.right) {
+                r.left += dx;
+                r.right += dx;
+            }
         } else {
             continue;
         }

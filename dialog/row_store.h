@@ -40,6 +40,8 @@ public:
     uint64_t Column(size_t nRow) const;
     // The size and time of the row's file as the search read it.
     FileStamp Stamp(size_t nRow) const;
+    // Where row N (in the order shown) stands in the walk's order.
+    size_t WalkIndex(size_t nRow) const;
 
     // Stable: rows that compare equal keep their walk order, in both
     // directions. kFile by CompareLogical, kLine by number, kHeadword and
@@ -60,7 +62,6 @@ private:
     };
     Place Locate(size_t nWalkIndex) const;
     const StoredRow& RowAt(size_t nWalkIndex) const;
-    size_t WalkIndex(size_t nRow) const;
     const char* ColumnText(const StoredRow& row, const char* file, int nColumn, size_t* pnLength) const;
     // Per piece, the place of its file among the rows' files.
     std::vector<uint32_t> FileRanks() const;

@@ -30,6 +30,9 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_NOTIFY(LVN_KEYDOWN, IDC_RESULTS, OnResultsKeydown)
     ON_NOTIFY(LVN_GETDISPINFOA, IDC_RESULTS, OnGetdispinfoResults)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_RESULTS, OnColumnclickResults)
+    ON_BN_CLICKED(IDC_REPLACE, OnReplace)
+    ON_CBN_EDITCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
+    ON_CBN_SELCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
     ON_WM_CONTEXTMENU()
     ON_WM_SIZE()
     ON_WM_GETMINMAXINFO()
@@ -39,6 +42,9 @@ END_MESSAGE_MAP()
 
 BOOL CSearchDlg::OnInitDialog()
 {
+    // A replace that was killed may have left half-written files beside the
+    // ones it wrote, which the tree and a search would otherwise list.
+    TidyAfterKilledReplace(BackupRoot());
     CDialog::OnInitDialog();
 
     CMenu sysMenu = GetSystemMenu(FALSE);
@@ -46,6 +52,7 @@ BOOL CSearchDlg::OnInitDialog()
         CString strAboutMenu = AfxLoadString(IDS_ABOUTBOX);
         if (!strAboutMenu.IsEmpty()) {
             sysMenu.AppendMenu(MF_SEPARATOR);
+            sysMenu.AppendMenu(MF_STRING, IDM_UNDO, AfxLoadString(IDS_UNDO));
             sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_EXPLORER, AfxLoadString(IDS_EXPLORER));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
@@ -89,6 +96,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
         dlgAbout.DoModal();
     } else if ((nID & 0xFFF0) == IDM_EDITOR) {
         EditEditorSettings();
+    } else if ((nID & 0xFFF0) == IDM_UNDO) {
+        UndoReplace();
     } else if ((nID & 0xFFF0) == IDM_EXPLORER) {
         ToggleExplorerMenu();
     } else {

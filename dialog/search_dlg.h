@@ -14,6 +14,7 @@
 #include "engine/search_engine.h"
 #include "platform/afx.h"
 #include "platform/files.h"
+#include "replace/replace.h"
 #include "resource.h"
 #include "engine/file_mask.h"
 #include "engine/scanner.h"
@@ -64,6 +65,16 @@ public:
     void SortByColumn(int nColumn);
     void ShowSortArrow(int nColumn, int nDirection);
 
+    // Replace in the lines of every row, or of the selected ones, by the
+    // rule of the search that made them; the files and lines they name, in
+    // walk order; and the step back from the last replace, whose backups
+    // are in a folder beside the executable.
+    void ReplaceRows(bool bSelectedOnly);
+    std::vector<ReplaceTarget> ReplaceTargets(bool bSelectedOnly);
+    bool CanReplaceRows() const;
+    void UndoReplace();
+    CString BackupRoot() const;
+
     // The editor rows are opened in, and its settings dialog.
     EditorInForce Editor() const { return ResolveEditor(m_editor); }
     void EditEditorSettings();
@@ -85,6 +96,8 @@ protected:
     void OnSelchangedTree(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDropFiles(HDROP hDropInfo);
     void OnItemexpandedTree(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnReplace();
+    void OnSearchTextChanged();
     DECLARE_MESSAGE_MAP()
 
 public:
@@ -102,7 +115,12 @@ private:
     void RunSearchCommand();
     void RunEngine(const SearchRequest& request);
     void KeepWindowAlive(unsigned long long nNowMs);
+    void DrawFoundRows(unsigned long long nNowMs);
     void ListNewRows(CListCtrl& results);
+    void RunReplaceJob(CReplaceJob& job);
+    void ShowReplacedRows(const std::vector<ReplacedRow>& rows);
+    void UpdateReplaceButton();
+    void SaveReplaceText();
 
     // The progress bar as if it were stepped once per line read; the control
     // itself is told only now and then.
@@ -128,6 +146,7 @@ private:
     // search or end the dialog in the middle of the walk.
     bool m_bSearching;
     bool m_bSearchAgain;
+    bool m_bReplacing = false;
     BusyRequest m_nStopRequest;
     unsigned long long m_nLastLookMs;
     unsigned long long m_nLastListDrawMs;
@@ -143,6 +162,14 @@ private:
     // The folder the last search walked (ending in "\"): the rows' paths are
     // relative to it, whatever the reference field says afterwards.
     CString m_strSearchedDir;
+
+    // How the last search matched, for a replace in its rows: they may be
+    // replaced in once it has ended of itself, until its text is edited or a
+    // replace has shown its own rows instead.
+    ReplaceRule m_rule;
+    bool m_bRowsReplaceable = false;
+    bool m_bSearchEdited = false;
+    bool m_bReplacedRows = false;
 
     // The layout of the template, which resizing starts from each time.
     void RecordLayout();

@@ -59,6 +59,8 @@ public:
     // shows what it showed until it is drawn again.
     void DropPendingPaint();
     static CWnd GetFocus();
+    // A disabled control takes no clicks, keys or focus and is drawn greyed.
+    void EnableWindow(BOOL bEnable);
     // The window's own copy of the system menu (no handle when it has none).
     CMenu GetSystemMenu(BOOL bRevert) const;
     BOOL IsIconic() const;
@@ -268,6 +270,10 @@ protected:                                             \
      }},
 #define ON_CBN_SELCHANGE(id, memberFxn)                                          \
     {WM_COMMAND, CBN_SELCHANGE, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
+         static_cast<ThisClass*>(p)->memberFxn();                                \
+     }},
+#define ON_CBN_EDITCHANGE(id, memberFxn)                                         \
+    {WM_COMMAND, CBN_EDITCHANGE, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
          static_cast<ThisClass*>(p)->memberFxn();                                \
      }},
 #define ON_BN_CLICKED(id, memberFxn)                                             \

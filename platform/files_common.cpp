@@ -6,16 +6,20 @@ bool ReadWholeFile(const char* path, std::string* out)
     CRawFile file;
     if (!file.Open(path))
         return false;
-    out->clear();
-    const size_t kBlock = 1u << 20;
+    // Room for the size the file has now: a file that grows meanwhile gets
+    // more, a block at a time.
+    out->assign(static_cast<size_t>(file.Stamp().nSize), '\0');
+    size_t have = 0;
     for (;;) {
-        size_t had = out->size();
-        out->resize(had + kBlock);
-        long n = file.Read(&(*out)[had], kBlock);
+        if (have == out->size())
+            out->resize(have + (64u << 10));
+        long n = file.Read(&(*out)[have], out->size() - have);
         if (n < 0)
             return false;
-        out->resize(had + static_cast<size_t>(n));
         if (n == 0)
-            return true;
+            break;
+        have += static_cast<size_t>(n);
     }
+    out->resize(have);
+    return true;
 }

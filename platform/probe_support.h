@@ -10,6 +10,8 @@
 
 // Message boxes are closed with their default button as soon as they open.
 void ProbeAnswerMessageBoxes();
+// The next box that opens is closed with BUTTON (IDOK, IDCANCEL) instead.
+void ProbeAnswerNextMessageBox(int nButton);
 // Handles whatever messages are waiting (nothing in the stand-in).
 void ProbePumpMessages();
 // One Esc key press aimed at the focused control of DIALOG (at DIALOG when

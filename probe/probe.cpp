@@ -38,7 +38,8 @@ const Control kFields[] = {{"refdir", IDC_REFDIR},
                            {"search", IDC_SEARCH_TEXT},
                            {"headword", IDC_HEADWORD},
                            {"ext", IDC_EXT},
-                           {"exclude", IDC_EXCLUDE}};
+                           {"exclude", IDC_EXCLUDE},
+                           {"replace", IDC_REPLACE_TEXT}};
 const Control kChecks[] = {{"case_on", IDC_CASE_ON},
                            {"case_off", IDC_CASE_OFF},
                            {"selected_only", IDC_SELECTED_ONLY},
@@ -52,6 +53,7 @@ const Control kClicks[] = {{"case_on", IDC_CASE_ON},
                            {"regex", IDC_REGEX},
                            {"whole_word", IDC_WHOLE_WORD},
                            {"search", IDOK},
+                           {"replace", IDC_REPLACE},
                            {"exit", IDCANCEL}};
 
 template <typename T, size_t N>
@@ -104,9 +106,20 @@ std::string CheckAction(const Fields& f)
     if (a == "set")
         return f.size() == 3 && (Lookup(kFields, f[1]) || f[1] == "editor")
                    ? ""
-                   : "set needs refdir|search|headword|ext|editor|exclude and a text";
+                   : "set needs refdir|search|headword|ext|editor|exclude|replace and a text";
     if (a == "click")
-        return f.size() == 2 && Lookup(kClicks, f[1]) ? "" : "click needs case_on|case_off|selected_only|skip_binary|regex|whole_word|search|exit";
+        return f.size() == 2 && Lookup(kClicks, f[1])
+                   ? ""
+                   : "click needs case_on|case_off|selected_only|skip_binary|regex|whole_word|search|replace|exit";
+    if (a == "sysmenu")
+        return f.size() == 2 ? "" : "sysmenu needs a label";
+    if (a == "answer")
+        return f.size() == 2 && (f[1] == "ok" || f[1] == "cancel") ? "" : "answer needs ok|cancel";
+    std::string bytes;
+    if (a == "write")
+        return f.size() == 3 && Unescape(f[2], &bytes)
+                   ? ""
+                   : "write needs a path and a text (\\ \\t \\n \\r \\xHH)";
     if (a == "pick")
         return f.size() == 2 && IsNumber(f[1]) ? "" : "pick needs an index";
     if (a == "select" || a == "expand" || a == "collapse")
@@ -216,11 +229,30 @@ private:
             // Through the system menu's entry and the dialog's own OK.
             g_strEditorToType = f[2];
             g_bEditorTyped = false;
+            g_bTypeEditor = true;
             m_dlg->SendMessage(WM_SYSCOMMAND, IDM_EDITOR, 0);
+            g_bTypeEditor = false;
             if (!g_bEditorTyped)
                 return "set editor: the editor settings did not open";
         } else if (a == "set") {
-            m_dlg->GetDlgItem(Lookup(kFields, f[1])->id).SetWindowText(f[2].c_str());
+            int nID = Lookup(kFields, f[1])->id;
+            m_dlg->GetDlgItem(nID).SetWindowText(f[2].c_str());
+            // What the box tells the window of text typed into it.
+            if (nID == IDC_SEARCH_TEXT)
+                m_dlg->OnCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
+        } else if (a == "sysmenu") {
+            CMenu menu = m_dlg->GetSystemMenu(FALSE);
+            int nPos = FindMenuItem(menu, f[1]);
+            if (nPos < 0)
+                return "sysmenu: no menu item '" + f[1] + "'";
+            m_dlg->SendMessage(WM_SYSCOMMAND, menu.GetMenuItemID(nPos), 0);
+        } else if (a == "answer") {
+            ProbeAnswerNextMessageBox(f[1] == "ok" ? IDOK : IDCANCEL);
+        } else if (a == "write") {
+            std::string bytes;
+            Unescape(f[2], &bytes);
+            if (!WriteFileReplacing(f[1].c_str(), bytes.data(), bytes.size(), ".probe"))
+                return "write: cannot write " + f[1];
         } else if (a == "click") {
             CButton(m_dlg->GetDlgItem(Lookup(kClicks, f[1])->id)).Click();
         } else if (a == "pick") {

@@ -25,6 +25,40 @@ std::string Escape(const char* p)
     return out;
 }
 
+static int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+        return (c | 0x20) - 'a' + 10;
+    return -1;
+}
+
+// Byte by byte, as Escape writes: the 5C trail byte of a double-byte
+// character is escaped too.
+bool Unescape(const std::string& text, std::string* pBytes)
+{
+    pBytes->clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            *pBytes += text[i];
+            continue;
+        }
+        char c = ++i < text.size() ? text[i] : '\0';
+        if (c == '\\' || c == 't' || c == 'n' || c == 'r') {
+            *pBytes += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : '\\';
+            continue;
+        }
+        int hi = c == 'x' && i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
+        int lo = hi >= 0 ? HexDigit(text[i + 2]) : -1;
+        if (lo < 0)
+            return false;
+        *pBytes += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
+}
+
 void Event(std::initializer_list<std::string> fields)
 {
     std::string line;
@@ -63,7 +97,7 @@ INT_PTR OnShell(const char* verb, const char* file, const char* parameters)
 
 // Whether a script's LABEL names this menu item: its text without the "&"
 // and without the accelerator text after a tab; a Japanese mnemonic in
-// brackets, "(&O)", may also be left out whole.
+// brackets, "(&O)", may also be left out whole, before a "..." too.
 static bool MenuLabelIs(const CString& text, const std::string& label)
 {
     std::string item(text, static_cast<size_t>(text.GetLength()));
@@ -74,35 +108,41 @@ static bool MenuLabelIs(const CString& text, const std::string& label)
         bare.erase(amp, 1);
     if (label == bare)
         return true;
-    return amp != std::string::npos && amp > 0 && item[amp - 1] == '(' && amp + 2 < item.size() + 1 &&
-           item.size() == amp + 3 && item[amp + 2] == ')' && label == item.substr(0, amp - 1);
+    if (amp == std::string::npos || amp == 0 || item[amp - 1] != '(' || amp + 2 >= item.size() || item[amp + 2] != ')')
+        return false;
+    return label == item.substr(0, amp - 1) + item.substr(amp + 3);
 }
 
 std::string g_strMenuChoice;
 bool g_bMenuChoiceFound = false;
 
+int FindMenuItem(const CMenu& menu, const std::string& label)
+{
+    for (int i = 0, n = menu.GetMenuItemCount(); i < n; ++i)
+        if (!(menu.GetMenuState(i) & MF_SEPARATOR) && MenuLabelIs(menu.GetMenuString(i), label))
+            return i;
+    return -1;
+}
+
 UINT OnPopupMenu(const CMenu& menu)
 {
-    for (int i = 0, n = menu.GetMenuItemCount(); i < n; ++i) {
-        if (menu.GetMenuState(i) & MF_SEPARATOR)
-            continue;
-        if (g_strMenuChoice.empty() || !MenuLabelIs(menu.GetMenuString(i), g_strMenuChoice))
-            continue;
-        g_bMenuChoiceFound = true;
-        // A greyed item closes the menu with nothing done.
-        return menu.GetMenuState(i) & MF_GRAYED ? 0 : menu.GetMenuItemID(i);
-    }
-    return 0;
+    int i = g_strMenuChoice.empty() ? -1 : FindMenuItem(menu, g_strMenuChoice);
+    if (i < 0)
+        return 0;
+    g_bMenuChoiceFound = true;
+    // A greyed item closes the menu with nothing done.
+    return menu.GetMenuState(i) & MF_GRAYED ? 0 : menu.GetMenuItemID(i);
 }
 
 std::string g_strEditorToType;
+bool g_bTypeEditor = false;
 bool g_bEditorTyped = false;
 
 // The editor settings are given their text and OK; any other dialog is
 // closed as Esc would close it.
 void OnModal(CDialog* pDialog)
 {
-    if (pDialog->GetTemplateID() == IDD_EDITOR) {
+    if (pDialog->GetTemplateID() == IDD_EDITOR && g_bTypeEditor) {
         // No text is no editor chosen: the list's automatic choice.
         if (g_strEditorToType.empty())
             CComboBox(pDialog->GetDlgItem(IDC_EDITOR_PRESET)).PickEntry(0);

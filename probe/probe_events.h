@@ -10,6 +10,9 @@
 
 // A field's bytes with 5C, 09, 0A and 0D escaped.
 std::string Escape(const char* p);
+// The bytes of a script's text escaped as output fields are, or with \xHH
+// for any byte; false on an escape that is neither.
+bool Unescape(const std::string& text, std::string* pBytes);
 // One output line: the fields joined by TAB.
 void Event(std::initializer_list<std::string> fields);
 
@@ -17,14 +20,20 @@ void OnMessageBox(const char* caption, const char* text, UINT nType);
 void OnClipboard();
 INT_PTR OnShell(const char* verb, const char* file, const char* parameters);
 
+// The position of the item whose label, without its "&" and accelerator
+// text, is LABEL; -1 when the menu has none.
+int FindMenuItem(const CMenu& menu, const std::string& label);
+
 // The item a `context` action chooses, and whether the menu had it.
 extern std::string g_strMenuChoice;
 extern bool g_bMenuChoiceFound;
 UINT OnPopupMenu(const CMenu& menu);
 
 // The command line a `set editor` action types into the editor settings,
-// and whether the dialog opened to take it.
+// while it does, and whether the dialog opened to take it; opened otherwise,
+// the dialog is closed as Esc closes it.
 extern std::string g_strEditorToType;
+extern bool g_bTypeEditor;
 extern bool g_bEditorTyped;
 void OnModal(CDialog* pDialog);
 

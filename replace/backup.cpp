@@ -13,6 +13,7 @@ const char kReplaceTempSuffix[] = ".~tolvane";
 namespace {
 
 const char kList[] = "list.txt";
+const char kMagic[] = "tolvane";
 const char kUndone[] = "undone";
 
 // A folder's name as a replace gives it: YYYYMMDD-HHMMSS, perhaps with -NN
@@ -89,39 +90,97 @@ bool CBackupFolder::Create()
     GetLocalTime(&t);
     CString strName;
     strName.Format("%04u%02u%02u-%02u%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-    CString strFolder = m_strRoot + strName;
-    for (int k = 2; IsExistingDirectory(strFolder) && k < 100; ++k) {
-        CString strSuffix;
-        strSuffix.Format("-%02d", k);
-        strFolder = m_strRoot + strName + strSuffix;
-    }
-    if (IsExistingDirectory(strFolder) || !MakeDirectory(strFolder))
-        return false;
-    m_strFolder = strFolder;
+    // The newest folder must sort last, also after a replace in the same
+    // second, or after a clock set back: it then takes the next number
+    // after the newest one's.
     std::vector<CString> names = BackupFolders(m_strRoot);
-    for (size_t i = 0; i + kKeptBackups < names.size(); ++i)
-        DeleteFolder(m_strRoot + names[i]);
-    return true;
+    if (!names.empty() && std::strcmp(names.back(), strName) >= 0) {
+        const CString& newest = names.back();
+        int nNext = newest.GetLength() > 15 ? std::atoi(static_cast<const char*>(newest) + 16) + 1 : 2;
+        if (nNext > 99)
+            return false;
+        strName.Format("%s-%02d", static_cast<const char*>(newest.Left(15)), nNext);
+    }
+    m_strFolder = m_strRoot + strName;
+    return MakeDirectory(m_strFolder);
 }
 
+// Each kept file says itself what it is, in a first line before the old
+// bytes, so that one flush to disk keeps both: "tolvane" TAB the size and
+// fingerprint of what the replace writes TAB the old size TAB the path.
 bool CBackupFolder::Keep(const CString& strPath, const std::string& old, const std::string& written)
 {
-    CString strIndex;
+    CString strIndex, strHeader;
     strIndex.Format("%06d", ++m_nKept);
-    if (!WriteFileReplacing(m_strFolder + "\\" + strIndex, old.data(), old.size()))
+    std::string stored = PathForStore(strPath);
+    strHeader.Format("%s\t%llu\t%016llx\t%llu\t", kMagic, static_cast<unsigned long long>(written.size()),
+                     static_cast<unsigned long long>(ContentHash(written)), static_cast<unsigned long long>(old.size()));
+    m_buffer.assign(strHeader.GetString(), static_cast<size_t>(strHeader.GetLength()));
+    m_buffer.append(stored).append(1, '\n').append(old);
+    m_list.append(strIndex.GetString()).append(1, '\t').append(strPath.GetString()).append(1, '\n');
+    CString strFile = m_strFolder + "\\" + strIndex;
+    if (GetFileStatus(strFile, &m_status) || !AppendToFile(strFile, m_buffer.data(), m_buffer.size()))
         return false;
-    CString strLine;
-    strLine.Format("%s\t%llu\t%016llx\t%s\n", static_cast<const char*>(strIndex),
-                   static_cast<unsigned long long>(written.size()),
-                   static_cast<unsigned long long>(ContentHash(written)), PathForStore(strPath).c_str());
-    return AppendToFile(m_strFolder + "\\" + kList, strLine, static_cast<size_t>(strLine.GetLength()));
+    // Only a replace that keeps something makes an older one go: one that
+    // wrote nothing leaves no folder.
+    if (m_nKept == 1) {
+        std::vector<CString> names = BackupFolders(m_strRoot);
+        for (size_t i = 0; i + kKeptBackups < names.size(); ++i)
+            DeleteFolder(m_strRoot + names[i]);
+    }
+    return true;
 }
 
 void CBackupFolder::Finish()
 {
-    if (m_nKept == 0 && !m_strFolder.IsEmpty())
+    if (m_strFolder.IsEmpty())
+        return;
+    if (m_nKept == 0)
         DeleteFolder(m_strFolder);
+    else
+        WriteFileReplacing(m_strFolder + "\\" + kList, m_list.data(), m_list.size());
+    m_strFolder.Empty();
 }
+
+namespace {
+
+// The first line of a kept file, or false when the file is not one or a
+// kill cut it short: its file was then never swapped.
+bool ReadKept(const CString& strFile, BackupEntry* pEntry)
+{
+    FileStatus status;
+    CRawFile file;
+    if (!GetFileStatus(strFile, &status) || !file.Open(strFile))
+        return false;
+    std::string head;
+    char buffer[4096];
+    size_t end;
+    while ((end = head.find('\n')) == std::string::npos) {
+        long n = file.Read(buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        head.append(buffer, static_cast<size_t>(n));
+    }
+    head.resize(end);
+    size_t t[4], at = 0;
+    for (size_t& cut : t) {
+        cut = head.find('\t', at);
+        if (cut == std::string::npos)
+            return false;
+        at = cut + 1;
+    }
+    unsigned long long nOld = std::strtoull(head.c_str() + t[2] + 1, nullptr, 10);
+    if (head.compare(0, t[0], kMagic) != 0 || status.stamp.nSize != end + 1 + nOld)
+        return false;
+    pEntry->strBackup = strFile;
+    pEntry->nSize = std::strtoull(head.c_str() + t[0] + 1, nullptr, 10);
+    pEntry->nHash = std::strtoull(head.c_str() + t[1] + 1, nullptr, 16);
+    pEntry->nHeader = end + 1;
+    pEntry->strPath = PathFromStore(head.substr(t[3] + 1));
+    return true;
+}
+
+}  // namespace
 
 bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries)
 {
@@ -132,24 +191,22 @@ bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<Back
     for (size_t k = names.size(); k-- > 0;) {
         *pFolder = root + names[k];
         FileStatus status;
-        std::string list;
         if (GetFileStatus(*pFolder + "\\" + kUndone, &status))
             return false;
-        if (!ReadWholeFile(*pFolder + "\\" + kList, &list))
-            continue;
-        // A line cut short by a kill has no line end and is left out.
-        for (size_t at = 0, end; (end = list.find('\n', at)) != std::string::npos; at = end + 1) {
-            std::string line = list.substr(at, end - at);
-            size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t3 = line.find('\t', t2 + 1);
-            if (t1 == std::string::npos || t2 == std::string::npos || t3 == std::string::npos)
-                continue;
-            BackupEntry entry;
-            entry.strBackup = *pFolder + "\\" + CString(line.substr(0, t1).c_str());
-            entry.nSize = std::strtoull(line.c_str() + t1 + 1, nullptr, 10);
-            entry.nHash = std::strtoull(line.c_str() + t2 + 1, nullptr, 16);
-            entry.strPath = PathFromStore(line.substr(t3 + 1));
-            pEntries->push_back(entry);
+        std::vector<CString> kept;
+        CFileFind finder;
+        BOOL bWorking = finder.FindFile(*pFolder + "\\*.*");
+        while (bWorking) {
+            bWorking = finder.FindNextFile();
+            CString name = finder.GetFileName();
+            if (!finder.IsDirectory() && name.GetLength() == 6 && std::strspn(name, "0123456789") == 6)
+                kept.push_back(name);
         }
+        std::sort(kept.begin(), kept.end(), [](const CString& a, const CString& b) { return std::strcmp(a, b) < 0; });
+        BackupEntry entry;
+        for (const CString& name : kept)
+            if (ReadKept(*pFolder + "\\" + name, &entry))
+                pEntries->push_back(entry);
         if (!pEntries->empty())
             return true;
     }

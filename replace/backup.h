@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/files.h"
 
 // What the temporary file of a file being swapped is named: the file's
 // name with this after it, in the same folder.
@@ -25,20 +26,23 @@ uint64_t ContentHash(const std::string& bytes);
 class CBackupFolder {
 public:
     explicit CBackupFolder(const CString& strRoot);
-    // Makes the folder, named by the local time, and deletes the oldest
-    // folders beyond kKeptBackups; false when it cannot be made.
+    // Makes the folder, named by the local time; false when it cannot be
+    // made. The oldest folders beyond kKeptBackups go with the first file kept.
     bool Create();
-    // Keeps OLD as the file PATH's bytes before the replace, then lists the
-    // file with what the replace is about to write; both are on disk before
-    // this returns, so a kill afterwards still finds them.
+    // Keeps OLD as the file PATH's bytes before the replace, with what the
+    // replace is about to write there; on disk before this returns, so a
+    // kill afterwards still finds it.
     bool Keep(const CString& strPath, const std::string& old, const std::string& written);
-    // A folder that kept nothing is removed: the replace before it stays
-    // the one to undo.
+    // Writes the list of the files kept, for a person to read; a folder that
+    // kept nothing is removed, so that the replace before it stays the one
+    // to undo.
     void Finish();
 
 private:
     CString m_strRoot, m_strFolder;
     int m_nKept = 0;
+    std::string m_buffer, m_list;
+    FileStatus m_status;
 };
 
 // A file the newest replace listed.
@@ -47,6 +51,7 @@ struct BackupEntry {
     CString strPath;
     uint64_t nSize;     // of what the replace wrote
     uint64_t nHash;
+    size_t nHeader;     // the kept file's first line: the old bytes follow it
 };
 // The newest replace's folder under STRROOT and its list, or false when
 // there is none or it has been undone.

@@ -147,6 +147,7 @@ UndoReport UndoLastReplace(const CString& strBackupRoot)
             ++report.nFailed;
             continue;
         }
+        old.erase(0, entry.nHeader);
         bool bRead = ReadWholeFile(entry.strPath, &now);
         if (bRead && now == old) {
             ++report.nRestored;  // a kill came before its swap, or an undo before this one was cut short

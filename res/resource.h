@@ -4,12 +4,14 @@
 
 #define IDM_ABOUTBOX        0x0010
 #define IDM_EDITOR          0x0020
+#define IDM_UNDO            0x0030
 #define IDM_EXPLORER        0x0050
 #define IDD_ABOUTBOX        100
 #define IDS_ABOUTBOX        101
 #define IDD_SEARCH_DIALOG   102
 #define IDD_EDITOR          103
 #define IDS_EDITOR          104
+#define IDS_UNDO            105
 #define IDS_EXPLORER        110
 #define IDS_EXPLORER_ELSEWHERE 111
 #define IDR_MAINFRAME       128
@@ -34,5 +36,7 @@
 #define IDC_SKIP_BINARY     1017
 #define IDC_REGEX           1018
 #define IDC_WHOLE_WORD      1019
+#define IDC_REPLACE_TEXT    1020
+#define IDC_REPLACE         1021
 
 #endif

@@ -47,6 +47,10 @@ void CSearchDlg::OnOK()
         m_bSearchAgain = true;
         return;
     }
+    // A search that started while a replace writes would list lines half of
+    // which are already replaced.
+    if (m_bReplacing)
+        return;
     // Enter on a row opens it, as in any list; anywhere else it searches.
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     if (CWnd::GetFocus().m_hWnd == results.m_hWnd && results.GetNextItem(-1, LVNI_FOCUSED) >= 0) {
@@ -59,11 +63,11 @@ void CSearchDlg::OnOK()
     } while (m_bSearchAgain && !IsEnded() && GetSafeHwnd());
 }
 
-// The close box, Alt+F4, Close and the exit button while a search runs stop
-// the walk; the window closes once it has returned.
+// The close box, Alt+F4, Close and the exit button while a search or a
+// replace runs stop it; the window closes once it has returned.
 void CSearchDlg::OnCancel()
 {
-    if (m_bSearching) {
+    if (m_bSearching || m_bReplacing) {
         m_nStopRequest = kBusyClose;
         return;
     }
@@ -93,6 +97,10 @@ void CSearchDlg::RunSearchCommand()
     m_nLastLookMs = 0;  // an Esc already waiting stops the walk before its first file
     m_nLastListDrawMs = m_nLastShownMs;
     m_nDrawnRows = 0;
+    m_bRowsReplaceable = false;
+    m_bSearchEdited = false;
+    m_bReplacedRows = false;
+    UpdateReplaceButton();
 
     SearchDirectory();
 
@@ -111,6 +119,9 @@ void CSearchDlg::RunSearchCommand()
     // The header click that waited for the rows, before the box.
     if (m_nPendingSort >= 0)
         SortByColumn(m_nPendingSort);
+    // A stopped search left lines unlisted that the user may think replaced too.
+    m_bRowsReplaceable = m_nStopRequest == kBusyGoOn && m_rows.Count() > 0;
+    UpdateReplaceButton();
     CString strReport;
     if (m_nHits == 0)
         strReport = "検索文字列は見つかりませんでした。";
@@ -146,8 +157,9 @@ SearchFields CSearchDlg::FieldsOfWindow()
 void CSearchDlg::SearchDirectory()
 {
     // The search a run without the window makes of the same fields.
+    SearchFields fields = FieldsOfWindow();
     PreparedSearch search;
-    CString strRefusal = PrepareSearch(FieldsOfWindow(), &search);
+    CString strRefusal = PrepareSearch(fields, &search);
     if (!strRefusal.IsEmpty()) {
         MessageBox(strRefusal, "Error!", MB_ICONHAND);
         return;
@@ -155,6 +167,11 @@ void CSearchDlg::SearchDirectory()
     m_pattern = std::move(search.pPattern);
 
     m_strSearchedDir = search.request.strDir;
+    m_rule = ReplaceRule();
+    m_rule.strSearch = fields.strSearch;
+    m_rule.bFold = !fields.bCase;
+    m_rule.bRegex = fields.bRegex;
+    m_rule.bWholeWord = fields.bWholeWord;
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
     // The emptied list waits for its first drawing in this search, or for
@@ -221,16 +238,26 @@ void CSearchDlg::ListNewRows(CListCtrl& results)
     }
 }
 
+// Also between the files of a replace, which lists no rows meanwhile.
 void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
 {
-    if (!m_bSearching || nNowMs - m_nLastLookMs < kLookIntervalMs)
+    if (!(m_bSearching || m_bReplacing) || nNowMs - m_nLastLookMs < kLookIntervalMs)
         return;
     m_nLastLookMs = nNowMs;
-    // The list draws nothing of itself while rows go in: a row added with
-    // drawing on costs a hundred times more. Drawn now and then it shows the
-    // rows found so far, and what a window moved over it left. Drawing it
-    // costs tens of milliseconds under a slow window system, so rows that
-    // land below the part in view wait for the next idle drawing.
+    if (m_bSearching)
+        DrawFoundRows(nNowMs);
+    BusyRequest nRequest = PumpWhileBusy();
+    if (nRequest > m_nStopRequest)
+        m_nStopRequest = nRequest;
+}
+
+// The list draws nothing of itself while rows go in: a row added with
+// drawing on costs a hundred times more. Drawn now and then it shows the
+// rows found so far, and what a window moved over it left. Drawing it
+// costs tens of milliseconds under a slow window system, so rows that
+// land below the part in view wait for the next idle drawing.
+void CSearchDlg::DrawFoundRows(unsigned long long nNowMs)
+{
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     ListNewRows(results);
     int nRows = m_nListedRows;
@@ -244,7 +271,4 @@ void CSearchDlg::KeepWindowAlive(unsigned long long nNowMs)
         m_nDrawnRows = nRows;
         m_nLastListDrawMs = nNowMs;
     }
-    BusyRequest nRequest = PumpWhileBusy();
-    if (nRequest > m_nStopRequest)
-        m_nStopRequest = nRequest;
 }

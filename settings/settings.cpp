@@ -19,6 +19,7 @@ const char kExcludeKey[] = "ExcludeFolders";
 const char kSkipBinaryKey[] = "SkipBinary";
 const char kRegexKey[] = "Regex";
 const char kWholeWordKey[] = "WholeWord";
+const char kReplaceKey[] = "ReplaceWith";
 // Folders of version control and packages: copies of the user's files and
 // compressed objects, which only repeat rows or spoil them.
 const char kDefaultExclude[] = ".git;.svn;.hg;.vs;node_modules";
@@ -103,7 +104,15 @@ void CSearchDlg::SaveSettings()
     m_ini.Set(kSkipBinaryKey, CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() ? "1" : "0");
     m_ini.Set(kRegexKey, CButton(GetDlgItem(IDC_REGEX)).GetCheck() ? "1" : "0");
     m_ini.Set(kWholeWordKey, CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() ? "1" : "0");
+    m_ini.Set(kReplaceKey, GetDlgItem(IDC_REPLACE_TEXT).GetWindowText());
     m_editor.Store(m_ini);
+    m_ini.Save(IniPath());
+}
+
+// The text a replace used, before it writes anything.
+void CSearchDlg::SaveReplaceText()
+{
+    m_ini.Set(kReplaceKey, GetDlgItem(IDC_REPLACE_TEXT).GetWindowText());
     m_ini.Save(IniPath());
 }
 
@@ -156,6 +165,7 @@ void CSearchDlg::LoadSettings()
         if (check.bTicked)
             CButton(GetDlgItem(check.nID)).SetCheck(BST_CHECKED);
     GetDlgItem(IDC_EXCLUDE).SetWindowText(fields.strExclude);
+    GetDlgItem(IDC_REPLACE_TEXT).SetWindowText(m_ini.Get(kReplaceKey));
 }
 
 void CSearchDlg::LoadHistory()

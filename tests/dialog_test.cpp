@@ -45,15 +45,17 @@ TEST_F(DialogTest, SystemMenuOpensTheEditorSettingsAndTheAboutBox)
 {
     CMenu menu = m_dlg->GetSystemMenu(FALSE);
     int n = menu.GetMenuItemCount();
-    ASSERT_GE(n, 4);
-    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 4].flags);
+    ASSERT_GE(n, 5);
+    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 5].flags);
+    EXPECT_EQ(static_cast<UINT>(IDM_UNDO), menu.GetMenuItemID(n - 4));
+    EXPECT_STREQ("元に戻す(&U)", menu.GetMenuString(n - 4));
     EXPECT_EQ(static_cast<UINT>(IDM_EDITOR), menu.GetMenuItemID(n - 3));
     EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 3));
     EXPECT_EQ(static_cast<UINT>(IDM_EXPLORER), menu.GetMenuItemID(n - 2));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), menu.GetMenuItemID(n - 1));
     EXPECT_STREQ("tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...", menu.GetMenuString(n - 1));
     const UINT cases[][2] = {{0x0010, IDD_ABOUTBOX}, {0x0011, IDD_ABOUTBOX}, {0x001F, IDD_ABOUTBOX}, {0x000F, 0},
-                             {0x0020, IDD_EDITOR}, {0x002F, IDD_EDITOR}, {0x0030, 0}, {SC_MINIMIZE, 0}, {0xF010, 0}};
+                             {0x0020, IDD_EDITOR}, {0x002F, IDD_EDITOR}, {0x0040, 0}, {SC_MINIMIZE, 0}, {0xF010, 0}};
     AfxSetModalObserver([](CDialog* pDlg) { g_modalTemplates.push_back(pDlg->GetTemplateID()); });
     for (const auto& c : cases) {  // the command, the dialog template it opens (0: none)
         g_modalTemplates.clear();

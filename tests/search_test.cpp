@@ -1,5 +1,5 @@
 // The search command through the dialog's controls: what the rows show, the case as typed, the file-name field,
-// refusals and their message boxes, the progress bar, what arrives while a search runs, and sorting.
+// refusals and their message boxes, the progress bar, what arrives while a search or a replace runs, and sorting.
 #include <unistd.h>
 
 #include "tests/search_fixture.h"
@@ -181,6 +181,52 @@ TEST_F(SearchTest, WhatArrivesWhileASearchRuns)
         std::string saved = ReadFile(SettingsFile());
         EXPECT_EQ(0u, saved.find("C:\\\r\n"));
         EXPECT_NE(std::string::npos, saved.find("\r\none\r\n"));
+    }
+}
+
+// The same at the first look a replace takes, before its first file: Esc leaves every file as it was, a close closes
+// the window once the job has returned, a search or a replace pressed meanwhile is dropped.
+TEST_F(SearchTest, WhatArrivesWhileAReplaceRuns)
+{
+    ReplaceReport stopped, done;
+    stopped.bStopped = true;
+    done.nFiles = 2;
+    done.nReplaced = 2;
+    const Box ask = {"置換", "2 個のファイルの 2 行で置換します。よろしいですか？", MB_OKCANCEL | MB_ICONQUESTION};
+    auto report = [](const ReplaceReport& r) { return Box{"置換結果", ReplaceReportText(r), MB_ICONINFORMATION}; };
+    const struct { Arrival arrival; std::vector<Box> boxes; std::string text; size_t nRows; } cases[] = {
+        {kEscQueued, {ask, report(stopped)}, "one\n", 0},
+        {kCloseSent, {ask}, "one\n", 0},
+        {kSearchPressed, {ask, report(done)}, "two\n", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arrival);
+        Put("a.txt", "one\n");
+        Put("s/b.txt", "one\n");
+        Start();
+        Search("C:\\", "one");
+        Set(IDC_REPLACE_TEXT, "two");
+        g_boxes.clear();
+        g_arrival = c.arrival;
+        g_nLooks = 0;
+        g_pfnStandinWhileBusy = [](CDialog* pDialog) {
+            if (g_nLooks++ != 0)
+                return;
+            if (g_arrival == kEscQueued)
+                g_standinQueuedEscapes.push_back(pDialog->GetDlgItem(IDC_REPLACE).GetSafeHwnd());
+            if (g_arrival == kCloseSent)
+                pDialog->OnCommand(IDCANCEL, BN_CLICKED);
+            if (g_arrival == kSearchPressed) {
+                pDialog->OnCommand(IDOK, BN_CLICKED);
+                pDialog->OnCommand(IDC_REPLACE, BN_CLICKED);
+            }
+        };
+        Click(IDC_REPLACE);
+        g_pfnStandinWhileBusy = nullptr;
+        EXPECT_EQ(c.boxes, g_boxes);
+        EXPECT_EQ(c.text + c.text, ReadFile(Host("a.txt")) + ReadFile(Host("s/b.txt")));
+        EXPECT_EQ(c.arrival == kCloseSent, m_dlg->IsEnded());
+        EXPECT_TRUE(m_dlg->IsEnded() || Rows().size() == c.nRows);
     }
 }
 

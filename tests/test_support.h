@@ -1,6 +1,7 @@
 // What several native tests share: the settings files beside the running test
-// executable, removed (with the half-written files a save leaves, or folders a
-// test made there), and a file's content read whole (kMissing when it cannot be).
+// executable, removed (with the half-written files a save leaves, the backups
+// of a replace, or folders a test made there), and a file's content read
+// whole (kMissing when it cannot be).
 #ifndef TOLVANE_TESTS_TEST_SUPPORT_H
 #define TOLVANE_TESTS_TEST_SUPPORT_H
 
@@ -19,7 +20,9 @@ inline std::string SettingsIni() { return SettingsFile().substr(0, SettingsFile(
 inline void RemoveSettings()
 {
     std::error_code ec;
-    for (const std::string& path : {SettingsFile(), SettingsIni(), SettingsFile() + ".new", SettingsIni() + ".new"})
+    const std::string backups = std::filesystem::path(SettingsFile()).parent_path() / "backup";
+    for (const std::string& path :
+         {SettingsFile(), SettingsIni(), SettingsFile() + ".new", SettingsIni() + ".new", backups})
         std::filesystem::remove_all(path, ec);
 }
 

@@ -4,6 +4,8 @@
 // Without a display nothing is ever shown: message boxes return at once.
 void ProbeAnswerMessageBoxes() {}
 
+void ProbeAnswerNextMessageBox(int nButton) { g_standinNextAnswer = nButton; }
+
 // Esc in a dialog is its cancel command, as the dialog manager makes it; a
 // command posted to a dialog reaches it as a click does.
 void ProbePumpMessages()

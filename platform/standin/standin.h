@@ -121,6 +121,9 @@ extern CString g_standinClipboard;
 // Whether the Ctrl key is held down.
 extern bool g_standinCtrlDown;
 
+// The button the next message box is closed with (0: its default, OK).
+extern int g_standinNextAnswer;
+
 // The stand-in's fixed metrics: pixels per dialog unit (as a 6 x 12 pixel
 // font gives them), the frame around a dialog's client area, where that
 // client area lies on the screen, and a list's header and row heights.

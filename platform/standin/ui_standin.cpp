@@ -12,6 +12,7 @@ HWND g_standinFocus = nullptr;
 CString g_standinShellOpened;
 CString g_standinClipboard;
 bool g_standinCtrlDown = false;
+int g_standinNextAnswer = 0;
 
 namespace {
 
@@ -64,6 +65,16 @@ void CWnd::RedrawNow()
 void CWnd::DropPendingPaint() {}
 
 CWnd CWnd::GetFocus() { return CWnd(g_standinFocus); }
+
+void CWnd::EnableWindow(BOOL bEnable)
+{
+    if (!m_hWnd)
+        return;
+    m_hWnd->style = bEnable ? m_hWnd->style & ~kWsDisabled : m_hWnd->style | kWsDisabled;
+    // The system moves the focus off a control that is disabled; where to is the dialog's to say.
+    if (!bEnable && g_standinFocus == m_hWnd)
+        g_standinFocus = nullptr;
+}
 
 BOOL CWnd::IsIconic() const { return m_hWnd && m_hWnd->iconic; }
 
@@ -306,7 +317,9 @@ int CDialog::MessageBox(const char* text, const char* caption, UINT nType)
 {
     if (AFX_MSGBOX_OBSERVER pfn = AfxGetMessageBoxObserver())
         pfn(caption ? caption : "", text ? text : "", nType);
-    return IDOK;
+    int nAnswer = g_standinNextAnswer ? g_standinNextAnswer : IDOK;
+    g_standinNextAnswer = 0;
+    return nAnswer;
 }
 
 void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)

@@ -15,8 +15,10 @@
 namespace {
 
 HHOOK g_hCbtHook = nullptr;
-// The box being opened by CDialog::MessageBox, until it has been answered.
+// The box being opened by CDialog::MessageBox, until it has been answered,
+// and the button it is answered with when not its default.
 HWND g_hBoxToAnswer = nullptr;
+int g_nNextAnswer = 0;
 
 bool IsDialogClass(HWND hWnd)
 {
@@ -35,7 +37,8 @@ LRESULT CALLBACK AnswerMessageBoxHook(int nCode, WPARAM wParam, LPARAM lParam)
         g_hBoxToAnswer = nullptr;
         // Posted, so the box is fully up when its own loop reads the
         // command. The program's boxes all have OK as their default button.
-        ::PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+        ::PostMessageW(hWnd, WM_COMMAND, g_nNextAnswer ? g_nNextAnswer : IDOK, 0);
+        g_nNextAnswer = 0;
     }
     return ::CallNextHookEx(g_hCbtHook, nCode, wParam, lParam);
 }
@@ -47,6 +50,8 @@ void ProbeAnswerMessageBoxes()
     if (!g_hCbtHook)
         g_hCbtHook = ::SetWindowsHookExW(WH_CBT, AnswerMessageBoxHook, nullptr, ::GetCurrentThreadId());
 }
+
+void ProbeAnswerNextMessageBox(int nButton) { g_nNextAnswer = nButton; }
 
 void ProbePumpMessages()
 {

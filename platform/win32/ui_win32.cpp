@@ -59,6 +59,8 @@ void CWnd::DropPendingPaint()
 
 CWnd CWnd::GetFocus() { return CWnd(::GetFocus()); }
 
+void CWnd::EnableWindow(BOOL bEnable) { ::EnableWindow(m_hWnd, bEnable); }
+
 // CButton
 
 int CButton::GetCheck() const { return (int)::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0); }

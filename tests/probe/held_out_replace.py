@@ -10,6 +10,9 @@ import os, re, shutil, subprocess, sys, tempfile
 probe, source = sys.argv[1], sys.argv[2]
 work = tempfile.mkdtemp(prefix='tolvane-held-out.')
 tree, ref = os.path.join(work, 'tree'), os.path.join(work, 'ref')
+# A probe of its own: the settings it saves beside itself would carry one run's check boxes into the next.
+shutil.copy(probe, os.path.join(work, 'probe'))
+probe = os.path.join(work, 'probe')
 shutil.copytree(source, tree, ignore=shutil.ignore_patterns('.pc', '*.o', '*.a'))
 japanese = [os.path.join(d, n) for d, _, ns in os.walk(tree) for n in ns if n.endswith('.ja') or 'japanese' in n]
 copies = {}  # copy: (its original, encoding)
@@ -56,7 +59,8 @@ for lines, reference in passes:
         text = open(os.path.join(ref, os.path.relpath(original, tree)), 'rb').read().decode('utf-8')
         with open(os.path.join(ref, os.path.relpath(copy, tree)), 'wb') as f:
             f.write(mark + text.encode(enc))
-    print(lines[1].split('\t')[1], '->', lines[-2].split('\t')[1], ':', boxes[-1].decode('cp932', 'replace'))
+    said = [l.split('\t')[2] for l in lines if l.startswith('set\t')]
+    print(' -> '.join(said), ':', boxes[-1].decode('cp932', 'replace').split('\t')[2])
 files = [os.path.relpath(os.path.join(d, n), tree) for d, _, ns in os.walk(tree) for n in ns]
 same = lambda a, b: open(a, 'rb').read() == open(b, 'rb').read()
 changed = [f for f in files

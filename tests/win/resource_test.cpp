@@ -32,7 +32,7 @@ DialogTemplate Dialog(UINT id)
 
 // Style bits no test of behaviour sees: the window resizes and minimises but does not maximise, on the task bar; Tab
 // goes through the tab stops in template order, never to a radio button or a label; Enter presses OK; a long text
-// scrolls; a name with "&" shows as it is.
+// scrolls; a name with "&" shows as it is; 置換 starts greyed.
 TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
 {
     const DialogTemplate search = Dialog(IDD_SEARCH_DIALOG);
@@ -44,7 +44,7 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
             stops.push_back(item.id);
     EXPECT_EQ((std::vector<int>{IDOK, IDCANCEL, IDC_TREE, IDC_RESULTS, IDC_REFDIR, IDC_HEADWORD, IDC_EXT,
                                 IDC_SELECTED_ONLY, IDC_EXCLUDE, IDC_SKIP_BINARY, IDC_REGEX, IDC_WHOLE_WORD,
-                                IDC_SEARCH_TEXT}),
+                                IDC_REPLACE_TEXT, IDC_REPLACE, IDC_SEARCH_TEXT}),
               stops);
     const DWORD kTree = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
     const struct {
@@ -55,7 +55,9 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
         {IDD_SEARCH_DIALOG, {IDOK}, BS_TYPEMASK, BS_DEFPUSHBUTTON},
         {IDD_ABOUTBOX, {IDOK}, BS_TYPEMASK, BS_DEFPUSHBUTTON},
         {IDD_EDITOR, {IDOK}, BS_TYPEMASK, BS_DEFPUSHBUTTON},
-        {IDD_SEARCH_DIALOG, {IDC_REFDIR, IDC_HEADWORD, IDC_EXT, IDC_EXCLUDE}, ES_AUTOHSCROLL, ES_AUTOHSCROLL},
+        {IDD_SEARCH_DIALOG, {IDC_REFDIR, IDC_HEADWORD, IDC_EXT, IDC_EXCLUDE, IDC_REPLACE_TEXT}, ES_AUTOHSCROLL,
+         ES_AUTOHSCROLL},
+        {IDD_SEARCH_DIALOG, {IDC_REPLACE}, WS_DISABLED, WS_DISABLED},
         {IDD_SEARCH_DIALOG, {IDC_TREE}, kTree, kTree},
         {IDD_SEARCH_DIALOG, {IDC_RESULTS}, LVS_TYPEMASK | LVS_OWNERDATA, LVS_REPORT | LVS_OWNERDATA},  // rows asked for
         {IDD_SEARCH_DIALOG, {IDC_PROGRESS}, PBS_SMOOTH, 0},  // a segmented bar
