@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/explorer_menu.h"
 #include "app/start.h"
+#include "dialog/search_dlg.h"
 #include "platform/files.h"
 #include "platform/win32/win32_internal.h"
 #include "tests/start_table.h"
@@ -77,25 +77,29 @@ TEST(Start, CommandLinesAsWindowsSplitsThem)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(BesideThisProgram(L"tolvane.ini").c_str()));
 }
 
-// Added, the entries name this program as the file system does; a click on one starts it with the folder, a
-// drive's root included; taken away, the registry is as it was, byte for byte.
+// Added from the system menu (its item then ticked), the entries name this program as the file system does; a
+// click on one starts it with the folder, a drive's root included; taken away, the registry is as it was, byte for
+// byte.
 TEST(Start, ExplorerEntriesInTheRegistry)
 {
     std::string before = Snapshot(HKEY_CURRENT_USER, L"Software\\Classes");
-    CIniFile ini;
-    CString strSelf = GetModuleFilePath();
-    ASSERT_TRUE(AddExplorerMenu(strSelf, &ini));
-    EXPECT_EQ(kExplorerMenuHere, GetExplorerMenuState(strSelf));
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    HMENU hMenu = GetSystemMenu(dlg.m_hWnd, FALSE);
+    dlg.SendMessage(WM_SYSCOMMAND, IDM_EXPLORER);
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(hMenu, IDM_EXPLORER, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_EQ(L"トルヴァン検索で検索", DefaultValue(L"Software\\Classes\\Directory\\Background\\shell\\tolvane"));
     std::wstring command = DefaultValue(L"Software\\Classes\\Directory\\shell\\tolvane\\command");
-    EXPECT_EQ(L"\"" + Win32RealPath(strSelf) + L"\" \"%V\"", command);
+    EXPECT_EQ(L"\"" + Win32RealPath(GetModuleFilePath()) + L"\" \"%V\"", command);
     for (const wchar_t* folder : {L"C:\\", L"C:\\my dir"}) {
         std::wstring click = command.substr(0, command.find(L"%V")) + folder + L"\"";
         EXPECT_EQ("folder=" + Cp932(folder) + "|", Given(ParseStartOptions(Win32ArgsOfLine(click))));
     }
-    ASSERT_TRUE(RemoveExplorerMenu(&ini));
-    EXPECT_EQ(kExplorerMenuAbsent, GetExplorerMenuState(strSelf));
+    dlg.SendMessage(WM_SYSCOMMAND, IDM_EXPLORER);
+    EXPECT_EQ(0u, GetMenuState(hMenu, IDM_EXPLORER, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_EQ(before, Snapshot(HKEY_CURRENT_USER, L"Software\\Classes"));
+    dlg.DestroyWindow();
+    DeleteFileW(BesideThisProgram(L"tolvane.ini").c_str());
 }
 
 }  // namespace
