@@ -53,8 +53,8 @@ BOOL CSearchDlg::OnInitDialog()
         if (!strAboutMenu.IsEmpty()) {
             sysMenu.AppendMenu(MF_SEPARATOR);
             sysMenu.AppendMenu(MF_STRING, IDM_UNDO, AfxLoadString(IDS_UNDO));
-            sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_EXPLORER, AfxLoadString(IDS_EXPLORER));
+            sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
     }

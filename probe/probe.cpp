@@ -262,7 +262,7 @@ private:
                 return "pick: no entry " + f[1];
             combo.PickEntry(n);
         } else if (a == "select" || a == "expand" || a == "collapse") {
-            return Tree(f);
+            return TreeAction(CTreeCtrl(m_dlg->GetDlgItem(IDC_TREE)), f);
         } else if (a == "queue") {
             ProbeQueueEscape(m_dlg->GetSafeHwnd());
         } else if (a == "rows" || a == "key" || a == "dblclick" || a == "context") {
@@ -355,39 +355,6 @@ private:
         return "";
     }
 
-    std::string Tree(const Fields& f)
-    {
-        CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
-        bool bSelect = f[0] == "select";
-        HTREEITEM hItem = tree.GetRootItem();
-        for (size_t i = 1; i < f.size() && hItem; ++i) {
-            if (bSelect && !tree.IsExpanded(hItem))
-                tree.ExpandAsUser(hItem, TVE_EXPAND);
-            HTREEITEM hChild = tree.GetChildItem(hItem);
-            while (hChild && tree.GetItemText(hChild) != f[i].c_str())
-                hChild = tree.GetNextSiblingItem(hChild);
-            if (!hChild)
-                return f[0] + ": no item '" + f[i] + "'";
-            hItem = hChild;
-        }
-        if (!hItem)
-            return f[0] + ": the tree is empty";
-        if (bSelect)
-            tree.SelectItem(hItem);
-        else
-            tree.ExpandAsUser(hItem, f[0] == "expand" ? TVE_EXPAND : TVE_COLLAPSE);
-        return "";
-    }
-
-    void DumpTree(CTreeCtrl& tree, HTREEITEM hItem, int nDepth)
-    {
-        for (; hItem; hItem = tree.GetNextSiblingItem(hItem)) {
-            Event({"tree", std::to_string(nDepth), Escape(tree.GetItemText(hItem)),
-                   tree.IsExpanded(hItem) ? "1" : "0", tree.ItemHasChildren(hItem) ? "1" : "0"});
-            DumpTree(tree, tree.GetChildItem(hItem), nDepth + 1);
-        }
-    }
-
     void Dump()
     {
         for (const Control& c : kFields) {
@@ -419,12 +386,7 @@ private:
                    std::to_string(r.bottom - r.top)});
         }
         Event({"progress", std::to_string(CProgressCtrl(m_dlg->GetDlgItem(IDC_PROGRESS)).GetPos())});
-        CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
-        DumpTree(tree, tree.GetRootItem(), 0);
-        std::string selected;
-        for (HTREEITEM h = tree.GetSelectedItem(); h; h = tree.GetParentItem(h))
-            selected = std::string(tree.GetItemText(h)) + (selected.empty() ? "" : "\\" + selected);
-        Event({"selected", Escape(selected.c_str())});
+        DumpTree(CTreeCtrl(m_dlg->GetDlgItem(IDC_TREE)));
     }
 
     std::unique_ptr<CSearchDlg> m_dlg;

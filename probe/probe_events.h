@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/afx.h"
 
@@ -36,5 +37,11 @@ extern std::string g_strEditorToType;
 extern bool g_bTypeEditor;
 extern bool g_bEditorTyped;
 void OnModal(CDialog* pDialog);
+
+// The tree's actions (select, expand, collapse and their labels from the
+// root item): the complaint, or "" when they could be done. Its lines of a
+// dump: every item in display order, then the selected one's label path.
+std::string TreeAction(const CTreeCtrl& tree, const std::vector<std::string>& f);
+void DumpTree(const CTreeCtrl& tree);
 
 #endif

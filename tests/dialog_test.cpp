@@ -49,9 +49,9 @@ TEST_F(DialogTest, SystemMenuOpensTheEditorSettingsAndTheAboutBox)
     EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 5].flags);
     EXPECT_EQ(static_cast<UINT>(IDM_UNDO), menu.GetMenuItemID(n - 4));
     EXPECT_STREQ("元に戻す(&U)", menu.GetMenuString(n - 4));
-    EXPECT_EQ(static_cast<UINT>(IDM_EDITOR), menu.GetMenuItemID(n - 3));
-    EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 3));
-    EXPECT_EQ(static_cast<UINT>(IDM_EXPLORER), menu.GetMenuItemID(n - 2));
+    EXPECT_EQ(static_cast<UINT>(IDM_EXPLORER), menu.GetMenuItemID(n - 3));
+    EXPECT_EQ(static_cast<UINT>(IDM_EDITOR), menu.GetMenuItemID(n - 2));
+    EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 2));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), menu.GetMenuItemID(n - 1));
     EXPECT_STREQ("tolvane のﾊﾞｰｼﾞｮﾝ情報(&A)...", menu.GetMenuString(n - 1));
     const UINT cases[][2] = {{0x0010, IDD_ABOUTBOX}, {0x0011, IDD_ABOUTBOX}, {0x001F, IDD_ABOUTBOX}, {0x000F, 0},
