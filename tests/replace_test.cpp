@@ -208,18 +208,22 @@ protected:
 TEST_F(ReplaceFiles, ChangedAndReadOnlyFilesAreLeftAndUndoPutsBackTheRest)
 {
     Put("tree/a.txt", "foo 1\nx\nfoo 2\n");
-    Put("tree/changed.txt", "foo\n");
+    Put("tree/changed.txt", "foo 1\n");
     Put("tree/ro.txt", "foo\n");
     std::vector<ReplaceTarget> targets = {Target("a.txt", {1, 3}), Target("changed.txt", {1}), Target("ro.txt", {1}),
                                           Target("gone.txt", {1})};
-    Put("tree/changed.txt", "foo!\n");  // another program writes it after the search
+    // Another program writes it after the search, as long again: only its time tells. A file system may give two
+    // quick writes one time, so the second is set a second later.
+    auto searched = std::filesystem::last_write_time(m_dir / "tree/changed.txt");
+    Put("tree/changed.txt", "foo 2\n");
+    std::filesystem::last_write_time(m_dir / "tree/changed.txt", searched + std::chrono::seconds(1));
     std::filesystem::permissions(m_dir / "tree/ro.txt", std::filesystem::perms::owner_read);
     ReplaceReport r = Run(targets);
     EXPECT_EQ(J(u8"1 個のファイルで 2 箇所を置換しました。\n検索の後に変更されたファイル 1 個は置換しませんでした。\n"
                 u8"読み取り専用のファイル 1 個は置換しませんでした。\n書き込めなかったファイル 1 個は置換しませんでした。"),
               std::string(ReplaceReportText(r)));
     EXPECT_EQ("bar 1\nx\nbar 2\n", Read("tree/a.txt"));
-    EXPECT_EQ("foo!\n", Read("tree/changed.txt"));
+    EXPECT_EQ("foo 2\n", Read("tree/changed.txt"));
     EXPECT_EQ("foo\n", Read("tree/ro.txt"));
     EXPECT_EQ(std::filesystem::perms::owner_read, std::filesystem::status(m_dir / "tree/ro.txt").permissions());
     ASSERT_EQ(2u, m_rows.size());
