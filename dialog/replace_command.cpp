@@ -1,7 +1,7 @@
 // The replace command of the window: which files and lines the rows name,
 // the question before anything is written, the job stepped a file at a time
 // with the window alive, its report, and the replaced lines listed in place
-// of the search's rows; and the step back. The rewriting is replace/'s.
+// of the search's rows; and the step back. The rewriting is the engine's.
 #include <algorithm>
 #include <map>
 #include <string>

@@ -14,7 +14,7 @@
 #include "engine/search_engine.h"
 #include "platform/afx.h"
 #include "platform/files.h"
-#include "replace/replace.h"
+#include "engine/replace.h"
 #include "resource.h"
 #include "engine/file_mask.h"
 #include "engine/scanner.h"

@@ -3,7 +3,8 @@
 // listing order, workers open, read and scan the files, and the rows come out
 // in walk order with the lines read and the binary files left out. The dialog
 // starts a search, pulls what has come out when it looks at its queue, and
-// asks it to stop.
+// asks it to stop. Beside it, a replace rewrites the lines a search listed
+// (replace.h).
 #ifndef TOLVANE_ENGINE_SEARCH_ENGINE_H
 #define TOLVANE_ENGINE_SEARCH_ENGINE_H
 

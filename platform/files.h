@@ -107,8 +107,8 @@ bool GetFileStatus(const char* path, FileStatus* pStatus);
 // Writes a new file, PATH with TEMPSUFFIX appended, flushes it to disk and
 // only then puts it in PATH's place in one step, so at every instant PATH is
 // the complete old file or the complete new one. An existing file keeps its
-// attributes and the case of its name. On failure PATH is as it was and the
-// new file is gone.
+// attributes (hidden, system, archive), its creation time and the case of its
+// name. On failure PATH is as it was and the new file is gone.
 bool WriteFileReplacing(const char* path, const char* data, size_t nBytes, const char* tempSuffix = ".new");
 
 // DATA added at the end of PATH (made when missing) and flushed to disk.

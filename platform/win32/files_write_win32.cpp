@@ -41,28 +41,25 @@ bool WriteFileReplacing(const char* path, const char* data, size_t nBytes, const
 {
     std::wstring target = Win32SystemPath(path);
     std::wstring tmp = target + Win32Widen(tempSuffix);
-    HANDLE h = ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The new file is made with the old one's attributes and creation time,
+    // then renamed over it: one step, whatever kills the program around it.
+    // ReplaceFileW is not used: Wine's moves the old file to a name of its
+    // own first, and a kill in between leaves that file beside it.
+    WIN32_FILE_ATTRIBUTE_DATA old;
+    bool bOld = ::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old) != FALSE;
+    DWORD attributes = bOld ? old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                            : 0;
+    HANDLE h = ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
-    // The data must be on disk before the swap makes it the file.
-    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
+    // The data must be on disk before the rename makes it the file.
+    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && WriteAll(h, data, nBytes) &&
+               (!bOld || ::SetFileTime(h, &old.ftCreationTime, nullptr, nullptr)) && ::FlushFileBuffers(h);
     bOk = ::CloseHandle(h) && bOk;
-    if (!bOk) {
-        ::DeleteFileW(tmp.c_str());
-        return false;
-    }
-    // ReplaceFileW keeps the old file's attributes, security and the case
-    // of its name. Where it cannot serve (no old file, a file system without
-    // it) the rename does, and the attributes are put back by hand.
-    DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        ::ReplaceFileW(target.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (bOk && ::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    if (::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (attributes != INVALID_FILE_ATTRIBUTES && attributes != FILE_ATTRIBUTE_NORMAL)
-            ::SetFileAttributesW(target.c_str(), attributes);
-        return true;
-    }
     ::DeleteFileW(tmp.c_str());
     return false;
 }

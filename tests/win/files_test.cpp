@@ -139,6 +139,39 @@ TEST_F(FilesTest, RowsOpenInTheRegisteredEditor)
     EXPECT_EQ("Error!|エディタを起動できませんでした。\n" + std::string(kMissingEditor) + "|16", g_box);
 }
 
+// Only the matched bytes change, through a temporary file renamed over the old one: a name CP932 lacks and a
+// path past MAX_PATH, a hidden file keeping its attribute; a read-only file and one another
+// program holds are left whole; undo puts back what was replaced.
+TEST_F(FilesTest, AReplaceKeepsNamesAndAttributesAndLeavesHeldFilesWhole)
+{
+    const std::wstring deep = std::wstring(100, L'd') + L"\\" + std::wstring(100, L'e') + L"\\\uD55C.txt";
+    const std::wstring names[] = {deep, L"Hidden.TXT", L"ro.txt", L"held.txt"};
+    for (const std::wstring& name : names)
+        m_root.Put(name, "x needle\r\n");
+    auto path = [&](const std::wstring& name) { return L"\\\\?\\" + m_root.m_path + L"\\" + name; };
+    SetFileAttributesW(path(L"Hidden.TXT").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(path(L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE held = CreateFileW(path(L"held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_EQ(4u, Search(m_root.Text()).size());
+    m_dlg.GetDlgItem(IDC_REPLACE_TEXT).SetWindowText("pin");
+    AfxSetMessageBoxObserver(RecordBox);
+    CButton(m_dlg.GetDlgItem(IDC_REPLACE)).Click();
+    EXPECT_EQ("置換結果|2 個のファイルで 2 箇所を置換しました。\n読み取り専用のファイル 1 個は置換しませんでした。\n"
+              "書き込めなかったファイル 1 個は置換しませんでした。|64", g_box);
+    CloseHandle(held);
+    for (const std::wstring& name : names)
+        EXPECT_EQ(name == deep || name == L"Hidden.TXT" ? "x pin\r\n" : "x needle\r\n", ReadBytes(path(name)));
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(path(L"Hidden.TXT").c_str()) &
+                                         (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesW(path(L"ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(path(L"ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    m_dlg.SendMessage(WM_SYSCOMMAND, IDM_UNDO, 0);
+    EXPECT_EQ("元に戻す|2 個のファイルを元に戻しました。|64", g_box);
+    EXPECT_EQ("x needle\r\n", ReadBytes(path(deep)));
+    EXPECT_EQ("x needle\r\n", ReadBytes(path(L"Hidden.TXT")));
+}
+
 TEST(CopiedProgram, ReadsAndWritesTheSettingsFileBesideIt)
 {
     if (GetEnvironmentVariableW(L"TOLVANE_COPY_CHILD", nullptr, 0) == 0)

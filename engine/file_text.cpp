@@ -1,4 +1,4 @@
-#include "replace/file_text.h"
+#include "engine/file_text.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "replace/splice.h"
+#include "engine/splice.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "replace/file_text.h"
+#include "engine/file_text.h"
 #include "engine/pattern.h"
 #include "engine/pattern_text.h"
 #include "text/bytesearch.h"

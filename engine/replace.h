@@ -1,9 +1,9 @@
-// replace/: the listed lines of a search rewritten in their files, only the
+// A replace: the listed lines of a search rewritten in their files, only the
 // matched bytes changed, each file whole or untouched, with its old bytes
 // kept for one step back. No window: the dialog starts a replace, steps it
 // file by file, shows its progress and takes its report.
-#ifndef TOLVANE_REPLACE_REPLACE_H
-#define TOLVANE_REPLACE_REPLACE_H
+#ifndef TOLVANE_ENGINE_REPLACE_H
+#define TOLVANE_ENGINE_REPLACE_H
 
 #include <cstddef>
 #include <cstdint>

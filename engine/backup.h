@@ -1,8 +1,8 @@
 // The old bytes of replaced files, kept in a folder per replace with a list
 // of what was replaced, so that the last replace can be undone even after
 // a restart or a kill in its middle.
-#ifndef TOLVANE_REPLACE_BACKUP_H
-#define TOLVANE_REPLACE_BACKUP_H
+#ifndef TOLVANE_ENGINE_BACKUP_H
+#define TOLVANE_ENGINE_BACKUP_H
 
 #include <cstdint>
 #include <string>
@@ -33,6 +33,8 @@ public:
     // replace is about to write there; on disk before this returns, so a
     // kill afterwards still finds it.
     bool Keep(const CString& strPath, const std::string& old, const std::string& written);
+    // The file last kept was not written after all: it is no longer kept.
+    void Discard();
     // Writes the list of the files kept, for a person to read; a folder that
     // kept nothing is removed, so that the replace before it stays the one
     // to undo.

@@ -1,4 +1,4 @@
-#include "replace/backup.h"
+#include "engine/backup.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -129,6 +129,14 @@ bool CBackupFolder::Keep(const CString& strPath, const std::string& old, const s
             DeleteFolder(m_strRoot + names[i]);
     }
     return true;
+}
+
+void CBackupFolder::Discard()
+{
+    CString strIndex;
+    strIndex.Format("%06d", m_nKept--);
+    DeleteFilePath(m_strFolder + "\\" + strIndex);
+    m_list.resize(m_list.rfind('\n', m_list.size() - 2) == std::string::npos ? 0 : m_list.rfind('\n', m_list.size() - 2) + 1);
 }
 
 void CBackupFolder::Finish()

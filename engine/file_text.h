@@ -1,8 +1,8 @@
 // A file's text as the search reads it, for rewriting it byte for byte: its
 // encoding, its lines as the scan sees them with the file's own bytes each
 // came from, and text converted into its encoding.
-#ifndef TOLVANE_REPLACE_FILE_TEXT_H
-#define TOLVANE_REPLACE_FILE_TEXT_H
+#ifndef TOLVANE_ENGINE_FILE_TEXT_H
+#define TOLVANE_ENGINE_FILE_TEXT_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "replace/replace.h"
+#include "engine/replace.h"
 
-#include "replace/backup.h"
-#include "replace/splice.h"
+#include "engine/backup.h"
+#include "engine/splice.h"
 
 CString CheckReplacement(const ReplaceRule& rule)
 {
@@ -63,10 +63,16 @@ struct CReplaceJob::State {
             ++report.nChanged;
             return;
         }
-        if (written != old && (!backup.Keep(target.strPath, old, written) ||
-                               !WriteFileReplacing(target.strPath, written.data(), written.size(), kReplaceTempSuffix))) {
-            ++report.nFailed;
-            return;
+        if (written != old) {
+            if (!backup.Keep(target.strPath, old, written)) {
+                ++report.nFailed;
+                return;
+            }
+            if (!WriteFileReplacing(target.strPath, written.data(), written.size(), kReplaceTempSuffix)) {
+                backup.Discard();
+                ++report.nFailed;
+                return;
+            }
         }
         ++report.nFiles;
         report.nReplaced += nReplaced;
@@ -150,7 +156,7 @@ UndoReport UndoLastReplace(const CString& strBackupRoot)
         old.erase(0, entry.nHeader);
         bool bRead = ReadWholeFile(entry.strPath, &now);
         if (bRead && now == old) {
-            ++report.nRestored;  // a kill came before its swap, or an undo before this one was cut short
+            continue;  // a kill came before its swap, or an undo before this one was cut short
         } else if (!bRead || now.size() != entry.nSize || ContentHash(now) != entry.nHash) {
             ++report.nEdited;
         } else if (WriteFileReplacing(entry.strPath, old.data(), old.size(), kReplaceTempSuffix)) {

@@ -1,7 +1,7 @@
 // The new bytes of one file: every match in its listed lines replaced in
 // the file's own encoding, every other byte kept as it was.
-#ifndef TOLVANE_REPLACE_SPLICE_H
-#define TOLVANE_REPLACE_SPLICE_H
+#ifndef TOLVANE_ENGINE_SPLICE_H
+#define TOLVANE_ENGINE_SPLICE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "replace/replace.h"
+#include "engine/replace.h"
 
 // A listed line after its replacements, as a search row would show it.
 struct SplicedLine {
