@@ -7,6 +7,10 @@ class CSearchApp : public CWinApp {
 public:
     CSearchApp();
     BOOL InitInstance() override;
+    int ExitInstance() override { return m_nExitCode; }
+
+private:
+    int m_nExitCode = 0;
 };
 
 #endif

@@ -37,6 +37,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_WM_CONTEXTMENU()
     ON_WM_SIZE()
     ON_WM_GETMINMAXINFO()
+    ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -55,10 +56,19 @@ BOOL CSearchDlg::OnInitDialog()
             sysMenu.AppendMenu(MF_STRING, IDM_UNDO, AfxLoadString(IDS_UNDO));
             sysMenu.AppendMenu(MF_STRING, IDM_SAVE_ROWS, AfxLoadString(IDS_SAVE_ROWS));
             sysMenu.AppendMenu(MF_STRING, IDM_PREVIEW, AfxLoadString(IDS_PREVIEW));
+            sysMenu.AppendMenu(MF_STRING, IDM_EXPLORER, AfxLoadString(IDS_EXPLORER));
             sysMenu.AppendMenu(MF_STRING, IDM_EDITOR, AfxLoadString(IDS_EDITOR));
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
     }
+    // An entry that starts this program from where it was before it was
+    // moved, or another copy, is made to start this one.
+    CString strProgram = GetModuleFilePath();
+    m_nExplorerMenu = GetExplorerMenuState(strProgram);
+    if (m_nExplorerMenu == kExplorerMenuElsewhere && PointExplorerMenuAt(strProgram))
+        m_nExplorerMenu = kExplorerMenuHere;
+    ShowExplorerMenuItem();
+    DragAcceptFiles();
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -76,6 +86,9 @@ BOOL CSearchDlg::OnInitDialog()
 
     LoadHistory();
     RecordLayout();
+    // Once the window is up, as a click on 検索スタート would.
+    if (m_start.bGo)
+        PostMessage(WM_COMMAND, IDOK, 0);
     return TRUE;
 }
 
@@ -93,6 +106,8 @@ void CSearchDlg::OnSysCommand(UINT nID, LPARAM lParam)
         SaveRowsAs();
     } else if ((nID & 0xFFF0) == IDM_PREVIEW) {
         ShowPreviewPane(!m_bPreviewShown);
+    } else if ((nID & 0xFFF0) == IDM_EXPLORER) {
+        ToggleExplorerMenu();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -118,3 +133,25 @@ void CSearchDlg::OnPaint()
 }
 
 HCURSOR CSearchDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CSearchDlg::ToggleExplorerMenu()
+{
+    CString strProgram = GetModuleFilePath();
+    bool bDone = m_nExplorerMenu == kExplorerMenuAbsent ? AddExplorerMenu(strProgram, &m_ini)
+                                                        : RemoveExplorerMenu(&m_ini);
+    if (bDone)
+        m_ini.Save(IniPath());
+    m_nExplorerMenu = GetExplorerMenuState(strProgram);
+    ShowExplorerMenuItem();
+    if (!bDone)
+        MessageBox("エクスプローラのメニューを変更できませんでした。", "Error!", MB_ICONHAND);
+}
+
+void CSearchDlg::ShowExplorerMenuItem()
+{
+    CString strItem = AfxLoadString(IDS_EXPLORER);
+    if (m_nExplorerMenu == kExplorerMenuElsewhere)
+        strItem += "\t" + AfxLoadString(IDS_EXPLORER_ELSEWHERE);
+    GetSystemMenu(FALSE).ModifyMenu(IDM_EXPLORER, m_nExplorerMenu == kExplorerMenuAbsent ? 0 : MF_CHECKED,
+                                    strItem);
+}

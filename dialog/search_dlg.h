@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/explorer_menu.h"
+#include "app/start_options.h"
 #include "dialog/editor.h"
 #include "dialog/progress_model.h"
 #include "dialog/row_store.h"
@@ -18,12 +20,16 @@
 #include "resource.h"
 #include "engine/file_mask.h"
 #include "engine/scanner.h"
+#include "search/search_fields.h"
 #include "settings/ini_file.h"
 
 class CSearchDlg : public CDialog {
 public:
     explicit CSearchDlg(CWnd* pParent = nullptr);
     ~CSearchDlg() override;
+
+    // What the command line gives this run, applied as the window opens.
+    void SetStartOptions(const CStartOptions& options) { m_start = options; }
 
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -37,10 +43,15 @@ public:
     // Folder tree.
     void PopulateFolder(CString strPath, HTREEITEM hParent);
     CString ItemDirectory(HTREEITEM hItem);
+    // Opens the tree down to the folder DIR and selects it, which fills the
+    // reference field; false when DIR is on no drive the tree lists or a
+    // folder on the way has no item.
+    bool SelectFolderInTree(const CString& strDir);
 
     // Search.
     // Checks the fields and runs the engine over the folder they name.
-    void SearchDirectory(CString strRefText);
+    void SearchDirectory();
+    SearchFields FieldsOfWindow();
 
     // Results list: a row's texts as shown (columns as CRowStore numbers
     // them), its file and where in it the row's line is, opening it, its
@@ -87,6 +98,8 @@ public:
     // The editor rows are opened in, and its settings dialog.
     EditorInForce Editor() const { return ResolveEditor(m_editor); }
     void EditEditorSettings();
+    // Adds Explorer's menu entry, or takes it away when it is there.
+    void ToggleExplorerMenu();
 
 protected:
     void DoDataExchange() override;
@@ -102,6 +115,7 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnSelchangedTree(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDropFiles(HDROP hDropInfo);
     void OnItemexpandedTree(NMHDR* pNMHDR, LRESULT* pResult);
     void OnReplace();
     void OnSearchTextChanged();
@@ -116,8 +130,8 @@ public:
 private:
     void LoadSettings();
     void LoadHistory();
+    void ShowExplorerMenuItem();
     void BuildTree();
-    CString SettingsPath() const;
     void StepProgress(uint64_t nLines, bool bFileEnd);
     void RunSearchCommand();
     void RunEngine(const SearchRequest& request);
@@ -141,6 +155,9 @@ private:
     int m_nListedRows = 0;
     // A header clicked while a search ran, sorted by once it has ended.
     int m_nPendingSort = -1;
+
+    CStartOptions m_start;
+    ExplorerMenuState m_nExplorerMenu = kExplorerMenuAbsent;
 
     // The settings tolvane.dat has no room for.
     CIniFile m_ini;

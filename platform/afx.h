@@ -26,7 +26,9 @@ public:
     int GetMenuItemCount() const;
     UINT GetMenuItemID(int nPos) const;
     CString GetMenuString(int nPos) const;
-    UINT GetMenuState(int nPos) const;  // by position: MF_GRAYED, MF_SEPARATOR, ...
+    UINT GetMenuState(int nPos) const;  // by position: MF_GRAYED, MF_SEPARATOR, MF_CHECKED, ...
+    // The item with the command NID gets the flags (MF_CHECKED, ...) and the text.
+    BOOL ModifyMenu(UINT nID, UINT nFlags, const char* text);
     void CheckMenuItem(UINT nID, UINT nCheck);  // by command: MF_CHECKED or MF_UNCHECKED
     BOOL CreatePopupMenu();
     BOOL DestroyMenu();
@@ -65,6 +67,10 @@ public:
     BOOL IsIconic() const;
     void GetClientRect(RECT* pRect) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Into the window's queue, handled once the message loop looks at it.
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Whether files dropped on the window reach it (WM_DROPFILES).
+    void DragAcceptFiles(BOOL bAccept = TRUE);
 
     // Geometry: the outer rectangle on the screen, a child's rectangle in its
     // parent's client area, moving, and the children in z-order.
@@ -259,6 +265,10 @@ protected:                                             \
     {WM_CONTEXTMENU, 0, 0, [](CDialog* p, WPARAM w, LPARAM l, LRESULT*) {         \
          static_cast<ThisClass*>(p)->OnContextMenu((HWND)w, GET_X_LPARAM(l), GET_Y_LPARAM(l)); \
      }},
+#define ON_WM_DROPFILES()                                                        \
+    {WM_DROPFILES, 0, 0, [](CDialog* p, WPARAM w, LPARAM, LRESULT*) {             \
+         static_cast<ThisClass*>(p)->OnDropFiles((HDROP)w);                      \
+     }},
 #define ON_CBN_SELCHANGE(id, memberFxn)                                          \
     {WM_COMMAND, CBN_SELCHANGE, (UINT)(id), [](CDialog* p, WPARAM, LPARAM, LRESULT*) { \
          static_cast<ThisClass*>(p)->memberFxn();                                \
@@ -338,6 +348,8 @@ public:
     explicit CWinApp(const char* pszAppName = nullptr);
     virtual ~CWinApp();
     virtual BOOL InitInstance();
+    // The process's exit code, asked once InitInstance has returned FALSE.
+    virtual int ExitInstance();
     HICON LoadIcon(UINT nIDResource) const;
     BOOL Enable3dControls();
 
@@ -350,6 +362,15 @@ CWinApp* AfxGetApp();
 // prints them and, in the Windows build, a hook answers them.
 typedef void (*AFX_MSGBOX_OBSERVER)(const char* caption, const char* text, UINT nType);
 void AfxSetMessageBoxObserver(AFX_MSGBOX_OBSERVER pfn);
+// A message box that no window owns, for before the main window is made.
+int AfxMessageBox(const char* text, const char* caption, UINT nType);
+
+// What was dropped on a window (WM_DROPFILES): how many files and folders,
+// and each one's path as the product shows paths (absolute; a name code page
+// 932 lacks still leads to the file). AfxDragFinish ends the drop.
+UINT AfxDroppedCount(HDROP hDrop);
+CString AfxDroppedPath(HDROP hDrop, UINT nFile);
+void AfxDragFinish(HDROP hDrop);
 
 // Told of every modal dialog once it is up, before its loop runs; the
 // stand-in has no loop and ends the dialog with IDCANCEL after the call.

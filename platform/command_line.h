@@ -1,8 +1,10 @@
-// An editor's command line as the user writes it: placeholders filled in,
-// then the program split from its parameters. Both sides use these, the
-// Win32 side on UTF-16 text (so a file name keeps the characters code page
-// 932 lacks), the stand-in on CP932 bytes; '%', '"' and blanks are below 0x40,
-// so no CP932 trail byte is mistaken for one of them.
+// Command lines: an editor's as the user writes it (placeholders filled in,
+// then the program split from its parameters), and the program's own as it
+// is started. Both sides use these, the Win32 side on UTF-16 text (so a file
+// name keeps the characters code page 932 lacks), the stand-in on CP932
+// bytes; '%', '"' and blanks are below 0x40, so no CP932 trail byte is
+// mistaken for one of them. A backslash is not: the program's own command
+// line is walked a character at a time.
 #ifndef TOLVANE_PLATFORM_COMMAND_LINE_H
 #define TOLVANE_PLATFORM_COMMAND_LINE_H
 
@@ -71,6 +73,49 @@ void SplitCommand(const std::basic_string<Char>& line, std::basic_string<Char>* 
     while (end < line.size() && blank(line[end]))
         ++end;
     *pParameters = line.substr(end);
+}
+
+// Windows reads a backslash before a quote as a quote of the text, so a
+// quoted argument that ends in a backslash, as Explorer passes a drive's root
+// ("C:\") and a script a folder ("C:\my dir\"), would lose its closing quote
+// and run on into the arguments after it. Where a quote opens an argument and
+// the next quote follows an odd run of backslashes and ends the argument (a
+// blank or the end after it), one more backslash makes the run a run of
+// backslashes and the quote a closing one. A quote of the text inside ("say
+// \"hi\" now") is followed by something else and stays one. LENGTH gives the
+// length of the character at an index.
+template <typename Char, typename Length>
+std::basic_string<Char> KeepClosingBackslashes(const std::basic_string<Char>& line, Length length)
+{
+    std::basic_string<Char> out;
+    bool bQuoted = false, bArgStart = true, bWatching = false;
+    size_t nBackslashes = 0;
+    for (size_t i = 0; i < line.size();) {
+        size_t n = length(line, i);
+        Char c = line[i];
+        if (c == '"') {
+            bool bEnds = i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t';
+            if (bWatching && nBackslashes % 2 == 1 && bEnds) {
+                out += static_cast<Char>('\\');
+                nBackslashes = 0;
+            }
+            bool bLiteral = nBackslashes % 2 == 1;
+            bWatching = !bLiteral && !bQuoted && bArgStart;
+            if (!bLiteral)
+                bQuoted = !bQuoted;
+        } else if (!bQuoted && (c == ' ' || c == '\t')) {
+            bArgStart = true;
+            nBackslashes = 0;
+            out += c;
+            ++i;
+            continue;
+        }
+        nBackslashes = c == '\\' && n == 1 ? nBackslashes + 1 : 0;
+        bArgStart = false;
+        out.append(line, i, n);
+        i += n;
+    }
+    return out;
 }
 
 #endif

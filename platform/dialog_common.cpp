@@ -22,6 +22,8 @@ CWinApp::~CWinApp()
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+int CWinApp::ExitInstance() { return 0; }
+
 // The three-dimensional look is the system's own today; kept for the start-up order.
 BOOL CWinApp::Enable3dControls() { return TRUE; }
 

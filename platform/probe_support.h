@@ -17,6 +17,9 @@ void ProbePumpMessages();
 // One Esc key press aimed at the focused control of DIALOG (at DIALOG when
 // none of its controls has the focus) waits in the input queue.
 void ProbeQueueEscape(HWND hDialog);
+// A file or folder (PATH as the product takes a path) dropped on the window,
+// as Explorer drops one; false when the window takes no files.
+bool ProbeDrop(HWND hDialog, const char* path);
 // stdout takes LF line ends and raw CP932 bytes.
 void ProbeBinaryStdout();
 // Native build: drive letter LETTER is the host folder; false where there is

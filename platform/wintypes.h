@@ -31,6 +31,7 @@ typedef struct _TREEITEM* HTREEITEM;
 typedef struct HMENU__* HMENU;
 typedef struct HDC__* HDC;
 typedef struct HINSTANCE__* HINSTANCE;
+typedef struct HDROP__* HDROP;
 
 struct RECT {
     long left, top, right, bottom;
@@ -70,6 +71,7 @@ struct NMHDR {
 #define WM_NOTIFY 0x004E
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_DROPFILES 0x0233
 #define WM_ICONERASEBKGND 0x0027
 #define BN_CLICKED 0
 #define CBN_SELCHANGE 1

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/start.h"
 #include "dialog/search_dlg.h"
 #include "platform/probe_support.h"
 #include "probe/probe_dump.h"
@@ -132,6 +133,10 @@ std::string CheckAction(const Fields& f)
         return f.size() == 3 && IsNumber(f[1]) && IsNumber(f[2]) ? "" : "resize needs a width and a height";
     if (a == "sort")
         return f.size() == 2 && Lookup(kSortColumns, f[1]) ? "" : "sort needs file|line|headword|text";
+    if (a == "args")
+        return f.size() == 2 ? "" : "args needs the command line after the program's name";
+    if (a == "drop")
+        return f.size() == 2 ? "" : "drop needs a path";
     if (a == "dump" || a == "restart")
         return f.size() == 1 ? "" : a + " takes no fields";
     return "unknown action '" + a + "'";
@@ -141,10 +146,22 @@ class Probe {
 public:
     int Run(const std::vector<Fields>& actions)
     {
+        // The command line is the first start's, as the program is started
+        // with one; a restart starts it again as a person would, without.
+        for (const Fields& f : actions)
+            if (f[0] == "args")
+                m_strArgs = f[1];
+        if (!m_strArgs.empty()) {
+            int nExitCode = 0;
+            if (!StartFromCommandLine(CCommandArgs::OfText(m_strArgs.c_str()), &m_start, &nExitCode)) {
+                Event({"exit", std::to_string(nExitCode)});
+                return 0;
+            }
+        }
         if (!Start())
             return kNoWindow;
         for (const Fields& f : actions) {
-            if (f[0] == "drive")
+            if (f[0] == "drive" || f[0] == "args")
                 continue;
             if (!m_dlg && f[0] != "restart") {
                 std::fprintf(stderr, "tolvane-probe: '%s' after the window was closed\n", f[0].c_str());
@@ -175,6 +192,8 @@ private:
     bool Start()
     {
         m_dlg.reset(new CSearchDlg);
+        m_dlg->SetStartOptions(m_start);
+        m_start = CStartOptions();
         if (!m_dlg->Create() || !m_dlg->GetSafeHwnd()) {
             std::fprintf(stderr, "tolvane-probe: the main window could not be created\n");
             m_dlg.reset();
@@ -249,7 +268,7 @@ private:
                 return "pick: no entry " + f[1];
             combo.PickEntry(n);
         } else if (a == "select" || a == "expand" || a == "collapse") {
-            return Tree(f);
+            return TreeAction(CTreeCtrl(m_dlg->GetDlgItem(IDC_TREE)), f);
         } else if (a == "queue") {
             ProbeQueueEscape(m_dlg->GetSafeHwnd());
         } else if (a == "rows" || a == "key" || a == "dblclick" || a == "context") {
@@ -263,6 +282,9 @@ private:
             click.iItem = -1;
             click.iSubItem = Lookup(kSortColumns, f[1])->id;
             m_dlg->SendMessage(WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&click));
+        } else if (a == "drop") {
+            if (!ProbeDrop(m_dlg->GetSafeHwnd(), f[1].c_str()))
+                return "drop: the window takes no files";
         } else if (a == "resize") {
             m_dlg->SizeAsUser(std::atoi(f[1].c_str()), std::atoi(f[2].c_str()));
         } else if (a == "dump") {
@@ -339,31 +361,9 @@ private:
         return "";
     }
 
-    std::string Tree(const Fields& f)
-    {
-        CTreeCtrl tree(m_dlg->GetDlgItem(IDC_TREE));
-        bool bSelect = f[0] == "select";
-        HTREEITEM hItem = tree.GetRootItem();
-        for (size_t i = 1; i < f.size() && hItem; ++i) {
-            if (bSelect && !tree.IsExpanded(hItem))
-                tree.ExpandAsUser(hItem, TVE_EXPAND);
-            HTREEITEM hChild = tree.GetChildItem(hItem);
-            while (hChild && tree.GetItemText(hChild) != f[i].c_str())
-                hChild = tree.GetNextSiblingItem(hChild);
-            if (!hChild)
-                return f[0] + ": no item '" + f[i] + "'";
-            hItem = hChild;
-        }
-        if (!hItem)
-            return f[0] + ": the tree is empty";
-        if (bSelect)
-            tree.SelectItem(hItem);
-        else
-            tree.ExpandAsUser(hItem, f[0] == "expand" ? TVE_EXPAND : TVE_COLLAPSE);
-        return "";
-    }
-
     std::unique_ptr<CSearchDlg> m_dlg;
+    std::string m_strArgs;
+    CStartOptions m_start;
 };
 
 }  // namespace

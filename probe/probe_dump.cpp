@@ -28,15 +28,6 @@ namespace {
 const Control kRects[] = {
     {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL}};
 
-void DumpTree(CTreeCtrl& tree, HTREEITEM hItem, int nDepth)
-{
-    for (; hItem; hItem = tree.GetNextSiblingItem(hItem)) {
-        Event({"tree", std::to_string(nDepth), Escape(tree.GetItemText(hItem)),
-               tree.IsExpanded(hItem) ? "1" : "0", tree.ItemHasChildren(hItem) ? "1" : "0"});
-        DumpTree(tree, tree.GetChildItem(hItem), nDepth + 1);
-    }
-}
-
 // Bytes of the first N bytes of TEXT once escaped as a field is printed.
 size_t PrintedLength(const char* text, size_t n)
 {
@@ -137,11 +128,6 @@ void ProbeDump(CSearchDlg& dlg)
                std::to_string(r.bottom - r.top)});
     }
     Event({"progress", std::to_string(CProgressCtrl(dlg.GetDlgItem(IDC_PROGRESS)).GetPos())});
-    CTreeCtrl tree(dlg.GetDlgItem(IDC_TREE));
-    DumpTree(tree, tree.GetRootItem(), 0);
-    std::string selected;
-    for (HTREEITEM h = tree.GetSelectedItem(); h; h = tree.GetParentItem(h))
-        selected = std::string(tree.GetItemText(h)) + (selected.empty() ? "" : "\\" + selected);
-    Event({"selected", Escape(selected.c_str())});
+    DumpTree(CTreeCtrl(dlg.GetDlgItem(IDC_TREE)));
 }
 

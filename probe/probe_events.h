@@ -44,5 +44,10 @@ extern int g_nSaveAsType;
 extern std::string g_strSaveAsPath;
 extern bool g_bSaveAsAsked;
 BOOL OnSaveAs(const std::vector<AfxFileType>& types, int* pnType, CString* pPath);
+// The tree's actions (select, expand, collapse and their labels from the
+// root item): the complaint, or "" when they could be done. Its lines of a
+// dump: every item in display order, then the selected one's label path.
+std::string TreeAction(const CTreeCtrl& tree, const std::vector<std::string>& f);
+void DumpTree(const CTreeCtrl& tree);
 
 #endif

@@ -7,6 +7,7 @@
 #define IDM_UNDO            0x0030
 #define IDM_SAVE_ROWS       0x0070
 #define IDM_PREVIEW         0x0080
+#define IDM_EXPLORER        0x0050
 #define IDD_ABOUTBOX        100
 #define IDS_ABOUTBOX        101
 #define IDD_SEARCH_DIALOG   102
@@ -15,6 +16,8 @@
 #define IDS_UNDO            105
 #define IDS_SAVE_ROWS       106
 #define IDS_PREVIEW         107
+#define IDS_EXPLORER        110
+#define IDS_EXPLORER_ELSEWHERE 111
 #define IDR_MAINFRAME       128
 #define IDB_FOLDER_CLOSED   130
 #define IDB_FOLDER_OPEN     131

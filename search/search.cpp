@@ -6,7 +6,7 @@
 // look at its queue.
 #include "dialog/search_dlg.h"
 #include "engine/search_engine.h"
-#include "search/folder_text.h"
+#include "search/search_fields.h"
 
 namespace {
 
@@ -76,7 +76,6 @@ void CSearchDlg::OnCancel()
 
 void CSearchDlg::RunSearchCommand()
 {
-    CWnd refDir = GetDlgItem(IDC_REFDIR);
     CProgressCtrl progress(GetDlgItem(IDC_PROGRESS));
     CListCtrl results(GetDlgItem(IDC_RESULTS));
 
@@ -103,10 +102,7 @@ void CSearchDlg::RunSearchCommand()
     m_bReplacedRows = false;
     UpdateReplaceButton();
 
-    CString strRef = refDir.GetWindowText();
-    if (strRef.IsEmpty())
-        strRef = "nasi";
-    SearchDirectory(strRef);
+    SearchDirectory();
 
     StepProgress(0, true);
     m_bSearching = false;
@@ -142,65 +138,40 @@ void CSearchDlg::RunSearchCommand()
     SaveHistory();
 }
 
-void CSearchDlg::SearchDirectory(CString strRefText)
+SearchFields CSearchDlg::FieldsOfWindow()
 {
-    CString strSearch = GetDlgItem(IDC_SEARCH_TEXT).GetWindowText();
-    CString strRefDir = GetDlgItem(IDC_REFDIR).GetWindowText();
-    CString strHeadword = GetDlgItem(IDC_HEADWORD).GetWindowText();
+    SearchFields fields;
+    fields.strRefDir = GetDlgItem(IDC_REFDIR).GetWindowText();
+    fields.strSearch = GetDlgItem(IDC_SEARCH_TEXT).GetWindowText();
+    fields.strHeadword = GetDlgItem(IDC_HEADWORD).GetWindowText();
+    fields.strMasks = GetDlgItem(IDC_EXT).GetWindowText();
+    fields.strExclude = GetDlgItem(IDC_EXCLUDE).GetWindowText();
+    fields.bCase = CButton(GetDlgItem(IDC_CASE_ON)).GetCheck() != 0;
+    fields.bSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck() != 0;
+    fields.bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
+    fields.bRegex = CButton(GetDlgItem(IDC_REGEX)).GetCheck() != 0;
+    fields.bWholeWord = CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() != 0;
+    return fields;
+}
 
-    if (strSearch.IsEmpty()) {
-        MessageBox("検索文字列を指示してください", "Error!", MB_ICONHAND);
+void CSearchDlg::SearchDirectory()
+{
+    // The search a run without the window makes of the same fields.
+    SearchFields fields = FieldsOfWindow();
+    PreparedSearch search;
+    CString strRefusal = PrepareSearch(fields, &search);
+    if (!strRefusal.IsEmpty()) {
+        MessageBox(strRefusal, "Error!", MB_ICONHAND);
         return;
     }
-    if (strRefText == "nasi" && strRefDir.IsEmpty()) {
-        MessageBox("参照ディレクトリを指示してください", "Error!", MB_ICONHAND);
-        return;
-    }
-    // A pasted path often ends in a blank; a folder that is not there would
-    // otherwise read as one searched in which nothing was found.
-    CString strDir = WithSeparator(NormalisedFolderText(strRefDir));
-    if (!IsExistingDirectory(strDir)) {
-        MessageBox("参照ディレクトリが見つかりません。", "Error!", MB_ICONHAND);
-        return;
-    }
+    m_pattern = std::move(search.pPattern);
 
-    int nCase = CButton(GetDlgItem(IDC_CASE_ON)).GetCheck();
-    bool bRegex = CButton(GetDlgItem(IDC_REGEX)).GetCheck() != 0;
-    bool bWholeWord = CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() != 0;
-    m_pattern.reset();
-    if (bRegex || bWholeWord) {
-        m_pattern.reset(new SearchPattern(strSearch, static_cast<size_t>(strSearch.GetLength()), bRegex,
-                                          bWholeWord, nCase == 0));
-        std::string strError = m_pattern->Check();
-        if (!strError.empty()) {
-            MessageBox("正規表現が正しくありません。\n" + CString(strError.c_str()), "Error!", MB_ICONHAND);
-            return;
-        }
-    }
-
-    if (nCase == 0) {
-        strSearch.MakeLower();
-        strHeadword.MakeLower();
-    }
-    SearchRequest request;
-    request.strDir = strDir;
-    request.scan.needle = strSearch;
-    request.scan.nNeedle = static_cast<size_t>(strSearch.GetLength());
-    request.scan.marker = strHeadword;
-    request.scan.nMarker = static_cast<size_t>(strHeadword.GetLength());
-    request.scan.bFold = nCase == 0;
-    request.scan.bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
-    request.scan.pPattern = m_pattern.get();
-    request.fileFilter = CFileFilter(GetDlgItem(IDC_EXT).GetWindowText());
-    request.excludedFolders = CNameMasks(GetDlgItem(IDC_EXCLUDE).GetWindowText());
-    request.bSelectedOnly = CButton(GetDlgItem(IDC_SELECTED_ONLY)).GetCheck() != 0;
-
-    m_strSearchedDir = strDir;
+    m_strSearchedDir = search.request.strDir;
     m_rule = ReplaceRule();
-    m_rule.strSearch = GetDlgItem(IDC_SEARCH_TEXT).GetWindowText();
-    m_rule.bFold = nCase == 0;
-    m_rule.bRegex = bRegex;
-    m_rule.bWholeWord = bWholeWord;
+    m_rule.strSearch = fields.strSearch;
+    m_rule.bFold = !fields.bCase;
+    m_rule.bRegex = fields.bRegex;
+    m_rule.bWholeWord = fields.bWholeWord;
     m_pMarker.reset();
     m_nPreviewRow = -1;
     m_preview.clear();
@@ -212,7 +183,7 @@ void CSearchDlg::SearchDirectory(CString strRefText)
     // hundredth of a short search under a slow window system, and tell
     // nothing the restarted progress bar does not.
     results.DropPendingPaint();
-    RunEngine(request);
+    RunEngine(search.request);
 }
 
 // The engine walks and reads on threads of its own; this thread takes its

@@ -105,6 +105,16 @@ void CIniFile::Set(const char* key, const char* value)
     m_entries.emplace_back(key, v);
 }
 
+void CIniFile::Remove(const char* key)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->first == key) {
+            m_entries.erase(it);
+            return;
+        }
+    }
+}
+
 CString IniPath()
 {
     CString strModule = GetModuleFilePath();

@@ -24,6 +24,7 @@ public:
     bool Has(const char* key) const;
     // A line end in VALUE would end the line: it becomes a blank.
     void Set(const char* key, const char* value);
+    void Remove(const char* key);
 
 private:
     std::vector<std::pair<std::string, std::string>> m_entries;

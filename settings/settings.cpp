@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dialog/search_dlg.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -38,15 +39,17 @@ int AtoiClamped(const char* s)
     return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, v)));
 }
 
-}  // namespace
-
-CString CSearchDlg::SettingsPath() const
+CString SettingsPath()
 {
     CString strModule = GetModuleFilePath();
     return strModule.Left(strModule.ReverseFind('\\')) + "\\tolvane.dat";
 }
 
-CString CSearchDlg::ReadSettingsLine(int nLine)
+}  // namespace
+
+CString CSearchDlg::ReadSettingsLine(int nLine) { return ReadSettingsFileLine(nLine); }
+
+CString ReadSettingsFileLine(int nLine)
 {
     if (nLine <= 0)
         return CString();
@@ -124,26 +127,44 @@ void CSearchDlg::SaveHistory()
     history.InsertString(0, strText);
 }
 
+void ReadSavedFields(SearchFields* pFields, CIniFile* pIni)
+{
+    pFields->strRefDir = ReadSettingsFileLine(1);
+    pFields->strHeadword = ReadSettingsFileLine(2);
+    pFields->strMasks = ReadSettingsFileLine(3);
+    CString strCase = ReadSettingsFileLine(4);
+    pFields->bCase = (strCase.IsEmpty() ? 1 : AtoiClamped(strCase)) == 1;
+    pFields->bSelectedOnly = ReadSettingsFileLine(5).Compare("1") == 0;
+
+    pIni->Load(IniPath());
+    pFields->strExclude = pIni->Get(kExcludeKey, kDefaultExclude);
+    pFields->bSkipBinary = pIni->Get(kSkipBinaryKey, "1") != "0";
+    pFields->bRegex = pIni->Get(kRegexKey, "0") == "1";
+    pFields->bWholeWord = pIni->Get(kWholeWordKey, "0") == "1";
+}
+
+// The saved fields, with what the command line gives for this run.
 void CSearchDlg::LoadSettings()
 {
-    GetDlgItem(IDC_REFDIR).SetWindowText(ReadSettingsLine(1));
-    GetDlgItem(IDC_HEADWORD).SetWindowText(ReadSettingsLine(2));
-    GetDlgItem(IDC_EXT).SetWindowText(ReadSettingsLine(3));
-    CString strCase = ReadSettingsLine(4);
-    int nCase = strCase.IsEmpty() ? 1 : AtoiClamped(strCase);
-    CButton(GetDlgItem(nCase == 1 ? IDC_CASE_ON : IDC_CASE_OFF)).SetCheck(BST_CHECKED);
-    if (ReadSettingsLine(5).Compare("1") == 0)
-        CButton(GetDlgItem(IDC_SELECTED_ONLY)).SetCheck(BST_CHECKED);
-
-    m_ini.Load(IniPath());
+    SearchFields fields;
+    ReadSavedFields(&fields, &m_ini);
+    m_start.ApplyTo(&fields);
     m_editor.Load(m_ini);
-    GetDlgItem(IDC_EXCLUDE).SetWindowText(m_ini.Get(kExcludeKey, kDefaultExclude));
-    if (m_ini.Get(kSkipBinaryKey, "1") != "0")
-        CButton(GetDlgItem(IDC_SKIP_BINARY)).SetCheck(BST_CHECKED);
-    if (m_ini.Get(kRegexKey, "0") == "1")
-        CButton(GetDlgItem(IDC_REGEX)).SetCheck(BST_CHECKED);
-    if (m_ini.Get(kWholeWordKey, "0") == "1")
-        CButton(GetDlgItem(IDC_WHOLE_WORD)).SetCheck(BST_CHECKED);
+    GetDlgItem(IDC_REFDIR).SetWindowText(fields.strRefDir);
+    GetDlgItem(IDC_HEADWORD).SetWindowText(fields.strHeadword);
+    GetDlgItem(IDC_EXT).SetWindowText(fields.strMasks);
+    CButton(GetDlgItem(fields.bCase ? IDC_CASE_ON : IDC_CASE_OFF)).SetCheck(BST_CHECKED);
+    const struct {
+        bool bTicked;
+        int nID;
+    } checks[] = {{fields.bSelectedOnly, IDC_SELECTED_ONLY},
+                  {fields.bSkipBinary, IDC_SKIP_BINARY},
+                  {fields.bRegex, IDC_REGEX},
+                  {fields.bWholeWord, IDC_WHOLE_WORD}};
+    for (const auto& check : checks)
+        if (check.bTicked)
+            CButton(GetDlgItem(check.nID)).SetCheck(BST_CHECKED);
+    GetDlgItem(IDC_EXCLUDE).SetWindowText(fields.strExclude);
     GetDlgItem(IDC_REPLACE_TEXT).SetWindowText(m_ini.Get(kReplaceKey));
 }
 
@@ -152,4 +173,8 @@ void CSearchDlg::LoadHistory()
     CComboBox history(GetDlgItem(IDC_SEARCH_TEXT));
     for (int nLine = kHistoryFirstLine; nLine < kHistoryFirstLine + kHistoryEntries; ++nLine)
         history.InsertString(-1, ReadSettingsLine(nLine));
+    // A search text the command line gives is in the field as a typed one
+    // would be; the list holds what the file holds.
+    if (m_start.search.bGiven)
+        history.SetWindowText(m_start.search.str);
 }

@@ -45,18 +45,19 @@ TEST_F(DialogTest, SystemMenuOpensTheEditorSettingsAndTheAboutBox)
 {
     CMenu menu = m_dlg->GetSystemMenu(FALSE);
     int n = menu.GetMenuItemCount();
-    ASSERT_GE(n, 6);
-    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 6].flags);
-    EXPECT_EQ(static_cast<UINT>(IDM_UNDO), menu.GetMenuItemID(n - 5));
-    EXPECT_STREQ("元に戻す(&U)", menu.GetMenuString(n - 5));
-    EXPECT_EQ(static_cast<UINT>(IDM_SAVE_ROWS), menu.GetMenuItemID(n - 4));
-    EXPECT_STREQ("結果を保存(&S)...", menu.GetMenuString(n - 4));
+    ASSERT_GE(n, 7);
+    EXPECT_EQ(static_cast<UINT>(MF_SEPARATOR), menu.m_hMenu->items[n - 7].flags);
+    EXPECT_EQ(static_cast<UINT>(IDM_UNDO), menu.GetMenuItemID(n - 6));
+    EXPECT_STREQ("元に戻す(&U)", menu.GetMenuString(n - 6));
+    EXPECT_EQ(static_cast<UINT>(IDM_SAVE_ROWS), menu.GetMenuItemID(n - 5));
+    EXPECT_STREQ("結果を保存(&S)...", menu.GetMenuString(n - 5));
     // The preview is shown until it is hidden, and its item says which.
-    EXPECT_EQ(static_cast<UINT>(IDM_PREVIEW), menu.GetMenuItemID(n - 3));
-    EXPECT_STREQ("プレビューを表示(&P)", menu.GetMenuString(n - 3));
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menu.GetMenuState(n - 3));
+    EXPECT_EQ(static_cast<UINT>(IDM_PREVIEW), menu.GetMenuItemID(n - 4));
+    EXPECT_STREQ("プレビューを表示(&P)", menu.GetMenuString(n - 4));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menu.GetMenuState(n - 4));
     EXPECT_TRUE(Dispatch(WM_SYSCOMMAND, IDM_PREVIEW));
-    EXPECT_EQ(static_cast<UINT>(MF_UNCHECKED), menu.GetMenuState(n - 3));
+    EXPECT_EQ(static_cast<UINT>(MF_UNCHECKED), menu.GetMenuState(n - 4));
+    EXPECT_EQ(static_cast<UINT>(IDM_EXPLORER), menu.GetMenuItemID(n - 3));
     EXPECT_EQ(static_cast<UINT>(IDM_EDITOR), menu.GetMenuItemID(n - 2));
     EXPECT_STREQ("エディタの設定(&E)...", menu.GetMenuString(n - 2));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), menu.GetMenuItemID(n - 1));

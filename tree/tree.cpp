@@ -1,6 +1,8 @@
 // The drive and folder tree: built one level deep at start-up and filled
 // lazily, one level ahead of what can be seen, whenever an item opens or closes.
 #include "dialog/search_dlg.h"
+#include "search/folder_text.h"
+#include "text/mbcs.h"
 
 namespace {
 
@@ -8,6 +10,14 @@ namespace {
 // rule counts on that length.
 const char kRootLabel[] = "ﾏｲｺﾝﾋﾟｭｰﾀ";
 const COLORREF kMaskColour = RGB(128, 0, 0);
+
+HTREEITEM ChildLabelled(CTreeCtrl& tree, HTREEITEM hParent, const CString& strLabel)
+{
+    HTREEITEM hChild = tree.GetChildItem(hParent);
+    while (hChild && tree.GetItemText(hChild) != strLabel)
+        hChild = tree.GetNextSiblingItem(hChild);
+    return hChild;
+}
 
 }  // namespace
 
@@ -89,4 +99,48 @@ void CSearchDlg::OnSelchangedTree(NMHDR*, LRESULT* pResult)
     CTreeCtrl tree(GetDlgItem(IDC_TREE));
     GetDlgItem(IDC_REFDIR).SetWindowText(ItemDirectory(tree.GetSelectedItem()));
     *pResult = 0;
+}
+
+bool CSearchDlg::SelectFolderInTree(const CString& strDir)
+{
+    if (strDir.GetLength() < 2 || strDir[1] != ':')
+        return false;
+    CTreeCtrl tree(GetDlgItem(IDC_TREE));
+    CString strDrive;
+    strDrive.Format("(%c:)", strDir[0] & ~0x20);
+    HTREEITEM hItem = tree.GetRootItem();
+    std::vector<CString> labels(1, strDrive);
+    // The names after "X:\", split where a "\" is a character of its own.
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(strDir.GetString());
+    size_t n = static_cast<size_t>(strDir.GetLength());
+    for (size_t i = 2, start = 3; i <= n; i += i < n ? CharLength932(p, i, n) : 1) {
+        if (i < n && p[i] != '\\')
+            continue;
+        if (i > start)
+            labels.push_back(strDir.Mid(static_cast<int>(start), static_cast<int>(i - start)));
+        start = i + 1;
+    }
+    // Opened one level after another as a user opens them, which fills in
+    // the level below each.
+    for (const CString& strLabel : labels) {
+        if (!tree.IsExpanded(hItem))
+            tree.ExpandAsUser(hItem, TVE_EXPAND);
+        if (!(hItem = ChildLabelled(tree, hItem, strLabel)))
+            return false;
+    }
+    tree.SelectItem(hItem);
+    return true;
+}
+
+// A folder dropped on the window is the reference folder, a file its folder.
+void CSearchDlg::OnDropFiles(HDROP hDropInfo)
+{
+    CString strPath = AfxDroppedCount(hDropInfo) > 0 ? AfxDroppedPath(hDropInfo, 0) : CString();
+    AfxDragFinish(hDropInfo);
+    if (strPath.IsEmpty())
+        return;
+    if (!IsExistingDirectory(strPath) && strPath.ReverseFind('\\') > 0)
+        strPath = strPath.Left(strPath.ReverseFind('\\'));
+    if (!SelectFolderInTree(strPath))
+        GetDlgItem(IDC_REFDIR).SetWindowText(WithSeparator(strPath));
 }

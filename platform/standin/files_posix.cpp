@@ -125,6 +125,54 @@ void ProbeClearDrives()
     g_currentDrive = 0;
 }
 
+CString g_standinCurrentFolder;
+
+CString StandinAbsolutePath(const char* text)
+{
+    std::string s(text);
+    for (char& c : s)
+        if (c == '/')
+            c = '\\';  // below 0x40: never a trail byte
+    if (s.compare(0, 2, "\\\\") == 0)
+        return CString(s.c_str());
+    std::string drive = std::string(1, static_cast<char>('A' + (g_currentDrive > 0 ? g_currentDrive : 3) - 1)) + ":";
+    std::string root, rest;
+    if (s.size() >= 2 && s[1] == ':' && std::isalpha(static_cast<unsigned char>(s[0]))) {
+        root = s.substr(0, 2);
+        rest = s.substr(2);
+    } else if (!s.empty() && s[0] == '\\') {
+        root = drive;
+        rest = s;
+    } else {
+        std::string base = g_standinCurrentFolder.IsEmpty() ? drive : std::string(g_standinCurrentFolder);
+        return StandinAbsolutePath((base + "\\" + s).c_str());
+    }
+    // The names after the root, "." dropped and ".." taking one back.
+    std::vector<std::string> names(1);
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '\\') {
+            names.emplace_back();
+            continue;
+        }
+        names.back() += rest[i];
+        if (IsLeadByte932(static_cast<unsigned char>(rest[i])) && i + 1 < rest.size())
+            names.back() += rest[++i];
+    }
+    std::vector<std::string> kept;
+    for (const std::string& name : names) {
+        if (name == "..") {
+            if (!kept.empty())
+                kept.pop_back();
+        } else if (!name.empty() && name != ".") {
+            kept.push_back(name);
+        }
+    }
+    std::string out = root;
+    for (const std::string& name : kept)
+        out += "\\" + name;
+    return CString((kept.empty() ? out + "\\" : out).c_str());
+}
+
 int _chdrive(int nDrive)
 {
     if (g_drives.count(nDrive) == 0)

@@ -41,6 +41,20 @@ CString CMenu::GetMenuString(int nPos) const { return m_hMenu->items.at(static_c
 
 UINT CMenu::GetMenuState(int nPos) const { return m_hMenu->items.at(static_cast<size_t>(nPos)).flags; }
 
+BOOL CMenu::ModifyMenu(UINT nID, UINT nFlags, const char* text)
+{
+    if (!m_hMenu)
+        return FALSE;
+    for (HMENU__::Item& item : m_hMenu->items) {
+        if (item.id == nID) {
+            item.flags = nFlags;
+            item.text = text;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
 BOOL CMenu::CreatePopupMenu()
 {
     m_hMenu = new HMENU__;

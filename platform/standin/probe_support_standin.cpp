@@ -6,16 +6,35 @@ void ProbeAnswerMessageBoxes() {}
 
 void ProbeAnswerNextMessageBox(int nButton) { g_standinNextAnswer = nButton; }
 
-// Esc in a dialog is its cancel command, as the dialog manager makes it.
+// Esc in a dialog is its cancel command, as the dialog manager makes it; a
+// command posted to a dialog reaches it as a click does.
 void ProbePumpMessages()
 {
-    while (!g_standinQueuedEscapes.empty()) {
-        HWND h = g_standinQueuedEscapes.front();
-        g_standinQueuedEscapes.erase(g_standinQueuedEscapes.begin());
-        HWND hDialog = h ? h->OwningDialog() : nullptr;
-        if (hDialog && hDialog->pDialog)
-            hDialog->pDialog->OnCommand(IDCANCEL, BN_CLICKED);
+    while (!g_standinQueuedEscapes.empty() || !g_standinPosted.empty()) {
+        if (!g_standinQueuedEscapes.empty()) {
+            HWND h = g_standinQueuedEscapes.front();
+            g_standinQueuedEscapes.erase(g_standinQueuedEscapes.begin());
+            HWND hDialog = h ? h->OwningDialog() : nullptr;
+            if (hDialog && hDialog->pDialog)
+                hDialog->pDialog->OnCommand(IDCANCEL, BN_CLICKED);
+            continue;
+        }
+        StandinPosted posted = g_standinPosted.front();
+        g_standinPosted.erase(g_standinPosted.begin());
+        if (posted.message == WM_COMMAND && posted.hWnd->pDialog)
+            posted.hWnd->pDialog->OnCommand(LOWORD(posted.wParam), HIWORD(posted.wParam));
+        else
+            CWnd(posted.hWnd).SendMessage(posted.message, posted.wParam, posted.lParam);
     }
+}
+
+bool ProbeDrop(HWND hDialog, const char* path)
+{
+    if (!hDialog || !hDialog->acceptsFiles)
+        return false;
+    HDROP hDrop = new HDROP__{{StandinAbsolutePath(path)}};
+    CWnd(hDialog).SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0);
+    return true;
 }
 
 void ProbeQueueEscape(HWND hDialog)

@@ -14,6 +14,32 @@
 // it names a drive that does not exist.
 bool HostPath(const char* path, std::string* out);
 
+// The folder a relative path starts from (Windows form, no "\" at its end);
+// empty for the current drive's root.
+extern CString g_standinCurrentFolder;
+// A path given to the program made absolute as Windows makes it: from the
+// current folder, "." and ".." resolved, no "\" at the end but after a root.
+CString StandinAbsolutePath(const char* text);
+
+// What was dropped on a window: the paths, absolute.
+struct HDROP__ {
+    std::vector<CString> paths;
+};
+// Messages posted to windows, oldest first; ProbePumpMessages handles them.
+struct StandinPosted {
+    HWND hWnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+extern std::vector<StandinPosted> g_standinPosted;
+
+// The registry below HKEY_CURRENT_USER: each key by its path, with its
+// values by name ("" is the default value). Software and Software\Classes
+// are there from the start. While read-only, every change fails.
+extern std::map<std::string, std::map<std::string, std::string>> g_standinRegistry;
+extern bool g_standinRegistryReadOnly;
+
 struct _TREEITEM {
     CString label;
     int image = 0;
@@ -49,6 +75,7 @@ struct HWND__ {
     std::vector<int> sortArrows;  // per column: 1 up, -1 down, 0 none
     DWORD listExStyle = 0;
     bool redraw = true;
+    bool acceptsFiles = false;
     int repaints = 0;
     // progress bar
     int rangeLow = 0, rangeHigh = 100, pos = 0, step = 10;

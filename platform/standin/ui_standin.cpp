@@ -288,6 +288,10 @@ void CDialog::DestroyWindow()
     queue.erase(std::remove_if(queue.begin(), queue.end(),
                                [this](HWND h) { return h && h->OwningDialog() == m_hWnd; }),
                 queue.end());
+    auto& posted = g_standinPosted;
+    posted.erase(std::remove_if(posted.begin(), posted.end(),
+                                [this](const StandinPosted& p) { return p.hWnd->OwningDialog() == m_hWnd; }),
+                 posted.end());
     delete m_hWnd;
     m_hWnd = nullptr;
 }

@@ -66,7 +66,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Probing an empty drive must fail quietly, not ask the user to insert a disk.
     ::SetErrorMode(SEM_FAILCRITICALERRORS);
     Win32InitCommonControls();
-    if (CWinApp* pApp = AfxGetApp())
-        pApp->InitInstance();
-    return 0;
+    // The program's whole life is InitInstance; it returns FALSE when it is over.
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp || pApp->InitInstance())
+        return 0;
+    return pApp->ExitInstance();
 }

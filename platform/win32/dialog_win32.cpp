@@ -224,6 +224,17 @@ int CDialog::MessageBox(const char* text, const char* caption, UINT nType)
     return nResult;
 }
 
+int AfxMessageBox(const char* text, const char* caption, UINT nType)
+{
+    if (AFX_MSGBOX_OBSERVER pfn = AfxGetMessageBoxObserver())
+        pfn(caption, text, nType);
+    ++g_nInsideMessageBox;
+    std::wstring wideText = Win32Widen(text), wideCaption = Win32Widen(caption);
+    int nResult = ::MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), nType);
+    --g_nInsideMessageBox;
+    return nResult;
+}
+
 void CDialog::SetIcon(HICON hIcon, BOOL bBigIcon)
 {
     ::SendMessageW(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, (LPARAM)hIcon);

@@ -193,6 +193,27 @@ std::wstring SystemPath(const char* path)
 
 std::wstring Win32SystemPath(const char* path) { return SystemPath(path); }
 
+CString Win32ShownPath(const std::wstring& path)
+{
+    std::wstring real = Normalise(path);
+    bool bExact = true;
+    CString shown = Narrow(real.data(), real.size(), &bExact);
+    if (bExact)
+        return shown;
+    // The folders on the way are remembered too: the product takes a file's
+    // folder from its path, and the walk lists below a folder.
+    for (size_t end = real.find(L'\\');; end = real.find(L'\\', end + 1)) {
+        std::wstring part = real.substr(0, end);
+        bool bPartExact = true;
+        CString shownPart = Narrow(part.data(), part.size(), &bPartExact);
+        if (!bPartExact)
+            RememberShown(std::wstring(), shownPart, part);
+        if (end == std::wstring::npos)
+            break;
+    }
+    return shown;
+}
+
 std::wstring Win32RealPath(const char* path)
 {
     return ResolveDisplayed(Normalise(Widen(path, std::strlen(path))));
@@ -417,35 +438,4 @@ void CRawFile::Close()
     if (h != INVALID_HANDLE_VALUE)
         ::CloseHandle(h);
     m_handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
-}
-
-CString GetModuleFilePath()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return CString();
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            break;
-        }
-        if (buffer.size() >= 32768)
-            return CString();
-        buffer.resize(buffer.size() * 2);
-    }
-    std::wstring real = Normalise(buffer);
-    if (real.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-        real = L"\\\\" + real.substr(8);
-    else if (real.compare(0, 4, L"\\\\?\\") == 0)
-        real = real.substr(4);
-    bool bExact = true;
-    CString shown = Narrow(real.data(), real.size(), &bExact);
-    // The settings file is looked for beside the executable by the displayed
-    // path: its folder must lead back to the real one.
-    int nCutShown = shown.ReverseFind('\\');
-    size_t cutReal = real.rfind(L'\\');
-    if (!bExact && nCutShown >= 0 && cutReal != std::wstring::npos)
-        RememberShown(std::wstring(), shown.Left(nCutShown), real.substr(0, cutReal));
-    return shown;
 }

@@ -2,6 +2,7 @@
 // probe runs the message loop itself between its actions.
 #include <fcntl.h>
 #include <io.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,24 @@ void ProbeQueueEscape(HWND hDialog)
     UINT nScan = ::MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC);
     ::PostMessageW(hTarget, WM_KEYDOWN, VK_ESCAPE, 1 | (nScan << 16));
     ::PostMessageW(hTarget, WM_KEYUP, VK_ESCAPE, 1 | (nScan << 16) | (1u << 30) | (1u << 31));
+}
+
+// As the shell hands a drop over: a DROPFILES block of wide paths in
+// global memory, which the window frees with DragFinish.
+bool ProbeDrop(HWND hDialog, const char* path)
+{
+    if (!(::GetWindowLongW(hDialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+        return false;
+    std::wstring wide = Win32RealPath(path);
+    size_t nBytes = sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t);
+    HGLOBAL hDrop = ::GlobalAlloc(GHND, nBytes);
+    DROPFILES* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    std::memcpy(pDrop + 1, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(hDrop);
+    ::SendMessageW(hDialog, WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0);
+    return true;
 }
 
 void ProbeBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/process.h"
 #include "platform/wintypes.h"
 
 // True while CDialog::MessageBox waits inside ::MessageBoxA: the probe's hook
@@ -23,6 +24,15 @@ void Win32InitCommonControls();
 std::wstring Win32RealPath(const char* path);
 // The same, as the file system is given it: with the "\\?\" prefix.
 std::wstring Win32SystemPath(const char* path);
+
+// The CP932 path the product shows for a path the system gave (the command
+// line's, a dropped file's), made absolute from the current folder; where a
+// name has characters CP932 lacks, the shown path leads back to the real one.
+CString Win32ShownPath(const std::wstring& path);
+
+// The arguments of a whole command line, the program's name first, as the
+// process's own are read.
+CCommandArgs Win32ArgsOfLine(const std::wstring& line);
 
 // CP932 text of UTF-16 text; a character CP932 lacks becomes "?".
 CString Win32Narrow(const std::wstring& text);

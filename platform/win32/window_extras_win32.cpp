@@ -17,6 +17,30 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept) { ::DragAcceptFiles(m_hWnd, bAccept); }
+
+UINT AfxDroppedCount(HDROP hDrop) { return ::DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0); }
+
+CString AfxDroppedPath(HDROP hDrop, UINT nFile)
+{
+    UINT nChars = ::DragQueryFileW(hDrop, nFile, nullptr, 0);
+    std::wstring path(nChars + 1, L'\0');
+    path.resize(::DragQueryFileW(hDrop, nFile, &path[0], nChars + 1));
+    return path.empty() ? CString() : Win32ShownPath(path);
+}
+
+void AfxDragFinish(HDROP hDrop) { ::DragFinish(hDrop); }
+
+BOOL CMenu::ModifyMenu(UINT nID, UINT nFlags, const char* text)
+{
+    return ::ModifyMenuW(m_hMenu, nID, MF_BYCOMMAND | MF_STRING | nFlags, nID, Win32Widen(text).c_str());
+}
+
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* text)
 {
     // A separator or a bitmap carries no text.

@@ -38,20 +38,25 @@ script() {
 }
 
 # run PROBE SCRIPT OUT: the probe's exit code; under Wine (PROBE.exe) tried
-# again while Wine cannot reach the display (exit 3).
+# again while Wine cannot reach the display (exit 3). run_in BIN PROBE SCRIPT
+# OUT runs the copy of PROBE in the folder BIN, beside the settings it left.
 run() {
-    local bin rc try
+    local bin
+    bin=$(mktemp -d "$work/bin.XXXXXX")
+    cp "$1" "$bin/"
+    run_in "$bin" "$@"
+}
+run_in() {
+    local rc try
     for try in 1 2 3; do
-        bin=$(mktemp -d "$work/bin.XXXXXX")
-        cp "$1" "$bin/"
-        case $1 in
-        *.exe) "$repo/tools/wine-run.sh" "$bin/${1##*/}" "$(winpath "$2")" ;;
-        *) "$bin/${1##*/}" "$2" ;;
-        esac >"$3" 2>"$3.err"
+        case $2 in
+        *.exe) "$repo/tools/wine-run.sh" "$1/${2##*/}" "$(winpath "$3")" ;;
+        *) "$1/${2##*/}" "$3" ;;
+        esac >"$4" 2>"$4.err"
         rc=$?
-        [ $rc -eq 3 ] && [ "${1%.exe}" != "$1" ] || break
+        [ $rc -eq 3 ] && [ "${2%.exe}" != "$2" ] || break
     done
-    [ $rc -eq 0 ] || { echo "${2##*/}: the probe exited with $rc" >&2; cat "$3.err" >&2; }
+    [ $rc -eq 0 ] || { echo "${3##*/}: the probe exited with $rc" >&2; cat "$4.err" >&2; }
     return $rc
 }
 

@@ -34,7 +34,7 @@ for line in sys.stdin.buffer:
     sys.stdout.buffer.write(line)' "$@" |
         grep -av -e '^tree	' -e '^selected	' -e '^field	refdir	' -e '^rect	' -e '^clipboard-unicode	' | sort_rows
 }
-for name in startup restart stop results platform replace replace_changed; do
+for name in startup restart stop results platform replace replace_changed start; do
     script "$name" native
     script "$name" windows
     run "$1" "$work/$name.native" "$work/$name.native.raw" || exit 1

@@ -5,7 +5,7 @@
 . "$(dirname "$0")/common.sh"
 [ $# -eq 1 ] || usage PROBE
 status=0
-for name in startup tree restart stop results replace replace_changed; do
+for name in startup tree restart stop results replace replace_changed start; do
     script "$name" native
     run "$1" "$work/$name.native" "$work/$name.raw" || { status=1; continue; }
     sort_rows <"$work/$name.raw" | grep -aE "^($(sed -n 's/^# keep: //p' "$here/$name.script"))" >"$work/$name.out"
