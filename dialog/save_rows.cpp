@@ -1,6 +1,7 @@
 #include "dialog/search_dlg.h"
 
 #include "engine/results_export.h"
+#include "search/row_file.h"
 
 namespace {
 
@@ -31,6 +32,14 @@ void CSearchDlg::SaveRowsAs()
 // whole or not there at all; half a file would pass for all the rows.
 bool CSearchDlg::SaveRows(int nType, const CString& strPath)
 {
+    // The TSV is the one a run without the window writes, so the two never differ.
+    if (nType == kResultsTsv) {
+        std::string bytes = RowFileBytes(m_rows, kRowFileTsv);
+        if (WriteFileReplacing(strPath, bytes.data(), bytes.size()))
+            return true;
+        MessageBox("ファイルに書き込めませんでした。\n" + strPath, "結果を保存", MB_OK | MB_ICONHAND);
+        return false;
+    }
     CResultsFile file(static_cast<ResultsFileType>(nType));
     CProgressCtrl progress(GetDlgItem(IDC_PROGRESS));
     int nPos = progress.GetPos();
@@ -39,7 +48,7 @@ bool CSearchDlg::SaveRows(int nType, const CString& strPath)
     size_t nRows = m_rows.Count();
     for (size_t i = 0; i < nRows; ++i) {
         int nRow = static_cast<int>(i);
-        row.strPath = RowFilePath(nRow);
+        row.strPath = nType == kResultsCsv ? m_rows.TextOf(i, CRowStore::kFile) : RowFilePath(nRow);
         row.nLine = m_rows.Line(i);
         row.nColumn = m_rows.Column(i);
         row.headword = m_rows.Text(i, CRowStore::kHeadword, &row.nHeadword);

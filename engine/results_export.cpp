@@ -9,6 +9,7 @@
 namespace {
 
 const char kBom[] = "\xEF\xBB\xBF";
+const char kCsvHeader[] = "ファイル名,行,桁,見出し語,一致内容";
 
 std::string Number(uint64_t n) { return std::to_string(static_cast<unsigned long long>(n)); }
 
@@ -27,10 +28,12 @@ size_t CharsBefore(const char* s, size_t n, size_t at)
 
 CResultsFile::CResultsFile(ResultsFileType type) : m_type(type)
 {
-    if (type == kResultsTsv)
-        m_bytes = std::string(kBom) + "file\tline\tcolumn\theadword\ttext\r\n";
-    else if (type == kResultsCsv)
-        m_bytes = std::string(kBom) + "file,line,column,headword,text\r\n";
+    // The header and the columns of the TSV a run without the window writes.
+    if (type == kResultsCsv) {
+        m_bytes = kBom;
+        Utf8(kCsvHeader, sizeof kCsvHeader - 1);
+        m_bytes += "\r\n";
+    }
 }
 
 // A code that is no character (a lone lead byte at a cut) becomes '?', as
@@ -50,17 +53,6 @@ void CResultsFile::Utf8(const char* s, size_t n)
             m_bytes += '?';
         i += len;
     }
-}
-
-// A TSV field has no quoting, so a lone CR inside a line, which would end
-// the row for any reader, is written as a blank; tabs are widened already.
-void CResultsFile::TsvField(const char* s, size_t n)
-{
-    size_t mark = m_bytes.size();
-    Utf8(s, n);
-    for (size_t i = mark; i < m_bytes.size(); ++i)
-        if (m_bytes[i] == '\r' || m_bytes[i] == '\n')
-            m_bytes[i] = ' ';
 }
 
 // Quoted only when it must be, as RFC 4180 has it: a quote is doubled.
@@ -121,13 +113,7 @@ void CResultsFile::Add(const ResultsFileRow& row)
     const char* path = row.strPath;
     size_t nPath = static_cast<size_t>(row.strPath.GetLength());
     switch (m_type) {
-    case kResultsTsv:
-        Utf8(path, nPath);
-        m_bytes += "\t" + Number(row.nLine) + "\t" + Number(row.nColumn) + "\t";
-        TsvField(headword, nHeadword);
-        m_bytes += '\t';
-        TsvField(row.text, row.nText);
-        m_bytes += "\r\n";
+    case kResultsTsv:  // search/row_file.h writes it, for saving and for runs without the window alike
         break;
     case kResultsCsv:
         CsvField(path, nPath);

@@ -17,7 +17,7 @@ enum ResultsFileType { kResultsTsv = 0, kResultsCsv = 1, kResultsTagJump = 2, kR
 // One row as the list shows it. TEXT and HEADWORD are code page 932, tabs
 // widened; MARKS are in bytes of TEXT.
 struct ResultsFileRow {
-    CString strPath;  // the file's full path
+    CString strPath;  // the file column's text for CSV, as the TSV has it; else the full path
     uint64_t nLine;
     uint64_t nColumn;
     const char* headword;
@@ -27,9 +27,10 @@ struct ResultsFileRow {
     std::vector<TextSpan> marks;
 };
 
-// The bytes of one file of rows, built row by row and written whole: the
-// three UTF-8 types as UTF-8 (TSV and CSV with a byte-order mark, so that a
-// spreadsheet reads them as such), the tag jump lines as code page 932.
+// The bytes of one file of rows, built row by row and written whole: CSV and
+// JSON Lines as UTF-8 (CSV with a byte-order mark, so that a spreadsheet
+// reads it as such), the tag jump lines as code page 932. The TSV is
+// search/row_file.h's, which a run without the window writes too.
 class CResultsFile {
 public:
     explicit CResultsFile(ResultsFileType type);
@@ -38,7 +39,6 @@ public:
 
 private:
     void Utf8(const char* s, size_t n);
-    void TsvField(const char* s, size_t n);
     void CsvField(const char* s, size_t n);
     void JsonString(const char* s, size_t n);
 

@@ -24,10 +24,15 @@ void AppendUtf8(std::string* pOut, const char* s, size_t n)
     }
 }
 
+// A lone CR inside a line would end the row for any reader: it is a blank.
 void AppendField(std::string* pOut, const CString& text)
 {
     CString shown = WidenTabs(text, static_cast<size_t>(text.GetLength()));
+    size_t nFrom = pOut->size();
     AppendUtf8(pOut, shown, static_cast<size_t>(shown.GetLength()));
+    for (size_t i = nFrom; i < pOut->size(); ++i)
+        if ((*pOut)[i] == '\r' || (*pOut)[i] == '\n')
+            (*pOut)[i] = ' ';
 }
 
 }  // namespace

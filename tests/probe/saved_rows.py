@@ -52,17 +52,18 @@ def run(probe, work):
 
 
 def check(saved, path):
-    want = [[path, str(l), str(c), h, t] for l, c, h, t, _ in ROWS]
+    want = [['\\a.txt', str(l), str(c), h, t] for l, c, h, t, _ in ROWS]
+    header = ['ファイル名', '行', '桁', '見出し語', '一致内容']
     bad = []
     tsv, csv_bytes = saved['tsv'], saved['csv']
     if not tsv.startswith(b'\xef\xbb\xbf') or not csv_bytes.startswith(b'\xef\xbb\xbf'):
         bad.append('TSV and CSV start with a UTF-8 byte-order mark')
     # The TSV is read by tabs and line ends alone: a field holds neither (a lone CR is a blank there).
     got = list(csv.reader(io.StringIO(tsv.decode('utf-8-sig'), newline=''), delimiter='\t', quoting=csv.QUOTE_NONE))
-    if got != [['file', 'line', 'column', 'headword', 'text']] + [r[:4] + [r[4].replace('\r', ' ')] for r in want]:
+    if got != [header] + [r[:4] + [r[4].replace('\r', ' ')] for r in want]:
         bad.append('TSV rows: %r' % got)
     got = list(csv.reader(io.StringIO(csv_bytes.decode('utf-8-sig'), newline='')))
-    if got != [['file', 'line', 'column', 'headword', 'text']] + want:
+    if got != [header] + want:
         bad.append('CSV rows: %r' % got)
     tag = ''.join('%s(%d,%d): %s\r\n' % (path, l, c, t) for l, c, _, t, _ in ROWS).encode('cp932')
     if saved['tagjump'] != tag:
