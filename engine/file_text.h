@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-enum Encoding { kCp932, kUtf8, kUtf16Le, kUtf16Be };
+#include "engine/encoding.h"
+
 
 // As the search tells a file's text: by its byte-order mark, else by its
 // bytes; *PBODY is where the text starts, after the mark.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/encoding.h"
 #include "engine/pattern.h"
 
 class CRawFile;
@@ -27,6 +28,9 @@ struct ScanOptions {
     // A regular expression or a whole word: lines are matched by it instead
     // of the needle.
     const SearchPattern* pPattern = nullptr;
+    // kAutoDetect, or the Encoding every file without a byte-order mark is
+    // read in.
+    int nEncoding = kAutoDetect;
 };
 
 // How far into a file a NUL makes it binary: the start of the first read,

@@ -7,9 +7,7 @@
 #include "platform/files.h"
 #include "platform/win32/win32_internal.h"
 
-namespace {
-
-bool WriteAll(HANDLE h, const char* data, size_t nBytes)
+bool Win32WriteAll(HANDLE h, const char* data, size_t nBytes)
 {
     while (nBytes > 0) {
         DWORD nChunk = static_cast<DWORD>(nBytes < (1u << 30) ? nBytes : (1u << 30));
@@ -21,8 +19,6 @@ bool WriteAll(HANDLE h, const char* data, size_t nBytes)
     }
     return true;
 }
-
-}  // namespace
 
 bool GetFileStatus(const char* path, FileStatus* pStatus)
 {
@@ -55,7 +51,7 @@ bool WriteFileReplacing(const char* path, const char* data, size_t nBytes, const
     if (h == INVALID_HANDLE_VALUE)
         return false;
     // The data must be on disk before the rename makes it the file.
-    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && WriteAll(h, data, nBytes) &&
+    bool bOk = ::GetFileType(h) == FILE_TYPE_DISK && Win32WriteAll(h, data, nBytes) &&
                (!bOld || ::SetFileTime(h, &old.ftCreationTime, nullptr, nullptr)) && ::FlushFileBuffers(h);
     bOk = ::CloseHandle(h) && bOk;
     if (bOk && ::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -70,7 +66,7 @@ bool AppendToFile(const char* path, const char* data, size_t nBytes)
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
-    bool bOk = WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
+    bool bOk = Win32WriteAll(h, data, nBytes) && ::FlushFileBuffers(h);
     return ::CloseHandle(h) && bOk;
 }
 

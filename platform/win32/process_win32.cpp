@@ -86,15 +86,7 @@ bool WriteStandard(DWORD nWhich, const char* data, size_t nBytes, UINT nCodePage
         DWORD nWritten = 0;
         return nWide == 0 || ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(nWide), &nWritten, nullptr);
     }
-    while (nBytes > 0) {
-        DWORD nWritten = 0;
-        DWORD nChunk = static_cast<DWORD>(nBytes < (1u << 30) ? nBytes : (1u << 30));
-        if (!::WriteFile(h, data, nChunk, &nWritten, nullptr) || nWritten == 0)
-            return false;
-        data += nWritten;
-        nBytes -= nWritten;
-    }
-    return true;
+    return Win32WriteAll(h, data, nBytes);
 }
 
 }  // namespace

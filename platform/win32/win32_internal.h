@@ -39,6 +39,10 @@ CString Win32Narrow(const std::wstring& text);
 // UTF-16 text of CP932 text.
 std::wstring Win32Widen(const char* text);
 
+// All N bytes to the file or pipe H, in pieces a single WriteFile takes;
+// false at the first that fails or writes nothing.
+bool Win32WriteAll(HANDLE h, const char* data, size_t nBytes);
+
 // Pixels at 96 dpi scaled to the window's dots per inch, and back: the
 // platform takes and gives sizes at 96 dpi, so the dialog code is the same
 // at every display scale.
