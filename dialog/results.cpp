@@ -298,7 +298,8 @@ void CSearchDlg::RecordLayout()
     }
 }
 
-// The list takes the new room; what lies right of the search box keeps its
+// The list takes the new room (with the preview pane, the pane keeps its
+// height and the list takes the rest); what lies right of the search box keeps its
 // distance from the right edge, what lies below the list its distance from
 // the bottom (the replace button both); the tree grows in height and the
 // progress bar with the list's width.
@@ -319,6 +320,10 @@ void CSearchDlg::OnSize(UINT nType, int cx, int cy)
         if (place.nID == IDC_RESULTS) {
             r.right += dx;
             r.bottom += dy;
+            LayOutListAndPane(r);
+            continue;
+        } else if (place.nID == IDC_PREVIEW || place.nID == IDC_PREVIEW_BAR) {
+            continue;
         } else if (place.nID == IDC_TREE) {
             r.bottom += dy;
         } else if (place.nID == IDC_PROGRESS) {

@@ -16,3 +16,12 @@ void CSearchDlg::GetRowMarks(int nRow, std::vector<TextSpan>* pMarks)
     if (!m_pMarker->Spans(text, n, false, pMarks))
         pMarks->clear();
 }
+
+void CSearchDlg::GetCellMarks(int nItem, std::vector<AfxTextSpan>* pMarks)
+{
+    std::vector<TextSpan> marks;
+    GetRowMarks(nItem, &marks);
+    pMarks->clear();
+    for (const TextSpan& mark : marks)
+        pMarks->push_back({mark.nStart, mark.nLength});
+}

@@ -31,6 +31,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)
     ON_NOTIFY(LVN_GETDISPINFOA, IDC_RESULTS, OnGetdispinfoResults)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_RESULTS, OnColumnclickResults)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_RESULTS, OnItemchangedResults)
+    ON_NOTIFY(AFXN_BARMOVED, IDC_PREVIEW_BAR, OnPreviewBarMoved)
     ON_BN_CLICKED(IDC_REPLACE, OnReplace)
     ON_CBN_EDITCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
     ON_CBN_SELCHANGE(IDC_SEARCH_TEXT, OnSearchTextChanged)
@@ -83,9 +84,13 @@ BOOL CSearchDlg::OnInitDialog()
     results.InsertColumn(2, "見出し語", LVCFMT_LEFT, 100);
     results.InsertColumn(3, "一致内容", LVCFMT_LEFT, 1000);
     results.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    AfxSetListMarks(results, CRowStore::kText, this);
 
     LoadHistory();
     RecordLayout();
+    for (const ControlPlace& place : m_layout)
+        if (place.nID == IDC_RESULTS)
+            LayOutListAndPane(place.rect);
     // Once the window is up, as a click on 検索スタート would.
     if (m_start.bGo)
         PostMessage(WM_COMMAND, IDOK, 0);

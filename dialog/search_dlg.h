@@ -14,6 +14,7 @@
 #include "engine/search_engine.h"
 #include "platform/afx.h"
 #include "platform/files.h"
+#include "platform/panes.h"
 #include "engine/replace.h"
 #include "engine/preview.h"
 #include "engine/splice.h"
@@ -23,7 +24,7 @@
 #include "search/search_fields.h"
 #include "settings/ini_file.h"
 
-class CSearchDlg : public CDialog {
+class CSearchDlg : public CDialog, private CListMarkSource {
 public:
     explicit CSearchDlg(CWnd* pParent = nullptr);
     ~CSearchDlg() override;
@@ -81,10 +82,13 @@ public:
     // search that made the row: found only when asked for, as a row is drawn.
     // None for rows a replace has shown, whose lines no longer hold them.
     void GetRowMarks(int nRow, std::vector<TextSpan>* pMarks);
+    // The same, as the list asks for them when it draws the row.
+    void GetCellMarks(int nItem, std::vector<AfxTextSpan>* pMarks) override;
 
     // The preview of the selected row: the lines around its line, or why
-    // there are none (pnote). Shown or hidden from the system menu; both the
-    // choice and the number of lines around are kept in tolvane.ini.
+    // there are none (pnote), in the pane below the list. Shown or hidden
+    // from the system menu; the choice, the number of lines around and the
+    // pane's height, which the bar above it sets, are kept in tolvane.ini.
     const std::vector<PreviewLine>& PreviewLines() const { return m_preview; }
     const CString& PreviewNote() const { return m_strPreviewNote; }
     void UpdatePreview();
@@ -108,6 +112,7 @@ protected:
     void OnGetdispinfoResults(NMHDR* pNMHDR, LRESULT* pResult);
     void OnColumnclickResults(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemchangedResults(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnPreviewBarMoved(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hWnd, int x, int y);
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
@@ -199,6 +204,13 @@ private:
     int m_nPreviewRow = -1;
     std::vector<PreviewLine> m_preview;
     CString m_strPreviewNote;
+    void ShowPreviewInPane();
+    // The room the template gives the list, as the window's size makes it:
+    // the list, the bar and the pane share it, top to bottom; the pane's
+    // height is in pixels at 96 dpi.
+    void LayOutListAndPane(const RECT& area);
+    RECT m_listArea = {0, 0, 0, 0};
+    int m_nPreviewHeight = 0;
 
     // The layout of the template, which resizing starts from each time.
     void RecordLayout();

@@ -81,6 +81,9 @@ public:
     void ClientToScreen(POINT* pPoint) const;
     void ScreenToClient(POINT* pPoint) const;
     void SetFocus();
+    // SW_SHOW or SW_HIDE; a hidden control takes no room on the screen.
+    void ShowWindow(int nCmdShow);
+    BOOL IsWindowVisible() const;
     // A new outer size as dragging the frame gives it: the minimum the window
     // asks for holds, and the window hears of its new size.
     void SizeAsUser(int nWidth, int nHeight);

@@ -94,7 +94,9 @@ struct NMHDR {
 #define VK_APPS 0x5D
 #define SC_CLOSE 0xF060
 #define SC_MINIMIZE 0xF020
+#define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOW 5
 
 #define MB_OK 0x00000000u
 #define MB_OKCANCEL 0x00000001u

@@ -26,7 +26,8 @@ namespace {
 
 // The controls a dump gives the place of.
 const Control kRects[] = {
-    {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL}};
+    {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL},
+    {"preview", IDC_PREVIEW}};
 
 // Bytes of the first N bytes of TEXT once escaped as a field is printed.
 size_t PrintedLength(const char* text, size_t n)
@@ -92,31 +93,32 @@ void ProbeDump(CSearchDlg& dlg)
                Escape(list.GetItemText(i, CRowStore::kHeadword)), Escape(list.GetItemText(i, CRowStore::kText)),
                std::to_string(nLine), std::to_string(nColumn)});
     }
-    std::vector<TextSpan> marks;
+    // The marks and the preview as the list and the pane have them, which is what they draw.
+    std::vector<AfxTextSpan> marks;
     for (int i = 0, n = list.GetItemCount(); i < n; ++i) {
-        dlg.GetRowMarks(i, &marks);
+        AfxGetListMarks(list, i, &marks);
         CString strText = dlg.RowText(i, CRowStore::kText);
-        for (const TextSpan& m : marks) {
+        for (const AfxTextSpan& m : marks) {
             size_t nStart = PrintedLength(strText, m.nStart);
             Event({"mark", std::to_string(i), std::to_string(nStart),
                    std::to_string(PrintedLength(strText, m.nStart + m.nLength) - nStart)});
         }
     }
-    std::vector<std::vector<size_t>> printedAt(dlg.PreviewLines().size());
+    CPreviewCtrl pane(dlg.GetDlgItem(IDC_PREVIEW));
+    const std::vector<AfxPaneLine>& lines = pane.GetLines();
+    std::vector<std::vector<size_t>> printedAt(lines.size());
+    for (size_t i = 0; i < printedAt.size(); ++i)
+        Event({"preview", std::to_string(lines[i].nNumber), lines[i].bOwn ? "1" : "0",
+               PrintedPreview(lines[i].text, &printedAt[i])});
     for (size_t i = 0; i < printedAt.size(); ++i) {
-        const PreviewLine& line = dlg.PreviewLines()[i];
-        Event({"preview", std::to_string(line.nLine), line.bOwn ? "1" : "0", PrintedPreview(line.text, &printedAt[i])});
-    }
-    for (size_t i = 0; i < printedAt.size(); ++i) {
-        const PreviewLine& line = dlg.PreviewLines()[i];
-        for (const TextSpan& m : line.marks) {
+        for (const AfxTextSpan& m : lines[i].marks) {
             size_t nStart = printedAt[i][m.nStart];
-            Event({"pmark", std::to_string(line.nLine), std::to_string(nStart),
+            Event({"pmark", std::to_string(lines[i].nNumber), std::to_string(nStart),
                    std::to_string(printedAt[i][m.nStart + m.nLength] - nStart)});
         }
     }
-    if (!dlg.PreviewNote().IsEmpty())
-        Event({"pnote", Escape(dlg.PreviewNote())});
+    if (!pane.GetNote().IsEmpty())
+        Event({"pnote", Escape(pane.GetNote())});
     std::string selrows = "selrows";
     for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
         selrows += "\t" + std::to_string(i);

@@ -176,6 +176,7 @@ void CSearchDlg::SearchDirectory()
     m_nPreviewRow = -1;
     m_preview.clear();
     m_strPreviewNote.Empty();
+    ShowPreviewInPane();
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
     // The emptied list waits for its first drawing in this search, or for

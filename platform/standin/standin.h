@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/afx.h"
+#include "platform/panes.h"
 
 // The host path a Windows path of the native build stands for; false when
 // it names a drive that does not exist.
@@ -74,6 +75,12 @@ struct HWND__ {
     size_t nListRows = 0;
     std::vector<int> sortArrows;  // per column: 1 up, -1 down, 0 none
     DWORD listExStyle = 0;
+    // The column drawn with marks and where they come from.
+    int markColumn = -1;
+    CListMarkSource* markSource = nullptr;
+    // preview pane: what it was given to show
+    std::vector<AfxPaneLine> paneLines;
+    CString paneNote;
     bool redraw = true;
     bool acceptsFiles = false;
     int repaints = 0;

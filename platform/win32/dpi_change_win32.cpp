@@ -47,6 +47,12 @@ bool Win32IsRescaling() { return g_bRescaling; }
 
 UINT Win32RecordedDpi(HWND hDialog) { return hDialog ? static_cast<UINT>(Property(hDialog, kDpiProperty)) : 0; }
 
+UINT Win32LayoutDpi(HWND hDialog)
+{
+    int nLayout = hDialog ? Property(hDialog, kLayoutDpiProperty) : 0;
+    return nLayout > 0 ? static_cast<UINT>(nLayout) : Win32DpiOf(hDialog);
+}
+
 int Win32LayoutToWindow(HWND hDialog, int nPixels)
 {
     int nLayout = Property(hDialog, kLayoutDpiProperty), nNow = Property(hDialog, kDpiProperty);

@@ -28,6 +28,7 @@ void Win32InitCommonControls()
         return;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     s_bDone = InitCommonControlsEx(&icc) != FALSE;
+    Win32RegisterPaneClasses();
 }
 
 // CWnd

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/panes.h"
 #include "platform/process.h"
 #include "platform/wintypes.h"
 
@@ -87,6 +88,29 @@ int Win32WindowToLayout(HWND hDialog, int nPixels);
 void Win32KeepFont(HWND hDialog, HFONT hFont);
 // An image list the platform made, made again with its images at NDPI.
 void Win32RescaleImageList(HIMAGELIST hList, UINT nDpi);
+// The scale the dialog code laid the dialog out at.
+UINT Win32LayoutDpi(HWND hDialog);
+
+// The window classes of the preview pane and the bar above it, which the
+// main dialog's template names.
+void Win32RegisterPaneClasses();
+// Text with marks in bytes (code page 932, or UTF-8) as UTF-16 with the
+// marks in its units, each mark converted on its own so none lands beside
+// its characters.
+struct Win32WideSpan {
+    size_t nStart;
+    size_t nLength;
+};
+void Win32WidenMarked(const std::string& bytes, const std::vector<AfxTextSpan>& marks, bool bUtf8, std::wstring* pText,
+                      std::vector<Win32WideSpan>* pMarks);
+// One line of text from X, Y in the DC's font, in FORE, cut at CLIP; each
+// mark on MARKBACK in MARKFORE.
+void Win32DrawMarkedText(HDC hDC, const std::wstring& text, const std::vector<Win32WideSpan>& marks, const RECT& clip,
+                         int x, int y, COLORREF fore, COLORREF markBack, COLORREF markFore);
+// NM_CUSTOMDRAW of a list that has a mark source: drawn here, with the
+// answer in *PRESULT; false for any other list.
+bool Win32DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult);
+
 // The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.
 void Win32ForgetDpi(HWND hDialog);
 

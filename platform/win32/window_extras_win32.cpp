@@ -125,6 +125,10 @@ void CWnd::ScreenToClient(POINT* pPoint) const { ::ScreenToClient(m_hWnd, pPoint
 
 void CWnd::SetFocus() { ::SetFocus(m_hWnd); }
 
+void CWnd::ShowWindow(int nCmdShow) { ::ShowWindow(m_hWnd, nCmdShow); }
+
+BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+
 // The window manager applies the minimum tracking size on the way.
 void CWnd::SizeAsUser(int nWidth, int nHeight)
 {
