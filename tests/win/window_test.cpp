@@ -10,6 +10,7 @@
 
 #include "dialog/about_dlg.h"
 #include "dialog/search_dlg.h"
+#include "platform/probe_support.h"
 #include "tests/win/win_support.h"
 
 namespace {
@@ -47,13 +48,15 @@ void ExpectTidy(HWND hDialog)
                EqualRect(&both, &box);
     };
     for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(h))
+            continue;
         std::wstring text = WideText(h);
         SCOPED_TRACE(std::to_string(GetDlgCtrlID(h)) + " " + Cp932(text) + " at " + std::to_string(Dpi()) + " dpi");
         RECT r = RectInParent(h);
         EXPECT_TRUE(!bFits || (IntersectRect(&both, &r, &client) && EqualRect(&both, &r)));
         for (HWND hOther = GetWindow(h, GW_HWNDNEXT); hOther; hOther = GetWindow(hOther, GW_HWNDNEXT)) {
             RECT other = RectInParent(hOther);
-            EXPECT_TRUE(!IntersectRect(&both, &r, &other) || isGroupBoxRound(h, other) || isGroupBoxRound(hOther, r))
+            EXPECT_TRUE(!IsWindowVisible(hOther) || !IntersectRect(&both, &r, &other) || isGroupBoxRound(h, other) || isGroupBoxRound(hOther, r))
                 << "overlaps " << Cp932(WideText(hOther));
         }
         wchar_t cls[16];
@@ -154,6 +157,108 @@ TEST(Window, AnotherMonitorScaleRescalesTheWindow)
         SendMessageW(hDlg, WM_DPICHANGED, MAKEWPARAM(nOld, nOld), reinterpret_cast<LPARAM>(&window));
     }
     dlg.DestroyWindow();
+}
+
+// Where along row Y of the window, from X0 to X1, the pixels are COLOUR: each run's start and width.
+std::vector<std::pair<int, int>> Runs(HWND hWnd, int y, int x0, int x1, COLORREF colour)
+{
+    std::vector<std::pair<int, int>> runs;
+    HDC hDC = GetDC(hWnd);
+    for (int x = x0; x < x1; ++x) {
+        if (GetPixel(hDC, x, y) != colour)
+            continue;
+        if (runs.empty() || runs.back().first + runs.back().second != x)
+            runs.push_back({x, 0});
+        ++runs.back().second;
+    }
+    ReleaseDC(hWnd, hDC);
+    return runs;
+}
+
+int TextWidth(HWND hWnd, const wchar_t* text)
+{
+    HDC hDC = GetDC(hWnd);
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageW(hWnd, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(hDC, text, static_cast<int>(wcslen(text)), &size);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hWnd, hDC);
+    return size.cx;
+}
+
+// The marks of 一致内容 on the highlight colours over their characters, reversed in a selected row; the
+// preview pane with the row's matches; the bar's drag kept in tolvane.ini at 96 dpi; the list taking the
+// pane's room when it is hidden.
+TEST(Window, MarksPreviewAndBarAsDrawn)
+{
+    DeleteFileW(BesideThisProgram(L"tolvane.ini").c_str());
+    ProbeAnswerMessageBoxes();
+    TempFolder root(L"tolvane-marks-");
+    root.Put(L"a.txt", "x\nfoo and foo\n");
+    CSearchDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.GetDlgItem(IDC_REFDIR).SetWindowText(root.Text().c_str());
+    dlg.GetDlgItem(IDC_SEARCH_TEXT).SetWindowText("foo");
+    CButton(dlg.GetDlgItem(IDOK)).Click();
+    HWND hDlg = dlg.m_hWnd, hList = GetDlgItem(hDlg, IDC_RESULTS), hPane = GetDlgItem(hDlg, IDC_PREVIEW);
+    ASSERT_EQ(1, ListView_GetItemCount(hList));
+    const int nFoo = TextWidth(hList, L"foo"), nGap = TextWidth(hList, L"foo and ");
+    RECT cell, first;
+    ListView_GetSubItemRect(hList, 0, 3, LVIR_BOUNDS, &cell);
+    ListView_GetSubItemRect(hList, 0, 1, LVIR_BOUNDS, &first);
+    for (bool bSelected : {false, true}) {
+        SCOPED_TRACE(std::string(bSelected ? "selected" : "not selected") + " at " + std::to_string(Dpi()) + " dpi");
+        if (bSelected) {
+            SetFocus(hList);
+            ListView_SetItemState(hList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        RedrawWindow(hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        COLORREF mark = GetSysColor(bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_HIGHLIGHT);
+        std::vector<std::pair<int, int>> runs = Runs(hList, cell.top + 1, cell.left, cell.right, mark);
+        ASSERT_EQ(2u, runs.size());
+        EXPECT_NEAR(nFoo, runs[0].second, 1);
+        EXPECT_NEAR(nFoo, runs[1].second, 1);
+        EXPECT_NEAR(nGap, runs[1].first - runs[0].first, 1);
+        EXPECT_LT(runs[0].first - cell.left, MulDiv(10, Dpi(), 96));
+        // The row's other cells: wholly the selection's colour, or none of the mark's.
+        std::vector<std::pair<int, int>> rest =
+            Runs(hList, first.top + 1, first.left, first.right, GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(bSelected ? 1u : 0u, rest.size());
+    }
+    // The row's file around its line, its own line marked and its matches highlighted.
+    CPreviewCtrl pane(dlg.GetDlgItem(IDC_PREVIEW));
+    ASSERT_EQ(2u, pane.GetLines().size());
+    EXPECT_TRUE(pane.GetLines()[1].bOwn);
+    RedrawWindow(hPane, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(hPane, &client);
+    const int nPaneFoo = TextWidth(hPane, L"foo");
+    int nMarkedRows = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        std::vector<std::pair<int, int>> runs = Runs(hPane, y, MulDiv(12, Dpi(), 96), client.right, GetSysColor(COLOR_HIGHLIGHT));
+        if (runs.size() == 2 && std::abs(runs[0].second - nPaneFoo) <= 1 && std::abs(runs[1].second - nPaneFoo) <= 1)
+            ++nMarkedRows;
+    }
+    EXPECT_GT(nMarkedRows, 3);
+    // The bar dragged up: the pane as much higher, the list as much lower, the height kept at 96 dpi.
+    RECT list = RectInParent(hList), before = RectInParent(hPane);
+    CSplitBar(dlg.GetDlgItem(IDC_PREVIEW_BAR)).DragAsUser(-MulDiv(40, Dpi(), 96));
+    RECT after = RectInParent(hPane);
+    EXPECT_EQ(before.bottom, after.bottom);
+    EXPECT_NEAR(before.top - MulDiv(40, Dpi(), 96), after.top, 1);
+    EXPECT_NEAR(list.bottom - MulDiv(40, Dpi(), 96), RectInParent(hList).bottom, 1);
+    std::string ini = ReadBytes(BesideThisProgram(L"tolvane.ini"));
+    size_t nAt = ini.find("PreviewHeight=");
+    ASSERT_NE(std::string::npos, nAt);
+    EXPECT_NEAR(MulDiv(after.bottom - after.top, 96, Dpi()), atoi(ini.c_str() + nAt + 14), 1);
+    SendMessageW(hDlg, WM_SYSCOMMAND, IDM_PREVIEW, 0);
+    EXPECT_FALSE(IsWindowVisible(hPane));
+    EXPECT_EQ(after.bottom, RectInParent(hList).bottom);
+    ExpectTidy(hDlg);
+    dlg.DestroyWindow();
+    AfxSetMessageBoxObserver(nullptr);
+    for (const wchar_t* name : {L"tolvane.dat", L"tolvane.ini"})
+        DeleteFileW(BesideThisProgram(name).c_str());
 }
 
 }  // namespace
