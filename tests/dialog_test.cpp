@@ -104,4 +104,37 @@ TEST_F(DialogTest, MinimisedWindowDrawsItsIconCentred)
     EXPECT_EQ(reinterpret_cast<LRESULT>(m_dlg->m_hIcon), m_result);
 }
 
+// The pane below the list keeps its height as the window grows and the list takes the rest; a drag on
+// the bar sets it, never past what the list keeps, and the next start has it; hidden, the list takes
+// the pane's room. Heights at 96 dpi, bar 5, pane 110 at first, the list keeping 80.
+TEST_F(DialogTest, PreviewPaneSharesTheListsRoomByTheBar)
+{
+    auto place = [&](int id) {
+        RECT r;
+        Item(id).GetRectInParent(&r);
+        return std::vector<long>{r.top, r.bottom};
+    };
+    const long top = place(IDC_RESULTS)[0], bottom = place(IDC_PREVIEW)[1];
+    EXPECT_EQ((std::vector<long>{top, bottom - 115, bottom - 110, bottom}),
+              (std::vector<long>{place(IDC_RESULTS)[0], place(IDC_RESULTS)[1], place(IDC_PREVIEW)[0], bottom}));
+    m_dlg->m_hWnd->clientHeight += 100;
+    EXPECT_TRUE(m_dlg->DispatchToMessageMap(WM_SIZE, SIZE_RESTORED,
+                                            MAKELPARAM(m_dlg->m_hWnd->clientWidth, m_dlg->m_hWnd->clientHeight), &m_result));
+    EXPECT_EQ((std::vector<long>{bottom + 100 - 110, bottom + 100}), place(IDC_PREVIEW));
+    CSplitBar bar(Item(IDC_PREVIEW_BAR));
+    const int drags[][2] = {{-30, 140}, {50, 90}, {-10000, 100 + bottom - top - 5 - 80}, {10000, 24}};
+    for (const auto& d : drags) {
+        bar.DragAsUser(d[0]);
+        EXPECT_EQ((std::vector<long>{bottom + 100 - d[1], bottom + 100}), place(IDC_PREVIEW)) << d[0];
+        EXPECT_EQ(bottom + 100 - d[1] - 5, place(IDC_RESULTS)[1]) << d[0];
+    }
+    bar.DragAsUser(-36);
+    Start();
+    EXPECT_EQ((std::vector<long>{bottom - 60, bottom}), place(IDC_PREVIEW));
+    EXPECT_TRUE(Dispatch(WM_SYSCOMMAND, IDM_PREVIEW));
+    EXPECT_FALSE(Item(IDC_PREVIEW).IsWindowVisible());
+    EXPECT_FALSE(Item(IDC_PREVIEW_BAR).IsWindowVisible());
+    EXPECT_EQ(bottom, place(IDC_RESULTS)[1]);
+}
+
 }  // namespace
