@@ -25,9 +25,10 @@ enum PreviewState { kPreviewShown, kPreviewChanged, kPreviewMissing };
 // The lines NLINE-NAROUND to NLINE+NAROUND of PATH, those the file has. A
 // file whose size or time is not STAMP's, or that no longer has line NLINE,
 // is kPreviewChanged with no lines: lines read from it could be other lines
-// than the row's.
-PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, int nAround, CSplicer& marker,
-                         std::vector<PreviewLine>* pLines);
+// than the row's. NOFFSET, a place in line NLINE as the search found it,
+// spares reading the bytes before (UINT64_MAX: read the file from its start).
+PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, uint64_t nOffset, int nAround,
+                         CSplicer& marker, std::vector<PreviewLine>* pLines);
 
 // Code page 932 text appended as UTF-8; a code that is no character is '?',
 // as the list shows it.
