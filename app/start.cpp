@@ -32,7 +32,7 @@ int RunWithoutWindow(const CStartOptions& options)
             rows.Link(out.pieces);
         }
     }
-    std::string file = RowFileBytes(rows, options.nFormat);
+    std::string file = RowFileBytes(rows, options.nFormat, search.request.strDir, search.rule);
     bool bWritten = options.strOut == "-" ? AfxWriteStdOut(file.data(), file.size())
                                           : WriteFileReplacing(options.strOut, file.data(), file.size());
     if (!bWritten) {

@@ -7,12 +7,12 @@ namespace {
 
 const char kUsage[] =
     "使い方: tolvane.exe [フォルダ] [/s 検索文字] [/h 見出し語] [/m ファイル名] [/x 除外フォルダ]\n"
-    "    [/c] [/i] [/r] [/w] [/go] [/out ファイル] [/format tsv]\n"
+    "    [/c] [/i] [/r] [/w] [/go] [/out ファイル] [/format 形式]\n"
     "\n"
     "/c 区別する　/i 区別しない　/r 正規表現　/w 単語単位\n"
     "/go すぐに検索します。\n"
     "/out ウィンドウを開かずに検索し、結果をファイルに書きます（- は標準出力）。\n"
-    "/format 結果の形式（tsv）。\n"
+    "/format 結果の形式（tsv, csv, tagjump, jsonl）。\n"
     "オプションは - でも始められ、大文字と小文字を区別しません。";
 
 enum Option { kCaseOn, kCaseOff, kRegex, kWholeWord, kGo, kSearch, kHeadword, kMasks, kExclude, kOut, kFormat };

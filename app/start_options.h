@@ -1,6 +1,6 @@
 // What the command line asks of one run:
 //   tolvane.exe [FOLDER] [/s TEXT] [/h MARKER] [/m MASKS] [/x FOLDERS] [/c] [/i]
-//               [/r] [/w] [/go] [/out FILE] [/format tsv]
+//               [/r] [/w] [/go] [/out FILE] [/format tsv|csv|tagjump|jsonl]
 // Fields filled for this run, the search started at once, or a run without
 // the window that writes its rows to a file. Options are blind to case and
 // may start with "-" as well.
@@ -23,7 +23,7 @@ struct CStartOptions {
     bool bGo = false;                               // /go
     bool bOut = false;                              // /out: no window
     CString strOut;                                 // its FILE, absolute, or "-"
-    RowFileType nFormat = kRowFileTsv;
+    ResultsFileType nFormat = kResultsTsv;
     // "" when the command line is sound; else what is wrong with it, then
     // the options, as the box or standard error shows it.
     CString strError;

@@ -116,8 +116,9 @@ void CSearchDlg::UpdatePreview()
     }
     if (!m_pMarker)
         m_pMarker.reset(new CSplicer(m_rule));
-    PreviewState state = ReadPreview(RowFilePath(nRow), m_rows.Stamp(static_cast<size_t>(nRow)),
-                                     m_rows.Line(static_cast<size_t>(nRow)), m_nPreviewAround, *m_pMarker, &m_preview);
+    size_t n = static_cast<size_t>(nRow);
+    PreviewState state = ReadPreview(RowFilePath(nRow), m_rows.Stamp(n), m_rows.Line(n), m_rows.Offset(n),
+                                     m_nPreviewAround, *m_pMarker, &m_preview);
     if (state == kPreviewChanged)
         m_strPreviewNote = "ファイルが検索後に変更されました。";
     else if (state == kPreviewMissing)

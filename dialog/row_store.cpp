@@ -140,6 +140,11 @@ uint64_t CRowStore::Column(size_t nRow) const
     return RowAt(WalkIndex(nRow)).nColumn;
 }
 
+uint64_t CRowStore::Offset(size_t nRow) const
+{
+    return RowAt(WalkIndex(nRow)).nOffset;
+}
+
 FileStamp CRowStore::Stamp(size_t nRow) const
 {
     Place at = Locate(WalkIndex(nRow));

@@ -38,6 +38,8 @@ public:
     CString TextOf(size_t nRow, int nColumn) const;
     uint64_t Line(size_t nRow) const;
     uint64_t Column(size_t nRow) const;
+    // Where in its file the row's line starts; UINT64_MAX when not known.
+    uint64_t Offset(size_t nRow) const;
     // The size and time of the row's file as the search read it.
     FileStamp Stamp(size_t nRow) const;
     // Where row N (in the order shown) stands in the walk's order.

@@ -1,6 +1,5 @@
 #include "dialog/search_dlg.h"
 
-#include "engine/results_export.h"
 #include "search/row_file.h"
 
 namespace {
@@ -11,9 +10,8 @@ const AfxFileType kTypes[] = {{"TSV (*.tsv)", "*.tsv"},
                               {"タグジャンプ形式 (*.txt)", "*.txt"},
                               {"JSON Lines (*.jsonl)", "*.jsonl"}};
 
-// Rows between two looks at the progress bar, whose range is the search's.
+// The progress bar's range while the rows are written, the search's.
 const int kBarTop = 80;
-const size_t kRowsPerLook = 4096;
 
 }  // namespace
 
@@ -32,35 +30,14 @@ void CSearchDlg::SaveRowsAs()
 // whole or not there at all; half a file would pass for all the rows.
 bool CSearchDlg::SaveRows(int nType, const CString& strPath)
 {
-    // The TSV is the one a run without the window writes, so the two never differ.
-    if (nType == kResultsTsv) {
-        std::string bytes = RowFileBytes(m_rows, kRowFileTsv);
-        if (WriteFileReplacing(strPath, bytes.data(), bytes.size()))
-            return true;
-        MessageBox("ファイルに書き込めませんでした。\n" + strPath, "結果を保存", MB_OK | MB_ICONHAND);
-        return false;
-    }
-    CResultsFile file(static_cast<ResultsFileType>(nType));
     CProgressCtrl progress(GetDlgItem(IDC_PROGRESS));
     int nPos = progress.GetPos();
     progress.SetRange(0, kBarTop);
-    ResultsFileRow row;
     size_t nRows = m_rows.Count();
-    for (size_t i = 0; i < nRows; ++i) {
-        int nRow = static_cast<int>(i);
-        row.strPath = nType == kResultsCsv ? m_rows.TextOf(i, CRowStore::kFile) : RowFilePath(nRow);
-        row.nLine = m_rows.Line(i);
-        row.nColumn = m_rows.Column(i);
-        row.headword = m_rows.Text(i, CRowStore::kHeadword, &row.nHeadword);
-        row.text = m_rows.Text(i, CRowStore::kText, &row.nText);
-        if (nType == kResultsJsonLines)
-            GetRowMarks(nRow, &row.marks);
-        file.Add(row);
-        if (i % kRowsPerLook == 0)
-            progress.SetPos(static_cast<int>(i * kBarTop / nRows));
-    }
+    std::string bytes = RowFileBytes(m_rows, static_cast<ResultsFileType>(nType), m_strSearchedDir,
+                                     m_bReplacedRows ? ReplaceRule() : m_rule,
+                                     [&](size_t nDone) { progress.SetPos(static_cast<int>(nDone * kBarTop / nRows)); });
     progress.SetPos(kBarTop);
-    const std::string& bytes = file.Bytes();
     bool bWritten = WriteFileReplacing(strPath, bytes.data(), bytes.size());
     progress.SetPos(nPos);
     if (!bWritten)

@@ -143,7 +143,7 @@ void CRowWriter::NewTextBlock(size_t nAtLeast)
 }
 
 void CRowWriter::Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
-                     size_t nText)
+                     size_t nText, uint64_t nOffset)
 {
     if (!m_rows || (m_nRowsUsed + 1) * sizeof(StoredRow) > m_rows->Size()) {
         ClosePiece();
@@ -164,7 +164,7 @@ void CRowWriter::Add(uint64_t nLine, uint64_t nColumn, const char* headword, siz
     if (!previous || nPrevious != nHeadword || std::memcmp(previous, headword, nHeadword) != 0)
         m_headword = Put(headword, nHeadword);
     const char* stored = PutWidened(text, nText, nTabs);
-    new (m_rows->Data() + m_nRowsUsed * sizeof(StoredRow)) StoredRow{stored, m_headword, nLine, nColumn};
+    new (m_rows->Data() + m_nRowsUsed * sizeof(StoredRow)) StoredRow{stored, m_headword, nLine, nColumn, nOffset};
     ++m_nRowsUsed;
     ++m_nPieceRows;
     m_nPieceBytes += m_nTextsUsed - nBefore + sizeof(StoredRow);

@@ -25,14 +25,16 @@ CString WidenTabs(const char* line, size_t nLine);
 const char* StoredText(const char* p, size_t* pnLength);
 
 // One row: its line as shown (tabs widened), the headword line it falls
-// under, both stored texts, and its line and column number.
+// under, both stored texts, its line and column number, and where in the
+// file its line starts (UINT64_MAX when that is not known).
 struct StoredRow {
     const char* text;
     const char* headword;
     uint64_t nLine;
     uint64_t nColumn;
+    uint64_t nOffset;
 };
-static_assert(sizeof(StoredRow) <= 32, "a row's bookkeeping is meant to stay within 32 bytes");
+static_assert(sizeof(StoredRow) <= 40, "a row's bookkeeping is meant to stay within 40 bytes");
 
 // Memory that neither moves nor grows. Its pages cost only once written.
 class CRowBlock {
@@ -81,7 +83,7 @@ public:
     // TEXT is the line as read: it is stored with its tabs widened. A
     // headword equal to the previous row's of the same file is stored once.
     void Add(uint64_t nLine, uint64_t nColumn, const char* headword, size_t nHeadword, const char* text,
-             size_t nText);
+             size_t nText, uint64_t nOffset = UINT64_MAX);
     size_t Rows() const { return m_nPieceRows + m_nDoneRows; }    // since the last hand-out
     size_t Bytes() const { return m_nPieceBytes + m_nDoneBytes; }  // since the last hand-out
     // Appends to OUT the pieces written since the last hand-out.

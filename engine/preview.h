@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_text.h"
 #include "engine/splice.h"
 #include "platform/files.h"
 
@@ -22,15 +23,51 @@ struct PreviewLine {
 
 enum PreviewState { kPreviewShown, kPreviewChanged, kPreviewMissing };
 
+// The lines of a file's bytes, or of a span of them that starts with a whole
+// line, as the search reads them; walked on from the last one asked for.
+class CTextLines {
+public:
+    CTextLines() = default;
+    CTextLines(std::string bytes, size_t lineStart, uint64_t nLineNo, Encoding e);
+    void Reset(Encoding e);
+    // Line N as the search sees it; false when the bytes end before it.
+    bool View(uint64_t n, LineView* v);
+
+    std::string m_bytes;
+    size_t m_lineStart = 0;  // where the first whole line starts
+    uint64_t m_nLineNo = 1;  // and its number
+
+private:
+    Encoding m_e = kCp932;
+    uint64_t m_nAt = 1;
+    size_t m_at = 0;
+};
+
 // The lines NLINE-NAROUND to NLINE+NAROUND of PATH, those the file has. A
 // file whose size or time is not STAMP's, or that no longer has line NLINE,
 // is kPreviewChanged with no lines: lines read from it could be other lines
-// than the row's.
-PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, int nAround, CSplicer& marker,
-                         std::vector<PreviewLine>* pLines);
+// than the row's. NOFFSET, a place in line NLINE as the search found it,
+// spares reading the bytes before (UINT64_MAX: read the file from its start).
+PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, uint64_t nOffset, int nAround,
+                         CSplicer& marker, std::vector<PreviewLine>* pLines);
 
-// Code page 932 text appended as UTF-8; a code that is no character is '?',
-// as the list shows it.
-void Append932AsUtf8(const char* s, size_t n, std::string* out);
+// Rows' own lines as their files hold them, for saving them with the
+// characters code page 932 lacks: one file read at a time, kept while rows
+// of it follow.
+class CRowLines {
+public:
+    explicit CRowLines(CSplicer* pMarker) : m_pMarker(pMarker) {}
+    // Line NLINE of a Unicode file as the preview shows it, its matches
+    // marked; false for a code page 932 file (the row shows its bytes
+    // already) and for a file changed since STAMP.
+    bool OwnLine(const char* path, FileStamp stamp, uint64_t nLine, PreviewLine* pLine);
+
+private:
+    CSplicer* m_pMarker;
+    std::string m_strPath;
+    FileStamp m_stamp;
+    Encoding m_e = kCp932;
+    CTextLines m_lines;
+};
 
 #endif

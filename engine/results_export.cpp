@@ -10,6 +10,7 @@ namespace {
 
 const char kBom[] = "\xEF\xBB\xBF";
 const char kCsvHeader[] = "ファイル名,行,桁,見出し語,一致内容";
+const char kTsvHeader[] = "ファイル名\t行\t桁\t見出し語\t一致内容";
 
 std::string Number(uint64_t n) { return std::to_string(static_cast<unsigned long long>(n)); }
 
@@ -24,70 +25,52 @@ size_t CharsBefore(const char* s, size_t n, size_t at)
     return nChars;
 }
 
+// Characters of UTF-8 text before byte AT, as a reader counts them.
+size_t CodePointsBefore(const std::string& s, size_t at)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < at && i < s.size(); ++i)
+        n += (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+    return n;
+}
+
 }  // namespace
 
 CResultsFile::CResultsFile(ResultsFileType type) : m_type(type)
 {
-    // The header and the columns of the TSV a run without the window writes.
-    if (type == kResultsCsv) {
+    if (type == kResultsCsv || type == kResultsTsv) {
         m_bytes = kBom;
-        Utf8(kCsvHeader, sizeof kCsvHeader - 1);
+        AppendCp932AsUtf8(type == kResultsCsv ? kCsvHeader : kTsvHeader,
+                          (type == kResultsCsv ? sizeof kCsvHeader : sizeof kTsvHeader) - 1, &m_bytes);
         m_bytes += "\r\n";
     }
 }
 
-// A code that is no character (a lone lead byte at a cut) becomes '?', as
-// the list would show it, so the file stays well-formed UTF-8.
-void CResultsFile::Utf8(const char* s, size_t n)
+// A lone CR inside a line would end the row for any reader: it is a blank.
+void CResultsFile::TsvField(const std::string& s)
 {
-    if (Cp932ToUtf8(s, n, &m_utf8)) {
-        m_bytes += m_utf8;
-        return;
-    }
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(s);
-    for (size_t i = 0; i < n;) {
-        size_t len = CharLength932(t, i, n);
-        if (Cp932ToUtf8(s + i, len, &m_utf8))
-            m_bytes += m_utf8;
-        else
-            m_bytes += '?';
-        i += len;
-    }
+    for (char c : s)
+        m_bytes += c == '\r' || c == '\n' ? ' ' : c;
 }
 
 // Quoted only when it must be, as RFC 4180 has it: a quote is doubled.
-void CResultsFile::CsvField(const char* s, size_t n)
+void CResultsFile::CsvField(const std::string& s)
 {
-    bool bQuote = false;
-    for (size_t i = 0; i < n && !bQuote; ++i)
-        bQuote = s[i] == '"' || s[i] == ',' || s[i] == '\r' || s[i] == '\n';
-    if (!bQuote) {
-        Utf8(s, n);
+    if (s.find_first_of("\",\r\n") == std::string::npos) {
+        m_bytes += s;
         return;
     }
     m_bytes += '"';
-    size_t from = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (s[i] != '"')
-            continue;
-        Utf8(s + from, i + 1 - from);
-        m_bytes += '"';
-        from = i + 1;
-    }
-    Utf8(s + from, n - from);
+    for (char c : s)
+        m_bytes += c == '"' ? std::string("\"\"") : std::string(1, c);
     m_bytes += '"';
 }
 
-// Bytes below 0x20 are written as \u escapes; 0x5C is only ever a backslash
-// here because the text is UTF-8 by then.
-void CResultsFile::JsonString(const char* s, size_t n)
+// Bytes below 0x20 are written as \u escapes.
+void CResultsFile::JsonString(const std::string& s)
 {
-    size_t mark = m_bytes.size();
-    Utf8(s, n);
-    std::string utf8 = m_bytes.substr(mark);
-    m_bytes.resize(mark);
     m_bytes += '"';
-    for (char c : utf8) {
+    for (char c : s) {
         unsigned char u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             m_bytes += '\\';
@@ -105,41 +88,54 @@ void CResultsFile::JsonString(const char* s, size_t n)
 
 void CResultsFile::Add(const ResultsFileRow& row)
 {
-    // A headword is stored as read; its tabs are widened as the text's are,
-    // so a TSV field never holds one.
-    CString strHeadword = WidenTabs(row.headword, row.nHeadword);
-    const char* headword = strHeadword;
-    size_t nHeadword = static_cast<size_t>(strHeadword.GetLength());
-    const char* path = row.strPath;
-    size_t nPath = static_cast<size_t>(row.strPath.GetLength());
-    switch (m_type) {
-    case kResultsTsv:  // search/row_file.h writes it, for saving and for runs without the window alike
-        break;
-    case kResultsCsv:
-        CsvField(path, nPath);
-        m_bytes += "," + Number(row.nLine) + "," + Number(row.nColumn) + ",";
-        CsvField(headword, nHeadword);
-        m_bytes += ',';
-        CsvField(row.text, row.nText);
-        m_bytes += "\r\n";
-        break;
-    case kResultsTagJump:
-        m_bytes.append(path, nPath);
+    if (m_type == kResultsTagJump) {
+        m_bytes += row.strPath;
         m_bytes += "(" + Number(row.nLine) + "," + Number(row.nColumn) + "): ";
         m_bytes.append(row.text, row.nText);
         m_bytes += "\r\n";
+        return;
+    }
+    // A headword is stored as read; its tabs are widened as the text's are,
+    // so a TSV field never holds one.
+    CString strHeadword = WidenTabs(row.headword, row.nHeadword);
+    std::string path, headword, text;
+    AppendCp932AsUtf8(row.strPath, static_cast<size_t>(row.strPath.GetLength()), &path);
+    AppendCp932AsUtf8(strHeadword, static_cast<size_t>(strHeadword.GetLength()), &headword);
+    if (row.pOwnLine)
+        text = row.pOwnLine->text;
+    else
+        AppendCp932AsUtf8(row.text, row.nText, &text);
+    switch (m_type) {
+    case kResultsTsv:
+        TsvField(path);
+        m_bytes += "\t" + Number(row.nLine) + "\t" + Number(row.nColumn) + "\t";
+        TsvField(headword);
+        m_bytes += '\t';
+        TsvField(text);
+        m_bytes += "\r\n";
         break;
-    case kResultsJsonLines:
+    case kResultsCsv:
+        CsvField(path);
+        m_bytes += "," + Number(row.nLine) + "," + Number(row.nColumn) + ",";
+        CsvField(headword);
+        m_bytes += ',';
+        CsvField(text);
+        m_bytes += "\r\n";
+        break;
+    default:
         m_bytes += "{\"path\":";
-        JsonString(path, nPath);
+        JsonString(path);
         m_bytes += ",\"line\":" + Number(row.nLine) + ",\"column\":" + Number(row.nColumn) + ",\"headword\":";
-        JsonString(headword, nHeadword);
+        JsonString(headword);
         m_bytes += ",\"text\":";
-        JsonString(row.text, row.nText);
+        JsonString(text);
         m_bytes += ",\"matches\":[";
-        for (size_t i = 0; i < row.marks.size(); ++i) {
-            size_t nStart = CharsBefore(row.text, row.nText, row.marks[i].nStart);
-            size_t nEnd = CharsBefore(row.text, row.nText, row.marks[i].nStart + row.marks[i].nLength);
+        const std::vector<TextSpan>& marks = row.pOwnLine ? row.pOwnLine->marks : row.marks;
+        for (size_t i = 0; i < marks.size(); ++i) {
+            size_t nStart = row.pOwnLine ? CodePointsBefore(text, marks[i].nStart)
+                                         : CharsBefore(row.text, row.nText, marks[i].nStart);
+            size_t nEnd = row.pOwnLine ? CodePointsBefore(text, marks[i].nStart + marks[i].nLength)
+                                       : CharsBefore(row.text, row.nText, marks[i].nStart + marks[i].nLength);
             m_bytes += (i ? ",[" : "[") + Number(nStart) + "," + Number(nEnd - nStart) + "]";
         }
         m_bytes += "]}\n";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/preview.h"
 #include "engine/splice.h"
 #include "platform/cstring.h"
 
@@ -25,12 +26,15 @@ struct ResultsFileRow {
     const char* text;
     size_t nText;
     std::vector<TextSpan> marks;
+    // The line as its Unicode file holds it, with its marks, for the types
+    // in UTF-8; null: TEXT and MARKS.
+    const PreviewLine* pOwnLine = nullptr;
 };
 
-// The bytes of one file of rows, built row by row and written whole: CSV and
-// JSON Lines as UTF-8 (CSV with a byte-order mark, so that a spreadsheet
-// reads it as such), the tag jump lines as code page 932. The TSV is
-// search/row_file.h's, which a run without the window writes too.
+// The bytes of one file of rows, built row by row and written whole: TSV,
+// CSV and JSON Lines as UTF-8 (TSV and CSV with a byte-order mark and a
+// header row, so that a spreadsheet reads them as such; no TSV field holds a
+// tab or a line end), the tag jump lines as code page 932.
 class CResultsFile {
 public:
     explicit CResultsFile(ResultsFileType type);
@@ -38,13 +42,13 @@ public:
     const std::string& Bytes() const { return m_bytes; }
 
 private:
-    void Utf8(const char* s, size_t n);
-    void CsvField(const char* s, size_t n);
-    void JsonString(const char* s, size_t n);
+    // Each of UTF-8 text.
+    void TsvField(const std::string& s);
+    void CsvField(const std::string& s);
+    void JsonString(const std::string& s);
 
     ResultsFileType m_type;
     std::string m_bytes;
-    std::string m_utf8;
 };
 
 #endif

@@ -43,6 +43,8 @@ public:
     }
 
     int Matches() const { return m_nMatches; }
+    // Where in the file the next region starts, or kNoOffset.
+    void SetRegionOffset(uint64_t nOffset) { m_nRegionOffset = nOffset; }
     bool Stopped() const { return m_bStopped; }
 
     // The file's text is UTF-8 from here on; all of it before was ASCII,
@@ -133,7 +135,8 @@ private:
             uint64_t nColumn = (line.start == 0 ? m_nColumnsBefore : 0) + line.columns + 1;
             Report(data + line.start, line.content - line.start,
                    m_bHeadInRegion ? data + m_headStart : m_b.headword.data(),
-                   m_bHeadInRegion ? m_headLen : m_b.headword.size(), nLineNo, nColumn);
+                   m_bHeadInRegion ? m_headLen : m_b.headword.size(), nLineNo, nColumn,
+                   m_nRegionOffset == kNoOffset ? kNoOffset : m_nRegionOffset + line.start);
             ++m_nMatches;
             // The search goes on after the line, and the count with it.
             if (line.end < len)
@@ -210,10 +213,10 @@ private:
 
     // Rows are code page 932 text whatever the file is.
     void Report(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
-                uint64_t nColumn)
+                uint64_t nColumn, uint64_t nOffset)
     {
         if (!m_bUtf8) {
-            m_sink.OnMatch(line, nLine, headword, nHeadword, nLineNo, nColumn);
+            m_sink.OnMatch(line, nLine, headword, nHeadword, nLineNo, nColumn, nOffset);
             return;
         }
         if (m_b.shown.size() < nLine + nHeadword)
@@ -221,7 +224,7 @@ private:
         char* out = m_b.shown.data();
         size_t nShownLine = Utf8To932(line, nLine, out);
         size_t nShownHead = Utf8To932(headword, nHeadword, out + nShownLine);
-        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, nLineNo, nColumn);
+        m_sink.OnMatch(out, nShownLine, out + nShownLine, nShownHead, nLineNo, nColumn, nOffset);
     }
 
     // Moves the headword up to the last line before LIMIT that holds the
@@ -295,6 +298,7 @@ private:
     size_t m_headLen = 0;
     uint64_t m_nLineNo = 1;          // of the region's first line
     uint64_t m_nColumnsBefore = 0;   // of its earlier pieces, when it is cut
+    uint64_t m_nRegionOffset = kNoOffset;
 };
 
 // Where to cut a line that has no end within kMaxLinePiece + 1 bytes: after
@@ -378,6 +382,7 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
     // Text that is ASCII so far reads the same as CP932 and as UTF-8.
     bool bDecided = false, bUtf8 = false;
     size_t have = 0;
+    uint64_t nPassed = 0;  // bytes of the text before the buffer's first
     for (;;) {
         char* data = buffers.data.data();
         // Blocks small enough to stay in the processor's cache between the
@@ -418,7 +423,9 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         while (have > kMaxLinePiece && !std::memchr(data, '\n', kMaxLinePiece + 1)) {
             uint64_t nColumns;
             size_t piece = PieceEnd(data, bUtf8, &nColumns);
+            scan.SetRegionOffset(source.FileOffset(nPassed));
             scan.ScanPiece(piece, nColumns);
+            nPassed += piece;
             sink.OnLines(1);
             if (scan.Stopped())
                 return scan.Matches();
@@ -436,12 +443,14 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         }
         // The lines are told after the region's rows: they are counted on the
         // way to its matches. A last line without a line end is a line too.
+        scan.SetRegionOffset(source.FileOffset(nPassed));
         uint64_t nLineEnds = scan.Scan(end);
         sink.OnLines(nLineEnds + (eof && end > 0 && data[end - 1] != '\n' ? 1 : 0));
         if (eof || scan.Stopped())
             break;
         std::memmove(data, data + end, have - end);
         have -= end;
+        nPassed += end;
     }
     return scan.Matches();
 }

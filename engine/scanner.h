@@ -33,6 +33,8 @@ struct ScanOptions {
     int nEncoding = kAutoDetect;
 };
 
+const uint64_t kNoOffset = UINT64_MAX;
+
 // How far into a file a NUL makes it binary: the start of the first read,
 // which every file gets anyway.
 const size_t kBinaryLook = 8192;
@@ -46,8 +48,11 @@ public:
     // match in it, counted as Windows editors count (a character of code page
     // 932 text is one column, a UTF-16 code unit of Unicode text is one), both
     // from the line's real start also for a piece of an over-long line.
+    // NOFFSET is where in the file the line (or its piece) starts, so that
+    // its lines can be read again without the bytes before; kNoOffset for a
+    // file read through a decoding, whose bytes are not the text's.
     virtual void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword,
-                         uint64_t nLineNo, uint64_t nColumn) = 0;
+                         uint64_t nLineNo, uint64_t nColumn, uint64_t nOffset) = 0;
     // NLINES more lines have been read; told after the rows found in them.
     virtual void OnLines(uint64_t nLines) = 0;
     // The file was left out as binary: none of its lines were read.

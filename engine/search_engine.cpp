@@ -165,9 +165,9 @@ struct CSearchEngine::State {
             writer.StartFile(pFile->strColumn, static_cast<size_t>(pFile->strColumn.GetLength()), stamp);
         }
         void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
-                     uint64_t nColumn) override
+                     uint64_t nColumn, uint64_t nOffset) override
         {
-            m_writer.Add(nLineNo, nColumn, headword, nHeadword, line, nLine);
+            m_writer.Add(nLineNo, nColumn, headword, nHeadword, line, nLine, nOffset);
             if (m_writer.Bytes() >= kHandOverBytes)
                 m_s.HandOver(m_pFile, m_writer);
         }

@@ -31,6 +31,9 @@ public:
 
     // Whether the byte-order mark said UTF-8 or UTF-16.
     bool IsUtf8() const { return m_bUtf8; }
+    // Where in the file the text's byte AT came from; kNoOffset once the
+    // text is decoded from other bytes.
+    uint64_t FileOffset(uint64_t at) const { return m_bUtf16 ? kNoOffset : at + m_nMark; }
     // Whether the file is left out as binary; it then reads as empty.
     bool IsBinary() const { return m_bBinary; }
 
@@ -65,6 +68,7 @@ public:
         }
         if (got >= 3 && t[0] == 0xEF && t[1] == 0xBB && t[2] == 0xBF) {
             m_bUtf8 = true;
+            m_nMark = 3;
             std::memmove(out, out + 3, got - 3);
             return got > 3 ? static_cast<long>(got - 3) : m_file.Read(out, n);
         }
@@ -143,6 +147,7 @@ private:
     char m_pending[4] = {};
     size_t m_nPending = 0;
     size_t m_nFirstRead;
+    size_t m_nMark = 0;
     bool m_bSkipBinary;
     bool m_bBinary = false;
     bool m_bStart = true;

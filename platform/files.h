@@ -80,6 +80,8 @@ public:
     bool Open(const FileKey& key);
     // Bytes read, 0 at the end of the file, -1 on a read error.
     long Read(char* buffer, size_t nBytes);
+    // The next read starts at byte NOFFSET of the file.
+    bool Seek(uint64_t nOffset);
     // The open file's size and last-write time: as listed when it was opened
     // by its key and the listing told them, else as the file is now.
     FileStamp Stamp() const;

@@ -1,64 +1,62 @@
 #include "search/row_file.h"
 
-#include "engine/found_rows.h"
-#include "text/mbcs.h"
+#include <cstring>
+#include <memory>
+
+#include "engine/scanner.h"
+#include "engine/splice.h"
 
 namespace {
 
-const char kTsvHeader[] = "ファイル名\t行\t桁\t見出し語\t一致内容";
-
-// Code page 932 text as UTF-8; a code that is no character, as a damaged
-// file may hold, becomes "?" as a character the list cannot show does.
-void AppendUtf8(std::string* pOut, const char* s, size_t n)
-{
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
-    char buf[4];
-    for (size_t i = 0; i < n;) {
-        unsigned code = p[i++];
-        if (IsLeadByte932(static_cast<unsigned char>(code)) && i < n)
-            code = code << 8 | p[i++];
-        unsigned cp;
-        if (!Cp932ToUnicode(code, &cp))
-            cp = '?';
-        pOut->append(buf, PutUtf8(buf, cp));
-    }
-}
-
-// A lone CR inside a line would end the row for any reader: it is a blank.
-void AppendField(std::string* pOut, const CString& text)
-{
-    CString shown = WidenTabs(text, static_cast<size_t>(text.GetLength()));
-    size_t nFrom = pOut->size();
-    AppendUtf8(pOut, shown, static_cast<size_t>(shown.GetLength()));
-    for (size_t i = nFrom; i < pOut->size(); ++i)
-        if ((*pOut)[i] == '\r' || (*pOut)[i] == '\n')
-            (*pOut)[i] = ' ';
-}
+const size_t kRowsPerLook = 4096;
 
 }  // namespace
 
-bool RowFileTypeOf(const char* name, RowFileType* pType)
+bool RowFileTypeOf(const char* name, ResultsFileType* pType)
 {
+    static const char* const kNames[] = {"tsv", "csv", "tagjump", "jsonl"};  // in the order of ResultsFileType
     CString strName(name);
     strName.MakeLower();
-    if (strName != "tsv")
-        return false;
-    *pType = kRowFileTsv;
-    return true;
+    for (int i = 0; i < 4; ++i) {
+        if (strName == kNames[i]) {
+            *pType = static_cast<ResultsFileType>(i);
+            return true;
+        }
+    }
+    return false;
 }
 
-std::string RowFileBytes(const CRowStore& rows, RowFileType)
+std::string RowFileBytes(const CRowStore& rows, ResultsFileType type, const CString& strDir, const ReplaceRule& rule,
+                         const std::function<void(size_t)>& progress)
 {
-    std::string out = "\xEF\xBB\xBF";
-    AppendUtf8(&out, kTsvHeader, sizeof kTsvHeader - 1);
-    out += "\r\n";
+    CResultsFile file(type);
+    std::unique_ptr<CSplicer> pMarker;
+    if (!rule.strSearch.IsEmpty())
+        pMarker.reset(new CSplicer(rule));
+    // A '?' in a row may be a character code page 932 lacks: the types in
+    // UTF-8 take such a line from its file, as it holds it.
+    CRowLines own(pMarker.get());
+    PreviewLine ownLine;
+    ResultsFileRow row;
     for (size_t i = 0, n = rows.Count(); i < n; ++i) {
-        AppendField(&out, rows.TextOf(i, CRowStore::kFile));
-        out += "\t" + std::to_string(rows.Line(i)) + "\t" + std::to_string(rows.Column(i)) + "\t";
-        AppendField(&out, rows.TextOf(i, CRowStore::kHeadword));
-        out += "\t";
-        AppendField(&out, rows.TextOf(i, CRowStore::kText));
-        out += "\r\n";
+        // The file column starts with the "\" after the folder, which already ends in one.
+        row.strPath = rows.TextOf(i, CRowStore::kFile);
+        if (type == kResultsTagJump || type == kResultsJsonLines)
+            row.strPath = strDir + row.strPath.Mid(1);
+        row.nLine = rows.Line(i);
+        row.nColumn = rows.Column(i);
+        row.headword = rows.Text(i, CRowStore::kHeadword, &row.nHeadword);
+        row.text = rows.Text(i, CRowStore::kText, &row.nText);
+        row.marks.clear();
+        row.pOwnLine = nullptr;
+        if (type != kResultsTagJump && std::memchr(row.text, '?', row.nText) && row.nText < kMaxLinePiece &&
+            own.OwnLine(strDir + rows.TextOf(i, CRowStore::kFile).Mid(1), rows.Stamp(i), row.nLine, &ownLine))
+            row.pOwnLine = &ownLine;
+        else if (type == kResultsJsonLines && pMarker && !pMarker->Spans(row.text, row.nText, false, &row.marks))
+            row.marks.clear();
+        file.Add(row);
+        if (progress && i % kRowsPerLook == 0)
+            progress(i);
     }
-    return out;
+    return file.Bytes();
 }

@@ -167,11 +167,7 @@ void CSearchDlg::SearchDirectory()
     m_pattern = std::move(search.pPattern);
 
     m_strSearchedDir = search.request.strDir;
-    m_rule = ReplaceRule();
-    m_rule.strSearch = fields.strSearch;
-    m_rule.bFold = !fields.bCase;
-    m_rule.bRegex = fields.bRegex;
-    m_rule.bWholeWord = fields.bWholeWord;
+    m_rule = search.rule;
     m_pMarker.reset();
     m_nPreviewRow = -1;
     m_preview.clear();

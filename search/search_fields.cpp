@@ -42,5 +42,10 @@ CString PrepareSearch(const SearchFields& fields, PreparedSearch* pSearch)
     request.fileFilter = CFileFilter(fields.strMasks);
     request.excludedFolders = CNameMasks(fields.strExclude);
     request.bSelectedOnly = fields.bSelectedOnly;
+    pSearch->rule = ReplaceRule();
+    pSearch->rule.strSearch = strSearch;
+    pSearch->rule.bFold = !fields.bCase;
+    pSearch->rule.bRegex = fields.bRegex;
+    pSearch->rule.bWholeWord = fields.bWholeWord;
     return CString();
 }

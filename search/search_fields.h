@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/pattern.h"
+#include "engine/replace.h"
 #include "engine/search_engine.h"
 #include "platform/cstring.h"
 
@@ -30,6 +31,8 @@ struct PreparedSearch {
     // The texts as the scan matches them: lower-cased when case is not told apart.
     CString strNeedle, strMarker;
     std::unique_ptr<SearchPattern> pPattern;  // none for the plain search
+    // The search's matching, as the marks of its rows and a replace of them find it.
+    ReplaceRule rule;
 };
 
 // Fills *PSEARCH from FIELDS; returns "" or, when the fields make no search,

@@ -328,7 +328,7 @@ TEST_F(ReplaceFiles, PreviewShowsTheLinesAroundAsTheFileHoldsThem)
         std::string bytes;
         uint64_t nLine;
         int nAround;
-        const char* shown;  // "changed": the note instead of lines
+        std::string shown;  // "changed": the note instead of lines
     } cases[] = {
         {"foo\r\nb\r\nc\r\nd\r\n", 1, 2, "1*:foo[0:3] 2:b 3:c"},
         {"a\nb\nc\n\tfoo", 4, 2, "2:b 3:c 4*:    foo[4:3]"},
@@ -338,6 +338,8 @@ TEST_F(ReplaceFiles, PreviewShowsTheLinesAroundAsTheFileHoldsThem)
         {u8"\xEF\xBB\xBF〜 foo\n", 1, 1, u8"1*:〜 foo[4:3]"},
         {bomLE + LE(u8"𠀋 foo\r\nb"), 1, 1, u8"1*:𠀋 foo[5:3] 2:b"},
         {"a\nb\n", 3, 1, "changed"},
+        {"a\n" + std::string(70000, 'x') + "\nb\nfoo\nc", 4, 2, "2:" + std::string(70000, 'x') + " 3:b 4*:foo[0:3] 5:c"},
+        {"a\n" + std::string(20000, 'x') + u8"\n\u3042\nfoo\xE2\x82\xAC\n", 4, 1, u8"3:\u3042 4*:foo\u20AC[0:3]"},
     };
     CSplicer marker(Rule("foo", "", kPlain));
     for (const auto& c : cases) {
@@ -345,24 +347,30 @@ TEST_F(ReplaceFiles, PreviewShowsTheLinesAroundAsTheFileHoldsThem)
         Put("tree/p.txt", c.bytes);
         std::vector<PreviewLine> lines;
         FileStamp stamp = Target("p.txt", {}).stamp;
-        PreviewState state = ReadPreview(Path("tree/p.txt"), stamp, c.nLine, c.nAround, marker, &lines);
-        std::string shown = state == kPreviewChanged ? "changed" : "";
-        for (const PreviewLine& l : lines) {
-            shown += (shown.empty() ? "" : " ") + std::to_string(l.nLine) + (l.bOwn ? "*:" : ":") + l.text;
-            for (size_t i = 0; i < l.marks.size(); ++i)
-                shown += (i ? "," : "[") + std::to_string(l.marks[i].nStart) + ":" + std::to_string(l.marks[i].nLength);
-            shown += l.marks.empty() ? "" : "]";
+        // Read from the file's start, and from the line's offset as the search keeps it.
+        size_t at = 0;
+        for (uint64_t n = 1; n < c.nLine && at != std::string::npos; ++n)
+            at = c.bytes.find('\n', at) + 1;
+        for (uint64_t nOffset : {UINT64_MAX, c.bytes[0] == '\xFF' ? UINT64_MAX : at}) {
+            PreviewState state = ReadPreview(Path("tree/p.txt"), stamp, c.nLine, nOffset, c.nAround, marker, &lines);
+            std::string shown = state == kPreviewChanged ? "changed" : "";
+            for (const PreviewLine& l : lines) {
+                shown += (shown.empty() ? "" : " ") + std::to_string(l.nLine) + (l.bOwn ? "*:" : ":") + l.text;
+                for (size_t i = 0; i < l.marks.size(); ++i)
+                    shown += (i ? "," : "[") + std::to_string(l.marks[i].nStart) + ":" + std::to_string(l.marks[i].nLength);
+                shown += l.marks.empty() ? "" : "]";
+            }
+            EXPECT_EQ(c.shown, shown) << nOffset;
         }
-        EXPECT_EQ(c.shown, shown);
     }
     // Written since the search, or gone: never lines that may be others.
     std::vector<PreviewLine> lines;
     FileStamp stamp = Target("p.txt", {}).stamp;
     Put("tree/p.txt", "b\na\n");
-    EXPECT_EQ(kPreviewChanged, ReadPreview(Path("tree/p.txt"), FileStamp{stamp.nSize, stamp.nWriteTime + 1}, 1, 1,
+    EXPECT_EQ(kPreviewChanged, ReadPreview(Path("tree/p.txt"), FileStamp{stamp.nSize, stamp.nWriteTime + 1}, 1, 0, 1,
                                            marker, &lines));
     EXPECT_TRUE(lines.empty());
     std::filesystem::remove(m_dir / "tree/p.txt");
-    EXPECT_EQ(kPreviewMissing, ReadPreview(Path("tree/p.txt"), stamp, 1, 1, marker, &lines));
+    EXPECT_EQ(kPreviewMissing, ReadPreview(Path("tree/p.txt"), stamp, 1, 0, 1, marker, &lines));
     EXPECT_TRUE(lines.empty());
 }

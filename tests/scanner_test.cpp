@@ -20,8 +20,10 @@ typedef std::vector<std::pair<uint64_t, uint64_t>> Places;  // (line, column) of
 
 // Each row as "line:column [headword] text|", without brackets when no headword.
 struct Scan : ScanSink {
-    void OnMatch(const char* line, size_t n, const char* head, size_t nHead, uint64_t nLine, uint64_t nColumn) override
+    void OnMatch(const char* line, size_t n, const char* head, size_t nHead, uint64_t nLine, uint64_t nColumn,
+                 uint64_t nOffset) override
     {
+        offsets.push_back(nOffset);
         rows += std::to_string(nLine) + ":" + std::to_string(nColumn) + " " +
                 (nHead ? "[" + std::string(head, nHead) + "] " : "") + std::string(line, n) + "|";
         texts.emplace_back(line, n);
@@ -32,6 +34,7 @@ struct Scan : ScanSink {
     std::string rows;
     std::vector<std::string> texts;
     Places places;
+    std::vector<uint64_t> offsets;
     uint64_t nLines = 0;
     bool bBinary = false;
 };
@@ -70,6 +73,20 @@ Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0])
         scan = Scan();
         int n = ScanFile(raw, options, g_buffers, scan);
         EXPECT_EQ(static_cast<int>(scan.texts.size()), n);
+    }
+    // A row's offset leads to its line (or to its piece of an over-long
+    // one); a file read through a decoding has none.
+    bool bDecoded = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
+    for (size_t i = 0; i < scan.offsets.size(); ++i) {
+        uint64_t at = scan.offsets[i];
+        EXPECT_EQ(bDecoded, at == kNoOffset) << i;
+        if (at == kNoOffset || at > bytes.size()) {
+            EXPECT_TRUE(at == kNoOffset) << i;
+            continue;
+        }
+        EXPECT_EQ(scan.places[i].first, 1 + std::count(bytes.begin(), bytes.begin() + at, '\n')) << i;
+        EXPECT_TRUE(at == 0 || bytes[at - 1] == '\n' || (at == 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) ||
+                    scan.places[i].second > kMaxLinePiece / 4) << i;
     }
     std::remove(path.c_str());
     g_nScanReadBlock = saved;

@@ -22,6 +22,7 @@ inline std::string Given(const CStartOptions& o)
     if (o.nCase >= 0)
         s += "case=" + std::to_string(o.nCase) + "|";
     s += std::string(o.bRegex ? "r|" : "") + (o.bWholeWord ? "w|" : "") + (o.bGo ? "go|" : "");
+    s += o.nFormat != kResultsTsv ? "format=" + std::to_string(o.nFormat) + "|" : "";
     return o.bOut ? s + "out=" + o.strOut.GetString() + "|" : s;
 }
 
@@ -44,7 +45,8 @@ const struct {
     {"/q /s foo", "/q は使えないオプションです。"},
     {"C:\\ /s", "/s の後に値がありません。"},
     {"C:\\ \"D:\\\"", "D:\\: フォルダは 1 つしか指定できません。"},
-    {"/format csv", "/format csv の形式はありません。"},
+    {"/format JsonL /format TagJump", "format=2|"},
+    {"/format html", "/format html の形式はありません。"},
 };
 
 #endif

@@ -339,6 +339,19 @@ bool Cp932ToUtf8(const char* s, size_t n, std::string* out) {
     return true;
 }
 
+void AppendCp932AsUtf8(const char* s, size_t n, std::string* out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    char buf[4];
+    for (size_t i = 0; i < n;) {
+        size_t len = CharLength932(p, i, n);
+        unsigned code = len == 2 ? p[i] << 8 | p[i + 1] : p[i], cp;
+        if (!Cp932ToUnicode(code, &cp))
+            cp = '?';
+        out->append(buf, PutUtf8(buf, cp));
+        i += len;
+    }
+}
+
 size_t Utf8To932(const char* s, size_t n, char* out) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
     char* o = out;

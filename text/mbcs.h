@@ -72,6 +72,10 @@ void Utf8FoldPair(size_t i, unsigned* from, unsigned* to);
 // Code page 932 text as UTF-8; false when it holds a code that is no
 // character (or ends in a lone lead byte).
 bool Cp932ToUtf8(const char* s, size_t n, std::string* out);
+// Code page 932 text appended to OUT as UTF-8, a code that is no character
+// (a lone lead byte at a cut, a damaged file's bytes) as '?', as the list
+// shows it.
+void AppendCp932AsUtf8(const char* s, size_t n, std::string* out);
 // UTF-8 text as code page 932 at OUT, which needs room for N bytes: '?' for a
 // character code page 932 lacks (no best-fit look-alike) and for every byte
 // that is no part of a well-formed character. Returns the length.

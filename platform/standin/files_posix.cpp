@@ -350,6 +350,11 @@ long CRawFile::Read(char* buffer, size_t nBytes)
     }
 }
 
+bool CRawFile::Seek(uint64_t nOffset)
+{
+    return m_handle >= 0 && ::lseek(static_cast<int>(m_handle), static_cast<off_t>(nOffset), SEEK_SET) >= 0;
+}
+
 void CRawFile::Close()
 {
     if (m_handle >= 0)

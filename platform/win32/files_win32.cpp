@@ -432,6 +432,14 @@ long CRawFile::Read(char* buffer, size_t nBytes)
     return static_cast<long>(nRead);
 }
 
+bool CRawFile::Seek(uint64_t nOffset)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(nOffset);
+    HANDLE h = reinterpret_cast<HANDLE>(m_handle);
+    return h != INVALID_HANDLE_VALUE && ::SetFilePointerEx(h, to, nullptr, FILE_BEGIN);
+}
+
 void CRawFile::Close()
 {
     HANDLE h = reinterpret_cast<HANDLE>(m_handle);

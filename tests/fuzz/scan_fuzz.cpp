@@ -107,7 +107,7 @@ Result ReferenceRows(const std::string& file, const std::string& needle, const s
 struct Collect : ScanSink {
     explicit Collect(Result& r) : m_r(r) {}
     void OnMatch(const char* line, size_t nLine, const char* headword, size_t nHeadword, uint64_t nLineNo,
-                 uint64_t nColumn) override
+                 uint64_t nColumn, uint64_t) override
     {
         m_r.rows.push_back({std::string(line, nLine), std::string(headword, nHeadword), nLineNo, nColumn});
     }
