@@ -85,6 +85,13 @@ xdotool key Return
 wait_window "$box" >/dev/null || fail "no result box"
 [ "$(box_text)" = "3個一致しました。" ] || fail "result box says '$(box_text)'"
 press 1 Return
+# A click on a row shows its file's lines around it in the pane below the list: drawn, not a bare background.
+pane_colours() {
+  read -r l t r b < <(ctl 1022 '$5, $6, $7, $8')
+  import -window root -crop "$((r - l))x$((b - t))+$l+$t" png:- | convert - -format %k info:
+}
+click_row
+poll 40 eval '[ "$(pane_colours)" -gt 4 ]' || fail "the preview pane shows $(pane_colours) colours after a click on a row"
 shot results
 
 # Ctrl+A and Ctrl+C in the list put the rows on the clipboard, which an X program reads as UTF-8 (Wine hands it over
