@@ -38,5 +38,6 @@
 #define IDC_WHOLE_WORD      1019
 #define IDC_REPLACE_TEXT    1020
 #define IDC_REPLACE         1021
+#define IDC_ENCODING        1022
 
 #endif
