@@ -109,7 +109,8 @@ TEST(Window, EveryDialogAtTheDisplaysScale)
     dlg.DestroyWindow();
 }
 
-// The list's place and distances to the edges, the exit button's, the font, a column, what does not stretch.
+// The list's place and distances to the edges, the exit button's, the font, a column, what does not stretch
+// (a drop-down's closed height follows its font's rounded height, not the scale).
 std::vector<long> Measures(HWND hDlg)
 {
     HWND hList = GetDlgItem(hDlg, IDC_RESULTS);
@@ -121,7 +122,8 @@ std::vector<long> Measures(HWND hDlg)
                                   client.right - exit.right, exit.right - exit.left, font.lfHeight,
                                   static_cast<long>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0))};
     for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (GetDlgCtrlID(h) != IDC_RESULTS && GetDlgCtrlID(h) != IDC_TREE && GetDlgCtrlID(h) != IDC_SEARCH_TEXT)
+        if (GetDlgCtrlID(h) != IDC_RESULTS && GetDlgCtrlID(h) != IDC_TREE && GetDlgCtrlID(h) != IDC_SEARCH_TEXT &&
+            GetDlgCtrlID(h) != IDC_ENCODING)
             measures.push_back(RectInParent(h).bottom - RectInParent(h).top);
     return measures;
 }
