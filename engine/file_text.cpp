@@ -3,9 +3,10 @@
 #include <cstring>
 
 #include "engine/scanner.h"
+#include "text/jis.h"
 #include "text/mbcs.h"
 
-Encoding Detect(const std::string& b, size_t* pBody)
+Encoding Detect(const std::string& b, int nEncoding, size_t* pBody)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(b.data());
     *pBody = 0;
@@ -17,7 +18,11 @@ Encoding Detect(const std::string& b, size_t* pBody)
         *pBody = 2;
         return t[0] == 0xFF ? kUtf16Le : kUtf16Be;
     }
-    return ReadsAsUtf8(b.data(), b.size()) ? kUtf8 : kCp932;
+    if (nEncoding != kAutoDetect)
+        return static_cast<Encoding>(nEncoding);
+    size_t at;
+    int e = DetectEncoding(b.data(), b.size(), true, true, &at);
+    return e == kAutoDetect ? kCp932 : static_cast<Encoding>(e);
 }
 
 void AppendEncoded(const std::string& cp932, Encoding e, std::string* out)
@@ -33,6 +38,11 @@ void AppendEncoded(const std::string& cp932, Encoding e, std::string* out)
         if (!Cp932ToUnicode(len == 2 ? (t[i] << 8) | t[i + 1] : t[i], &cp))
             cp = '?';
         i += len;
+        if (e == kEucJp) {
+            if (!AppendEucJp(cp, out))
+                *out += '?';
+            continue;
+        }
         if (e == kUtf8) {
             char bytes[4];
             out->append(bytes, static_cast<size_t>(PutUtf8(bytes, cp) - bytes));
@@ -85,6 +95,26 @@ void ViewUtf16(const std::string& b, size_t from, size_t to, bool bBig, bool bLi
         v->raw.insert(v->raw.end(), n, at);
     }
     v->raw.push_back(i);
+}
+
+void ViewEucJp(const std::string& b, size_t from, size_t to, bool bLineEnd, LineView* v)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(b.data());
+    size_t end = ContentEnd(b, from, to, bLineEnd);
+    v->text.clear();
+    v->raw.clear();
+    for (size_t i = from; i < end;) {
+        unsigned cp;
+        size_t len = EucJpChar(t + i, end - i, &cp);
+        if (len == SIZE_MAX)
+            len = 1, cp = kNoCharacter;  // cut by the line's end: each byte is read on its own
+        char bytes[4] = {'\xFF'};
+        size_t n = cp == kNoCharacter ? 1 : static_cast<size_t>(PutUtf8(bytes, cp) - bytes);
+        v->text.append(bytes, n);
+        v->raw.insert(v->raw.end(), n, i);
+        i += len;
+    }
+    v->raw.push_back(end);
 }
 
 size_t ContentEnd(const std::string& b, size_t from, size_t to, bool bLineEnd)

@@ -12,12 +12,13 @@
 #include "engine/encoding.h"
 
 
-// As the search tells a file's text: by its byte-order mark, else by its
-// bytes; *PBODY is where the text starts, after the mark.
-Encoding Detect(const std::string& b, size_t* pBody);
+// As the search tells a file's text: by its byte-order mark, else as
+// NENCODING (kAutoDetect: by its bytes); *PBODY is where the text starts,
+// after the mark.
+Encoding Detect(const std::string& b, int nEncoding, size_t* pBody);
 
-// Code page 932 text in encoding E, as Windows converts it: a code that is
-// no character becomes '?'.
+// Code page 932 text in encoding E (not ISO-2022-JP), as Windows converts
+// it: a code that is no character, or that E lacks, becomes '?'.
 void AppendEncoded(const std::string& cp932, Encoding e, std::string* out);
 
 // A line as the search sees it: code page 932 or UTF-8 bytes up to a NUL,
@@ -32,6 +33,10 @@ struct LineView {
 // A unit that is no character (a lone surrogate, an odd last byte) is the
 // byte FF, as the search reads it.
 void ViewUtf16(const std::string& b, size_t from, size_t to, bool bBig, bool bLineEnd, LineView* v);
+
+// The view of the EUC-JP line [FROM, TO), as ViewUtf16: a code that is no
+// character, or cut by the line's end, is the byte FF.
+void ViewEucJp(const std::string& b, size_t from, size_t to, bool bLineEnd, LineView* v);
 
 // Where the text of the line [FROM, TO) of an 8-bit file ends: at a NUL, or
 // before the CR of a CR LF.

@@ -1,6 +1,7 @@
 #include "engine/replace.h"
 
 #include "engine/backup.h"
+#include "engine/file_text.h"
 #include "engine/splice.h"
 
 CString CheckReplacement(const ReplaceRule& rule)
@@ -24,12 +25,14 @@ CString ReplaceReportText(const ReplaceReport& r)
         s.AppendFormat("\n読み取り専用のファイル %d 個は置換しませんでした。", r.nReadOnly);
     if (r.nFailed)
         s.AppendFormat("\n書き込めなかったファイル %d 個は置換しませんでした。", r.nFailed);
+    if (r.nIso2022Jp)
+        s.AppendFormat("\nJIS（ISO-2022-JP）のファイル %d 個は置換しませんでした。", r.nIso2022Jp);
     return s;
 }
 
 struct CReplaceJob::State {
     State(const ReplaceRule& rule, std::vector<ReplaceTarget> t, const CString& strRoot)
-        : splicer(rule), targets(std::move(t)), backup(strRoot)
+        : splicer(rule), nEncoding(rule.nEncoding), targets(std::move(t)), backup(strRoot)
     {
     }
 
@@ -53,6 +56,13 @@ struct CReplaceJob::State {
         }
         if (!ReadWholeFile(target.strPath, &old)) {
             ++report.nFailed;
+            return;
+        }
+        // A replaced ISO-2022-JP line could need escapes the lines after it
+        // do not expect; such a file is left whole.
+        size_t body;
+        if (Detect(old, nEncoding, &body) == kIso2022Jp) {
+            ++report.nIso2022Jp;
             return;
         }
         lines.clear();
@@ -82,6 +92,7 @@ struct CReplaceJob::State {
     }
 
     CSplicer splicer;
+    int nEncoding;
     std::vector<ReplaceTarget> targets;
     CBackupFolder backup;
     size_t nDone = 0;

@@ -15,7 +15,7 @@ namespace {
 struct Piece {
     std::string text;  // code page 932
     int nGroup;        // -1 for text
-    std::string encoded[4];  // the text in each encoding
+    std::string encoded[kIso2022Jp];  // the text in each encoding it is written in
 };
 
 // A match in a view, and its groups: start and end pairs, -1 when unset.
@@ -146,7 +146,7 @@ void CSplicer::Impl::ParseReplacement()
     }
     flush();
     for (Piece& p : pieces)
-        for (int e = kCp932; e <= kUtf16Be; ++e)
+        for (int e = kCp932; e < kIso2022Jp; ++e)
             AppendEncoded(p.text, static_cast<Encoding>(e), &p.encoded[e]);
 }
 
@@ -231,8 +231,10 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
     if (!m->error.IsEmpty())
         return false;
     size_t body;
-    Encoding e = Detect(bytes, &body);
-    bool bWide = e == kUtf16Le || e == kUtf16Be, bUtf8 = e != kCp932;
+    Encoding e = Detect(bytes, m->rule.nEncoding, &body);
+    if (e == kIso2022Jp)
+        return false;  // its escapes carry the set in force from line to line
+    bool bWide = e == kUtf16Le || e == kUtf16Be, bUtf8 = e != kCp932, bDecoded = bWide || e == kEucJp;
     size_t unit = bWide ? 2 : 1;
     std::string result;
     result.reserve(bytes.size() + bytes.size() / 8);
@@ -274,13 +276,15 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
         bool bLineEnd = lineEnd < bytes.size();
         if (bWide) {
             ViewUtf16(bytes, lineStart, lineEnd, e == kUtf16Be, bLineEnd, &view);
+        } else if (bDecoded) {
+            ViewEucJp(bytes, lineStart, lineEnd, bLineEnd, &view);
         } else {
             view.text.assign(bytes, lineStart, ContentEnd(bytes, lineStart, lineEnd, bLineEnd) - lineStart);
             view.raw.clear();
         }
         if (!m->FindAll(view, bUtf8, &matches) || matches.empty())
             return false;
-        auto raw = [&](size_t at) { return bWide ? view.raw[at] : lineStart + at; };
+        auto raw = [&](size_t at) { return bDecoded ? view.raw[at] : lineStart + at; };
         size_t newLineStart = result.size() + (lineStart - copied);
         for (const Match& match : matches) {
             result.append(bytes, copied, raw(match.start) - copied);
@@ -309,6 +313,9 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
         std::string shown;
         if (bWide) {
             ViewUtf16(result, newLineStart, newLineEnd, e == kUtf16Be, bLineEnd, &after);
+            shown = after.text;
+        } else if (bDecoded) {
+            ViewEucJp(result, newLineStart, newLineEnd, bLineEnd, &after);
             shown = after.text;
         } else {
             shown.assign(result, newLineStart, ContentEnd(result, newLineStart, newLineEnd, bLineEnd) - newLineStart);

@@ -173,6 +173,7 @@ void CSearchDlg::SearchDirectory()
     m_rule.bFold = !fields.bCase;
     m_rule.bRegex = fields.bRegex;
     m_rule.bWholeWord = fields.bWholeWord;
+    m_rule.nEncoding = search.request.scan.nEncoding;
     CListCtrl results(GetDlgItem(IDC_RESULTS));
     results.SetRedraw(FALSE);
     // The emptied list waits for its first drawing in this search, or for

@@ -136,7 +136,7 @@ TEST(Scanner, RowsOfAFile)
         {"8,192 bytes without a NUL", x8191.substr(3) + "\nfoo", {"foo", "", false, kSkipBinary}, "2:1 foo|"},
         {"NUL first", "\0foo\n"s, {"foo", "", false, kSkipBinary}, "binary|"},
         {"UTF-16 with its mark", "\xFE\xFF" + Utf16("foo\n", true), {"foo", "", false, kSkipBinary}, "1:1 foo|"},
-        {"UTF-16 without a mark", Utf16("foo\n"), {"foo", "", false, kSkipBinary}, "binary|"},
+        {"UTF-16 without a mark, read", Utf16("foo\n"), {"foo", "", false, kSkipBinary}, "1:1 foo|"},
         {"a UTF-8 mark, then a NUL", "\xEF\xBB\xBF" "foo\0\n"s, {"foo", "", false, kSkipBinary}, "binary|"},
         // Unicode.
         {"beyond the BMP in UTF-8", "x\n" + e + "Tolvane\n", {"Tolvane"}, "2:3 ?Tolvane|"},
