@@ -35,7 +35,7 @@ for folder, (iconv, codec, _) in kinds.items():
         files[out] = codec
 os.makedirs(os.path.join(tree, 'bin'))
 shutil.copy(kakasi + 'kanwadict', os.path.join(tree, 'bin'))
-needles = ['文字', '表示', 'ソフト', 'ー']  # 表 and ソ end in 5C in code page 932
+needles = ['文字', '表示', 'ソフト', 'ー', '剣']  # 表 and ソ end in 5C in code page 932; 剣 is in itaijidict
 # The JIS forms a row shows as their Microsoft twins, as code page 932 has them.
 twins = str.maketrans('\u301c\u2212\u2016\u00a2\u00a3\u00ac\u2014', '\uff5e\uff0d\u2225\uffe0\uffe1\uffe2\u2015')
 
