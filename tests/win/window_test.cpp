@@ -41,10 +41,13 @@ void ExpectTidy(HWND hDialog)
     GetWindowRect(hDialog, &window);
     bool bFits = window.right - window.left < GetSystemMetrics(SM_CXSCREEN) &&
                  window.bottom - window.top < GetSystemMetrics(SM_CYSCREEN);
+    // A tree's style bits can read as BS_GROUPBOX: only a button is a group box.
     auto isGroupBoxRound = [](HWND hBox, const RECT& inner) {
         RECT box = RectInParent(hBox), both;
-        return (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && UnionRect(&both, &box, &inner) &&
-               EqualRect(&both, &box);
+        wchar_t cls[16];
+        GetClassNameW(hBox, cls, 16);
+        return _wcsicmp(cls, L"Button") == 0 && (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+               UnionRect(&both, &box, &inner) && EqualRect(&both, &box);
     };
     for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
         std::wstring text = WideText(h);
@@ -76,11 +79,15 @@ void ExpectTidy(HWND hDialog)
     }
 }
 
-// Also the columns scaled, texts Japanese whatever the code page, and the progress bar's own stepping.
+// Also made larger, the columns scaled, texts Japanese whatever the code page, and the progress bar's own stepping.
 TEST(Window, EveryDialogAtTheDisplaysScale)
 {
     CSearchDlg dlg;
     ASSERT_TRUE(dlg.Create());
+    ExpectTidy(dlg.m_hWnd);
+    RECT window;
+    GetWindowRect(dlg.m_hWnd, &window);
+    dlg.SizeAsUser(window.right - window.left + 150, window.bottom - window.top + 150);  // what moves clears what grows
     ExpectTidy(dlg.m_hWnd);
     const int widths[] = {100, 50, 100, 1000};
     for (int i = 0; i < 4; ++i)
