@@ -65,11 +65,6 @@ void DeleteFolder(const CString& strFolder)
     RemoveEmptyDirectory(strFolder);
 }
 
-CString WithSeparator(const CString& s)
-{
-    return s.IsEmpty() || s.Right(1) == "\\" ? s : s + "\\";
-}
-
 }  // namespace
 
 uint64_t ContentHash(const std::string& bytes)
