@@ -158,6 +158,7 @@ UndoReport UndoLastReplace(const CString& strBackupRoot)
         report.bNothing = true;
         return report;
     }
+    MarkUnfinished(strFolder);  // a kill from here on may leave a temporary file
     std::string now, old;
     for (const BackupEntry& entry : entries) {
         if (!ReadWholeFile(entry.strBackup, &old)) {
@@ -198,18 +199,22 @@ CString UndoReportText(const UndoReport& r)
     return s;
 }
 
+// Asked each time the list's menu opens: one kept file tells.
 bool CanUndoReplace(const CString& strBackupRoot)
 {
     CString strFolder;
     std::vector<BackupEntry> entries;
-    return ReadNewestBackup(strBackupRoot, &strFolder, &entries);
+    return ReadNewestBackup(strBackupRoot, &strFolder, &entries, 1);
 }
 
+// Asked at each start: only a replace or an undo that a kill cut short has
+// its files read.
 void TidyAfterKilledReplace(const CString& strBackupRoot)
 {
     CString strFolder;
     std::vector<BackupEntry> entries;
-    if (!ReadNewestBackup(strBackupRoot, &strFolder, &entries))
+    if (!ReadNewestBackup(strBackupRoot, &strFolder, &entries, 1) || IsFinishedBackup(strFolder) ||
+        !ReadNewestBackup(strBackupRoot, &strFolder, &entries))
         return;
     FileStatus status;
     for (const BackupEntry& entry : entries) {

@@ -289,7 +289,13 @@ TEST_F(ReplaceFiles, AKilledReplaceLeavesNoTemporaryFile)
 {
     Put("tree/a.txt", "foo\n");
     Run({Target("a.txt", {1})});
+    // A temporary file beside a finished replace's file is another run's, still going.
     Put("tree/a.txt" + std::string(".~tolvane"), "half");
+    TidyAfterKilledReplace(Path("backup"));
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
+    // Killed before its end, the replace never said it was finished.
+    for (const auto& folder : std::filesystem::directory_iterator(m_dir / "backup"))
+        std::filesystem::remove(folder.path() / "finished");
     TidyAfterKilledReplace(Path("backup"));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
     EXPECT_EQ("bar\n", Read("tree/a.txt"));
