@@ -296,37 +296,30 @@ TEST(Scanner, TheEncodingOfAFileWithoutAMark)
         kanji += u8"漢";
     const std::string jis = Euc(u8"こんにちは\n", "ISO-2022-JP");
     const struct { const char* name; std::string bytes; int encoding; } cases[] = {
-        {"nothing", "", kCp932},
-        {"ASCII", "abc\n", kCp932},
-        {"CP932", Cp932(u8"ア検索\n"), kCp932},
-        {"UTF-8", u8"あ\n", kUtf8},
-        {"two bytes of EUC-JP", "\xA4\xA2", kEucJp},
-        {"one half-width katakana", "\xB1", kCp932},
+        {"nothing", "", kCp932}, {"ASCII", "abc\n", kCp932},
+        {"CP932", Cp932(u8"ア検索\n"), kCp932}, {"UTF-8", u8"あ\n", kUtf8},
+        {"two bytes of EUC-JP", "\xA4\xA2", kEucJp}, {"one half-width katakana", "\xB1", kCp932},
         {"EUC-JP hiragana, CP932 half-width too", Euc(u8"ひらがなです。\n"), kEucJp},
-        {"EUC-JP kanji", Euc(u8"漢字辞書\n"), kEucJp},
-        {"EUC-JP full-width digits", Euc(u8"１２３\n"), kEucJp},
+        {"EUC-JP kanji", Euc(u8"漢字辞書\n"), kEucJp}, {"EUC-JP full-width digits", Euc(u8"１２３\n"), kEucJp},
         {"CP932 half-width katakana, EUC-JP too", Cp932(u8"ﾃﾞｰﾀﾍﾞｰｽﾉﾌｧｲﾙ ﾃﾞｽ｡\n"), kCp932},
         {"as many bytes each way: CP932", "\xB6\xC0\xB6\xC5", kCp932},
         {"EUC-JP after 4,095 bytes of ASCII", ascii + Euc(u8"日本語のテキスト"), kEucJp},
         {"CP932 after 4,095 bytes of ASCII", ascii + Cp932(u8"日本語のテキスト"), kCp932},
         {"EUC-JP cut by the end of the look", std::string(4095, '\xA4') + "\xA2", kEucJp},
-        {"ISO-2022-JP", jis, kIso2022Jp},
-        {"ISO-2022-JP after 4,095 bytes of ASCII", ascii + jis, kIso2022Jp},
+        {"ISO-2022-JP", jis, kIso2022Jp}, {"ISO-2022-JP after 4,095 bytes of ASCII", ascii + jis, kIso2022Jp},
         {"JIS X 0201 Roman and katakana, JIS X 0212", "\x1B(J\\\x1B(I1\x1B$(D\"7\x1B(B\n", kIso2022Jp},
         {"an escape of another kind", "\x1B[1mbold\x1B[0m\n", kCp932},
         {"an escape, then EUC-JP", "\x1B[1m" + Euc(u8"あ"), kEucJp},
         {"ISO-2022-JP, then a byte of 80 or more", jis + Cp932(u8"ア検索\n"), kCp932},
         {"ISO-2022-JP with 4 KiB before a byte of 80 or more", jis + ascii + Cp932(u8"ア検索"), kIso2022Jp},
-        {"UTF-16LE of ASCII", Utf16("a\r\nb\n"), kUtf16Le},
-        {"UTF-16BE of ASCII", Utf16("a\nb", true), kUtf16Be},
+        {"UTF-16LE of ASCII", Utf16("a\r\nb\n"), kUtf16Le}, {"UTF-16BE of ASCII", Utf16("a\nb", true), kUtf16Be},
         {"UTF-16LE of kanji, one line end", Utf16(kanji + "\n" + kanji), kUtf16Le},
         {"UTF-16BE of kanji, one line end", Utf16(kanji + "\n" + kanji, true), kUtf16Be},
         {"UTF-16 without a line end in 4 KiB", Utf16(kanji + kanji + "\n"), kCp932},
         {"UTF-16 with a lone surrogate", Utf16("a\n") + "\x00\xD8"s + Utf16("b\n"), kCp932},
-        {"UTF-16 with a NUL", Utf16("a\n") + "\0\0"s, kCp932},
+        {"UTF-16 with a NUL", Utf16("a\n") + "\0\0"s, kCp932}, {"a PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\n\0"s, kCp932},
         {"an ELF header", "\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0\x01\0\n\0"s, kCp932},
         {"an executable", "MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0\n\0"s, kCp932},
-        {"a PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\n\0"s, kCp932},
     };
     for (const auto& c : cases) {
         size_t at, body;
@@ -357,32 +350,26 @@ TEST(Scanner, AnEncodingChosenByHand)
 // EUC-JP writes them, against glibc's iconv. Only 0212's TILDE is written as 0208's wave dash, the code page 932 〜.
 TEST(Scanner, TheJisTablesAreTheReferenceCodecs)
 {
-    for (int set = 0; set < 3; ++set) {
-        for (unsigned row = set == 2 ? 14 : 1; row <= (set == 2 ? 14u : 94u); ++row) {
-            for (unsigned cell = set == 2 ? 1 : 1; cell <= (set == 2 ? 63u : 94u); ++cell) {
-                std::string euc = set == 1 ? "\x8F" : set == 2 ? "\x8E" : "";
-                if (set < 2)
-                    euc += static_cast<char>(0xA0 + row);
-                euc += static_cast<char>(0xA0 + cell);
-                std::string utf8, back;
+    const struct { const char *lead, *escape; unsigned rows, cells; } sets[] = {
+        {"", "\x1B$B", 94, 94}, {"\x8F", "\x1B$(D", 94, 94}, {"\x8E", "\x1B(I", 1, 63}};
+    auto u = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
+    for (const auto& set : sets) {
+        for (unsigned row = 1, nEscape = std::strlen(set.escape); row <= set.rows; ++row) {
+            for (unsigned cell = 1; cell <= set.cells; ++cell) {
+                std::string code = (set.rows > 1 ? ""s + char(0xA0 + row) : "") + char(0xA0 + cell);
+                std::string euc = set.lead + code, jis = set.escape, utf8, back;
+                for (char c : code)
+                    jis += static_cast<char>(c - 0x80);
                 unsigned want = kNoCharacter, cp, jisCp;
                 if (Iconv(euc, "EUC-JP", "UTF-8", &utf8))
-                    Utf8Char(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &want);
-                EXPECT_EQ(euc.size(), EucJpChar(reinterpret_cast<const unsigned char*>(euc.data()), euc.size(), &cp));
-                EXPECT_EQ(want, cp) << set << " " << row << " " << cell;
-                const std::string esc = set == 0 ? "\x1B$B" : set == 1 ? "\x1B$(D" : "\x1B(I";
-                std::string jis = esc + static_cast<char>(euc[euc.size() - 2] - 0x80) + static_cast<char>(euc.back() - 0x80);
-                if (set == 2)
-                    jis.erase(esc.size(), 1);
+                    Utf8Char(u(utf8), utf8.size(), &want);
                 CIso2022JpReader reader;
-                const unsigned char* p = reinterpret_cast<const unsigned char*>(jis.data());
-                EXPECT_EQ(esc.size(), reader.Char(p, jis.size(), &jisCp));
-                reader.Char(p + esc.size(), jis.size() - esc.size(), &jisCp);
-                EXPECT_EQ(want, jisCp) << set << " " << row << " " << cell;
-                if (want != kNoCharacter) {
-                    EXPECT_TRUE(AppendEucJp(want, &back));
-                    EXPECT_EQ(want == 0xFF5E ? "\xA1\xC1" : euc, back) << set << " " << row << " " << cell;
-                }
+                EXPECT_EQ(euc.size(), EucJpChar(u(euc), euc.size(), &cp));
+                EXPECT_EQ(nEscape, reader.Char(u(jis), jis.size(), &jisCp));
+                reader.Char(u(jis) + nEscape, code.size(), &jisCp);
+                EXPECT_TRUE(want == cp && want == jisCp) << euc;
+                if (want != kNoCharacter)
+                    EXPECT_TRUE(AppendEucJp(want, &back) && back == (want == 0xFF5E ? "\xA1\xC1" : euc)) << euc;
             }
         }
     }
