@@ -57,9 +57,13 @@ bool LooksUtf16(const unsigned char* p, size_t n, bool bBig, bool bCut)
     return bLineEnd;
 }
 
-// Bytes of hiragana, katakana (half-width ones too) and level-1 kanji, the
-// common characters of Japanese text, in the N bytes at P read as EUC-JP;
-// -1 when they are not well formed EUC-JP (a code cut by their end counts).
+// Bytes of the common characters of Japanese text in the N bytes at P read
+// as EUC-JP: hiragana, katakana (half-width ones too) and level-1 kanji, and
+// the rows before the kana (punctuation, full-width digits and letters) and
+// after them (Greek, Cyrillic, box lines), whose first byte code page 932
+// reads as half-width punctuation or katakana; and JIS X 0212, whose 8F code
+// page 932 reads as a kanji's first byte. -1 when they are not well formed
+// EUC-JP (a code cut by their end counts).
 long EucJpScore(const unsigned char* p, size_t n)
 {
     long score = 0;
@@ -70,9 +74,9 @@ long EucJpScore(const unsigned char* p, size_t n)
             break;
         if (len == 1 && p[i] >= 0x80)
             return -1;
-        bool bCommon = p[i] == 0xA4 || p[i] == 0xA5 || p[i] == 0x8E || (p[i] >= 0xB0 && p[i] <= 0xCF);
+        bool bCommon = (p[i] >= 0xA1 && p[i] <= 0xA8) || p[i] == 0x8E || p[i] == 0x8F || (p[i] >= 0xB0 && p[i] <= 0xCF);
         if (bCommon && cp != kNoCharacter)
-            score += 2;
+            score += static_cast<long>(len);
         i += len;
     }
     return score;
