@@ -111,10 +111,14 @@ private:
             e = t[0] == 0xFF ? kUtf16Le : kUtf16Be;
             body = 2;
         }
-        size_t at = 0;
-        int told = e == kAutoDetect ? DetectEncoding(out, got, true, false, &at) : e;
+        // One look for a NUL serves the binary rule and the UTF-16 one, which
+        // needs a NUL in the first kDetectLook bytes: from the start without
+        // it, the rule goes on as from anywhere else.
+        size_t at = 0, nLook = std::min(got, m_bSkipBinary ? kBinaryLook : kDetectLook);
+        const char* nul = static_cast<const char*>(std::memchr(out, 0, nLook));
+        int told = e != kAutoDetect ? e : DetectEncoding(out, got, nul && nul < out + kDetectLook, false, &at);
         bool bWide = told == kUtf16Le || told == kUtf16Be;
-        if (m_bSkipBinary && !bWide && std::memchr(out, 0, std::min(got, kBinaryLook))) {
+        if (m_bSkipBinary && !bWide && nul) {
             m_mode = kBinaryFile;
             return 0;
         }
