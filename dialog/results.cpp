@@ -299,24 +299,27 @@ void CSearchDlg::RecordLayout()
 }
 
 // The list takes the new room (with the preview pane, the pane keeps its
-// height and the list takes the rest); what lies right of the search box keeps its
-// distance from the right edge, what lies below the list its distance from
-// the bottom (the replace button both); the tree grows in height and the
-// progress bar with the list's width.
+// height and the list takes the rest); what lies right of the search box
+// keeps its distance from the right edge, what lies below the list or below
+// the tree its distance from the bottom (the replace button both); the tree
+// grows in height and the progress bar with the list's width.
 void CSearchDlg::OnSize(UINT nType, int cx, int cy)
 {
     if (nType == SIZE_MINIMIZED || m_layout.empty())
         return;
     long dx = cx - m_nLayoutWidth, dy = cy - m_nLayoutHeight;
-    RECT list = {}, combo = {};
+    RECT list = {}, combo = {}, tree = {};
     for (const ControlPlace& place : m_layout) {
         if (place.nID == IDC_RESULTS)
             list = place.rect;
         else if (place.nID == IDC_SEARCH_TEXT)
             combo = place.rect;
+        else if (place.nID == IDC_TREE)
+            tree = place.rect;
     }
     for (const ControlPlace& place : m_layout) {
         RECT r = place.rect;
+        bool bBelow = r.top >= list.bottom || (r.right <= list.left && r.top >= tree.bottom);
         if (place.nID == IDC_RESULTS) {
             r.right += dx;
             r.bottom += dy;
@@ -330,8 +333,8 @@ void CSearchDlg::OnSize(UINT nType, int cx, int cy)
             r.right += dx;
             r.top += dy;
             r.bottom += dy;
-        } else if (r.top >= list.bottom || r.left >= combo.right) {
-            if (r.top >= list.bottom) {
+        } else if (bBelow || r.left >= combo.right) {
+            if (bBelow) {
                 r.top += dy;
                 r.bottom += dy;
             }

@@ -15,6 +15,7 @@ namespace {
 const char kList[] = "list.txt";
 const char kMagic[] = "tolvane";
 const char kUndone[] = "undone";
+const char kFinished[] = "finished";
 
 // A folder's name as a replace gives it: YYYYMMDD-HHMMSS, perhaps with -NN
 // after it for a second replace within the same second.
@@ -62,11 +63,6 @@ void DeleteFolder(const CString& strFolder)
     for (const CString& name : files)
         DeleteFilePath(strFolder + "\\" + name);
     RemoveEmptyDirectory(strFolder);
-}
-
-CString WithSeparator(const CString& s)
-{
-    return s.IsEmpty() || s.Right(1) == "\\" ? s : s + "\\";
 }
 
 }  // namespace
@@ -143,10 +139,12 @@ void CBackupFolder::Finish()
 {
     if (m_strFolder.IsEmpty())
         return;
-    if (m_nKept == 0)
+    if (m_nKept == 0) {
         DeleteFolder(m_strFolder);
-    else
+    } else {
         WriteFileReplacing(m_strFolder + "\\" + kList, m_list.data(), m_list.size());
+        WriteFileReplacing(m_strFolder + "\\" + kFinished, "", 0);
+    }
     m_strFolder.Empty();
 }
 
@@ -190,7 +188,7 @@ bool ReadKept(const CString& strFile, BackupEntry* pEntry)
 
 }  // namespace
 
-bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries)
+bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries, size_t nMost)
 {
     CString root = WithSeparator(strRoot);
     std::vector<CString> names = BackupFolders(root);
@@ -212,13 +210,24 @@ bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<Back
         }
         std::sort(kept.begin(), kept.end(), [](const CString& a, const CString& b) { return std::strcmp(a, b) < 0; });
         BackupEntry entry;
-        for (const CString& name : kept)
-            if (ReadKept(*pFolder + "\\" + name, &entry))
+        for (size_t i = 0; i < kept.size() && pEntries->size() < nMost; ++i)
+            if (ReadKept(*pFolder + "\\" + kept[i], &entry))
                 pEntries->push_back(entry);
         if (!pEntries->empty())
             return true;
     }
     return false;
+}
+
+bool IsFinishedBackup(const CString& strFolder)
+{
+    FileStatus status;
+    return GetFileStatus(strFolder + "\\" + kFinished, &status);
+}
+
+void MarkUnfinished(const CString& strFolder)
+{
+    DeleteFilePath(strFolder + "\\" + kFinished);
 }
 
 void MarkUndone(const CString& strFolder)

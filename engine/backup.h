@@ -4,6 +4,7 @@
 #ifndef TOLVANE_ENGINE_BACKUP_H
 #define TOLVANE_ENGINE_BACKUP_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,9 +56,14 @@ struct BackupEntry {
     uint64_t nHash;
     size_t nHeader;     // the kept file's first line: the old bytes follow it
 };
-// The newest replace's folder under STRROOT and its list, or false when
-// there is none or it has been undone.
-bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries);
+// The newest replace's folder under STRROOT and its list (its first NMOST
+// files), or false when there is none or it has been undone.
+bool ReadNewestBackup(const CString& strRoot, CString* pFolder, std::vector<BackupEntry>* pEntries,
+                      size_t nMost = SIZE_MAX);
+// Whether the replace (or the undo) that wrote through the folder came to
+// its end: none of its temporary files can then be left.
+bool IsFinishedBackup(const CString& strFolder);
+void MarkUnfinished(const CString& strFolder);
 void MarkUndone(const CString& strFolder);
 
 #endif

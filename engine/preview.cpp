@@ -10,7 +10,8 @@
 namespace {
 
 // A byte of UTF-8 text that is no part of a well-formed character becomes
-// U+FFFD, so the pane is never handed bytes it cannot draw.
+// BROKEN: U+FFFD in the pane, which is never handed bytes it cannot draw,
+// and in a saved row the '?' its row shows.
 size_t Utf8CharLength(const unsigned char* t, size_t i, size_t n)
 {
     unsigned char c = t[i];
@@ -23,14 +24,14 @@ size_t Utf8CharLength(const unsigned char* t, size_t i, size_t n)
     return len;
 }
 
-void AppendShown(const std::string& s, size_t from, size_t to, bool bUtf8, std::string* out)
+void AppendShown(const std::string& s, size_t from, size_t to, bool bUtf8, const char* broken, std::string* out)
 {
     std::string piece;
     if (bUtf8) {
         const unsigned char* t = reinterpret_cast<const unsigned char*>(s.data());
         for (size_t i = from; i < to;) {
             size_t len = Utf8CharLength(t, i, to);
-            piece += len ? s.substr(i, len) : std::string("\xEF\xBF\xBD");
+            piece += len ? s.substr(i, len) : std::string(broken);
             i += len ? len : 1;
         }
     } else {
@@ -45,7 +46,8 @@ void AppendShown(const std::string& s, size_t from, size_t to, bool bUtf8, std::
 }
 
 // Line N of a view: its text as shown, with the matches MARKER finds.
-PreviewLine ShowLine(uint64_t n, bool bOwn, const LineView& view, bool bUtf8, CSplicer* pMarker)
+PreviewLine ShowLine(uint64_t n, bool bOwn, const LineView& view, bool bUtf8, CSplicer* pMarker,
+                     const char* broken = "\xEF\xBF\xBD")
 {
     PreviewLine line{n, bOwn, std::string(), {}};
     std::vector<TextSpan> spans;
@@ -53,13 +55,13 @@ PreviewLine ShowLine(uint64_t n, bool bOwn, const LineView& view, bool bUtf8, CS
         spans.clear();
     size_t done = 0;
     for (const TextSpan& s : spans) {
-        AppendShown(view.text, done, s.nStart, bUtf8, &line.text);
+        AppendShown(view.text, done, s.nStart, bUtf8, broken, &line.text);
         size_t nStart = line.text.size();
-        AppendShown(view.text, s.nStart, s.nStart + s.nLength, bUtf8, &line.text);
+        AppendShown(view.text, s.nStart, s.nStart + s.nLength, bUtf8, broken, &line.text);
         line.marks.push_back(TextSpan{nStart, line.text.size() - nStart});
         done = s.nStart + s.nLength;
     }
-    AppendShown(view.text, done, view.text.size(), bUtf8, &line.text);
+    AppendShown(view.text, done, view.text.size(), bUtf8, broken, &line.text);
     return line;
 }
 
@@ -84,18 +86,38 @@ bool ReadSpan(CRawFile& file, uint64_t from, uint64_t to, std::string* pOut)
 }
 
 
-// The span around NOFFSET, a place in line NLINE, that holds NAROUND line
-// ends either side of it, or the file's start or end, or kMostLook bytes;
-// false when it cannot be read so.
-bool ReadAround(const char* path, uint64_t nSize, uint64_t nOffset, uint64_t nLine, int nAround, CTextLines* w,
-                Encoding* pE)
+// FILE's encoding as the search told it with NENCODING, from HEAD, its
+// first bytes: a file ASCII as far as HEAD goes is told by its first byte of
+// 0x80 or more (or escape) further on, read in pieces. *PBODY is where the
+// text starts, after a byte-order mark.
+bool TellEncoding(CRawFile& file, uint64_t nSize, int nEncoding, const std::string& head, Encoding* pE,
+                  size_t* pBody)
 {
-    CRawFile file;
-    std::string head;
-    if (!file.Open(path) || !ReadSpan(file, 0, std::min<uint64_t>(nSize, kFirstLook), &head))
-        return false;
-    size_t body;
-    *pE = Detect(head, &body);
+    // A mark decides, and so does a choice by hand.
+    *pE = Detect(head.substr(0, 3), nEncoding == kAutoDetect ? kCp932 : nEncoding, pBody);
+    if (*pBody > 0 || nEncoding != kAutoDetect)
+        return true;
+    std::string look = head;
+    for (uint64_t from = 0;;) {
+        bool bEnd = from + look.size() >= nSize;
+        size_t at;
+        int e = DetectEncoding(look.data(), look.size(), from == 0, bEnd, &at);
+        if (e != kAutoDetect || bEnd) {
+            *pE = e == kAutoDetect ? kCp932 : static_cast<Encoding>(e);
+            return true;
+        }
+        from += at;
+        if (!ReadSpan(file, from, std::min<uint64_t>(nSize, from + (1u << 20)), &look))
+            return false;
+    }
+}
+
+// The span around NOFFSET, a place in line NLINE of FILE (text in E from
+// BODY on), that holds NAROUND line ends either side of it, or the file's
+// start or end, or kMostLook bytes; false when it cannot be read so.
+bool ReadAround(CRawFile& file, uint64_t nSize, size_t body, uint64_t nOffset, uint64_t nLine, int nAround,
+                CTextLines* w)
+{
     if (nOffset < body)
         return false;
     size_t need = static_cast<size_t>(nAround) + 1;
@@ -109,64 +131,30 @@ bool ReadAround(const char* path, uint64_t nSize, uint64_t nOffset, uint64_t nLi
         if (((from > body && before < need) || (to < nSize && after < need)) && look < kMostLook)
             continue;
         if (from == body) {
-            w->m_lineStart = body - static_cast<size_t>(from);
+            w->m_lineStart = 0;
         } else {
             size_t lf = w->m_bytes.find('\n');
             w->m_lineStart = lf < at ? lf + 1 : at;
         }
         w->m_nLineNo = nLine - std::count(w->m_bytes.begin() + w->m_lineStart, w->m_bytes.begin() + at, '\n');
-        // A file that is ASCII at its start is told by its first byte of
-        // 0x80 or more, which lies further on.
-        if (body == 0 && std::none_of(head.begin(), head.end(), [](char c) { return c & 0x80; }))
-            *pE = ReadsAsUtf8(w->m_bytes.data() + w->m_lineStart, w->m_bytes.size() - w->m_lineStart) ? kUtf8 : kCp932;
         return true;
     }
 }
 
+// The lines of PATH around NOFFSET, as ReadAround; false when they cannot
+// be read so (a UTF-16 file's offsets are never kept).
+bool ReadWindow(const char* path, uint64_t nSize, int nEncoding, uint64_t nOffset, uint64_t nLine, int nAround,
+                CTextLines* w, Encoding* pE)
+{
+    CRawFile file;
+    std::string head;
+    size_t body;
+    return file.Open(path) && ReadSpan(file, 0, std::min<uint64_t>(nSize, kFirstLook), &head) &&
+           TellEncoding(file, nSize, nEncoding, head, pE, &body) && *pE != kUtf16Le && *pE != kUtf16Be &&
+           ReadAround(file, nSize, body, nOffset, nLine, nAround, w);
+}
+
 }  // namespace
-
-CTextLines::CTextLines(std::string bytes, size_t lineStart, uint64_t nLineNo, Encoding e)
-    : m_bytes(std::move(bytes)), m_lineStart(lineStart), m_nLineNo(nLineNo), m_e(e)
-{
-}
-
-void CTextLines::Reset(Encoding e)
-{
-    m_e = e;
-    m_nAt = m_nLineNo;
-    m_at = m_lineStart;
-}
-
-bool CTextLines::View(uint64_t n, LineView* v)
-{
-    if (n < m_nAt)
-        Reset(m_e);
-    bool bWide = m_e == kUtf16Le || m_e == kUtf16Be;
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(m_bytes.data());
-    for (; m_at < m_bytes.size(); ++m_nAt) {
-        size_t lineEnd = m_at;
-        if (bWide) {
-            while (lineEnd + 1 < m_bytes.size() &&
-                   (m_e == kUtf16Le ? t[lineEnd] != 0x0A || t[lineEnd + 1] : t[lineEnd] || t[lineEnd + 1] != 0x0A))
-                lineEnd += 2;
-            if (lineEnd + 1 >= m_bytes.size())
-                lineEnd = m_bytes.size();
-        } else {
-            const void* lf = std::memchr(m_bytes.data() + m_at, '\n', m_bytes.size() - m_at);
-            lineEnd = lf ? static_cast<size_t>(static_cast<const char*>(lf) - m_bytes.data()) : m_bytes.size();
-        }
-        if (m_nAt == n) {
-            bool bLineEnd = lineEnd < m_bytes.size();
-            if (bWide)
-                ViewUtf16(m_bytes, m_at, lineEnd, m_e == kUtf16Be, bLineEnd, v);
-            else
-                v->text.assign(m_bytes, m_at, ContentEnd(m_bytes, m_at, lineEnd, bLineEnd) - m_at);
-            return true;
-        }
-        m_at = lineEnd + (bWide ? 2 : 1);
-    }
-    return false;
-}
 
 PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, uint64_t nOffset, int nAround,
                          CSplicer& marker, std::vector<PreviewLine>* pLines)
@@ -181,13 +169,13 @@ PreviewState ReadPreview(const char* path, FileStamp stamp, uint64_t nLine, uint
     Encoding e = kCp932;
     bool bWindow = nOffset != UINT64_MAX && nOffset <= stamp.nSize && nLine > 0;
     if (bWindow)
-        bWindow = ReadAround(path, stamp.nSize, nOffset, nLine, nAround, &w, &e) && (e == kCp932 || e == kUtf8);
+        bWindow = ReadWindow(path, stamp.nSize, marker.Rule().nEncoding, nOffset, nLine, nAround, &w, &e);
     if (!bWindow) {
         if (!ReadWholeFile(path, &w.m_bytes))
             return kPreviewMissing;
         if (w.m_bytes.size() != stamp.nSize)
             return kPreviewChanged;
-        e = Detect(w.m_bytes, &w.m_lineStart);
+        e = Detect(w.m_bytes, marker.Rule().nEncoding, &w.m_lineStart);
         w.m_nLineNo = 1;
     }
     w.Reset(e);
@@ -215,7 +203,7 @@ bool CRowLines::OwnLine(const char* path, FileStamp stamp, uint64_t nLine, Previ
         if (GetFileStatus(path, &status) && status.stamp == stamp && ReadWholeFile(path, &bytes) &&
             bytes.size() == stamp.nSize) {
             size_t body;
-            m_e = Detect(bytes, &body);
+            m_e = Detect(bytes, m_pMarker->Rule().nEncoding, &body);
             m_lines = CTextLines(std::move(bytes), body, 1, m_e);
         }
         m_lines.Reset(m_e);
@@ -223,6 +211,6 @@ bool CRowLines::OwnLine(const char* path, FileStamp stamp, uint64_t nLine, Previ
     LineView view;
     if (m_e == kCp932 || !m_lines.View(nLine, &view))
         return false;
-    *pLine = ShowLine(nLine, true, view, true, m_pMarker);
+    *pLine = ShowLine(nLine, true, view, true, m_pMarker, "?");
     return true;
 }

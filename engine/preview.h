@@ -23,26 +23,6 @@ struct PreviewLine {
 
 enum PreviewState { kPreviewShown, kPreviewChanged, kPreviewMissing };
 
-// The lines of a file's bytes, or of a span of them that starts with a whole
-// line, as the search reads them; walked on from the last one asked for.
-class CTextLines {
-public:
-    CTextLines() = default;
-    CTextLines(std::string bytes, size_t lineStart, uint64_t nLineNo, Encoding e);
-    void Reset(Encoding e);
-    // Line N as the search sees it; false when the bytes end before it.
-    bool View(uint64_t n, LineView* v);
-
-    std::string m_bytes;
-    size_t m_lineStart = 0;  // where the first whole line starts
-    uint64_t m_nLineNo = 1;  // and its number
-
-private:
-    Encoding m_e = kCp932;
-    uint64_t m_nAt = 1;
-    size_t m_at = 0;
-};
-
 // The lines NLINE-NAROUND to NLINE+NAROUND of PATH, those the file has. A
 // file whose size or time is not STAMP's, or that no longer has line NLINE,
 // is kPreviewChanged with no lines: lines read from it could be other lines

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/encoding.h"
 #include "platform/cstring.h"
 #include "platform/files.h"
 
@@ -23,6 +24,9 @@ struct ReplaceRule {
     // As typed. With bRegex, $0-$9 and ${name} are the match's groups and
     // $$ is a "$"; otherwise it stands for itself.
     CString strReplacement;
+    // As the search read files without a byte-order mark: kAutoDetect or
+    // the Encoding chosen.
+    int nEncoding = kAutoDetect;
 };
 
 // Empty when the replacement can be used with the rule's pattern; else the
@@ -58,6 +62,7 @@ struct ReplaceReport {
     int nChanged = 0;        // changed since the search, or a line no longer matches
     int nReadOnly = 0;
     int nFailed = 0;         // could not be read, backed up or written
+    int nIso2022Jp = 0;      // ISO-2022-JP: its escapes carry state across lines
     bool bStopped = false;   // Esc: files after the one being written were left
     bool bNoBackup = false;  // the backup folder could not be made: nothing was written
 };

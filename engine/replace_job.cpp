@@ -1,6 +1,7 @@
 #include "engine/replace.h"
 
 #include "engine/backup.h"
+#include "engine/file_text.h"
 #include "engine/splice.h"
 
 CString CheckReplacement(const ReplaceRule& rule)
@@ -24,12 +25,14 @@ CString ReplaceReportText(const ReplaceReport& r)
         s.AppendFormat("\n読み取り専用のファイル %d 個は置換しませんでした。", r.nReadOnly);
     if (r.nFailed)
         s.AppendFormat("\n書き込めなかったファイル %d 個は置換しませんでした。", r.nFailed);
+    if (r.nIso2022Jp)
+        s.AppendFormat("\nJIS（ISO-2022-JP）のファイル %d 個は置換しませんでした。", r.nIso2022Jp);
     return s;
 }
 
 struct CReplaceJob::State {
     State(const ReplaceRule& rule, std::vector<ReplaceTarget> t, const CString& strRoot)
-        : splicer(rule), targets(std::move(t)), backup(strRoot)
+        : splicer(rule), nEncoding(rule.nEncoding), targets(std::move(t)), backup(strRoot)
     {
     }
 
@@ -53,6 +56,13 @@ struct CReplaceJob::State {
         }
         if (!ReadWholeFile(target.strPath, &old)) {
             ++report.nFailed;
+            return;
+        }
+        // A replaced ISO-2022-JP line could need escapes the lines after it
+        // do not expect; such a file is left whole.
+        size_t body;
+        if (Detect(old, nEncoding, &body) == kIso2022Jp) {
+            ++report.nIso2022Jp;
             return;
         }
         lines.clear();
@@ -82,6 +92,7 @@ struct CReplaceJob::State {
     }
 
     CSplicer splicer;
+    int nEncoding;
     std::vector<ReplaceTarget> targets;
     CBackupFolder backup;
     size_t nDone = 0;
@@ -147,6 +158,7 @@ UndoReport UndoLastReplace(const CString& strBackupRoot)
         report.bNothing = true;
         return report;
     }
+    MarkUnfinished(strFolder);  // a kill from here on may leave a temporary file
     std::string now, old;
     for (const BackupEntry& entry : entries) {
         if (!ReadWholeFile(entry.strBackup, &old)) {
@@ -187,18 +199,22 @@ CString UndoReportText(const UndoReport& r)
     return s;
 }
 
+// Asked each time the list's menu opens: one kept file tells.
 bool CanUndoReplace(const CString& strBackupRoot)
 {
     CString strFolder;
     std::vector<BackupEntry> entries;
-    return ReadNewestBackup(strBackupRoot, &strFolder, &entries);
+    return ReadNewestBackup(strBackupRoot, &strFolder, &entries, 1);
 }
 
+// Asked at each start: only a replace or an undo that a kill cut short has
+// its files read.
 void TidyAfterKilledReplace(const CString& strBackupRoot)
 {
     CString strFolder;
     std::vector<BackupEntry> entries;
-    if (!ReadNewestBackup(strBackupRoot, &strFolder, &entries))
+    if (!ReadNewestBackup(strBackupRoot, &strFolder, &entries, 1) || IsFinishedBackup(strFolder) ||
+        !ReadNewestBackup(strBackupRoot, &strFolder, &entries))
         return;
     FileStatus status;
     for (const BackupEntry& entry : entries) {

@@ -332,53 +332,18 @@ size_t PieceEnd(const char* p, bool bUtf8, uint64_t* pColumns)
     return b;
 }
 
-// How far past its first byte of 0x80 or more a file without a byte-order
-// mark is looked at. Japanese CP932 text breaks the UTF-8 rules within a few
-// bytes (its hiragana and katakana start with a byte UTF-8 only uses inside a
-// character), so this only has to be long against chance; a UTF-8 file pays
-// for reading it twice.
-const size_t kLookAhead = 4u << 10;
-
-// Whether the N bytes at P, the first of them 0x80 or more, read as UTF-8:
-// well formed as far as they go (a character cut by their end counts) and
-// holding a character of several bytes, which the first one then is.
-bool LooksUtf8(const unsigned char* p, size_t n)
-{
-    bool bMulti = false;
-    for (size_t i = 0; i < n;) {
-        unsigned cp;
-        size_t len = Utf8Char(p + i, n - i, &cp);
-        if (len == 0)
-            return false;
-        if (len == SIZE_MAX)
-            break;
-        bMulti |= len > 1;
-        i += len;
-    }
-    return bMulti;
-}
-
 }  // namespace
 
 size_t g_nScanReadBlock = kReadBlock;
 
-bool ReadsAsUtf8(const char* bytes, size_t n)
-{
-    const char* high = FindHighByte(bytes, n);
-    size_t at = high ? static_cast<size_t>(high - bytes) : n;
-    return high && LooksUtf8(reinterpret_cast<const unsigned char*>(high), std::min(n - at, kLookAhead));
-}
-
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink)
 {
-    // The look-ahead may read past the capacity once, so that it sees the
-    // same bytes wherever the first byte of 0x80 or more lies.
     const size_t capacity = kMaxLinePiece + kReadBlock;
-    if (buffers.data.size() < capacity + kLookAhead + 1)
-        buffers.data.resize(capacity + kLookAhead + 1);
+    if (buffers.data.size() < capacity)
+        buffers.data.resize(capacity);
     buffers.headword.clear();
     RegionScan scan(options, buffers, sink);
-    TextSource source(file, buffers.raw, options.bSkipBinary);
+    TextSource source(file, buffers.raw, options.bSkipBinary, options.nEncoding);
     // Text that is ASCII so far reads the same as CP932 and as UTF-8.
     bool bDecided = false, bUtf8 = false;
     size_t have = 0;
@@ -388,7 +353,7 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         // Blocks small enough to stay in the processor's cache between the
         // line count and the search.
         size_t ask = have < capacity ? std::min(std::min(g_nScanReadBlock, kReadBlock), capacity - have) : 0;
-        size_t first = options.bSkipBinary ? kBinaryLook : 3;
+        size_t first = TextSource::FirstRead(options.bSkipBinary);
         long n = ask == 0 ? 0 : source.Read(data + have, have == 0 ? std::max(ask, first) : ask);
         if (n < 0)
             break;  // a read error ends the file; rows already added stay
@@ -398,24 +363,11 @@ int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, S
         }
         bool eof = ask > 0 && n == 0;
         have += static_cast<size_t>(n);
-        if (!bDecided) {
-            const char* high = source.IsUtf8() ? data : FindHighByte(data, have);
-            if (high && !source.IsUtf8()) {
-                size_t p = static_cast<size_t>(high - data), want = p + kLookAhead;
-                while (!eof && have < want) {
-                    long more = source.Read(data + have, want - have);
-                    if (more < 0)
-                        return scan.Matches();
-                    eof = more == 0;
-                    have += static_cast<size_t>(more);
-                }
-                bUtf8 = LooksUtf8(reinterpret_cast<const unsigned char*>(high), std::min(have - p, kLookAhead));
-            }
-            bDecided = high != nullptr;
-            if (source.IsUtf8() || bUtf8) {
-                bUtf8 = true;
+        if (!bDecided && source.IsDecided()) {
+            bDecided = true;
+            bUtf8 = source.IsUtf8();
+            if (bUtf8)
                 scan.UseUtf8();
-            }
         }
         // Only the first line here can be longer than a piece: the others
         // came whole within one read. It is cut once it is known to be

@@ -113,16 +113,41 @@ const size_t kMaxLinePiece = 1u << 20;
 // byte of a file on a block edge once.
 extern size_t g_nScanReadBlock;
 
+// How far the encoding rule looks: the first bytes of a file for UTF-16, and
+// the bytes from its first byte of 0x80 or more (or the escape that tells
+// ISO-2022-JP) for the others. Japanese CP932 text breaks the UTF-8 and
+// EUC-JP rules within a few bytes (its hiragana and katakana start with bytes
+// neither uses so), so this only has to be long against chance.
+const size_t kDetectLook = 4u << 10;
+
+// The encoding of a file without a byte-order mark, told by N of its bytes:
+// from its start when BSTART, else from a byte before which the file holds
+// only ASCII and no escape of ISO-2022-JP; BEND when they reach its end.
+//   UTF-16 LE or BE (only from the start): the first kDetectLook bytes (or
+//   all) read as UTF-16 text in that byte order and not in the other, and
+//   not as UTF-8 from their first byte of 0x80 or more.
+//   Else the first byte of 0x80 or more, or the first ESC that starts an
+//   escape of ISO-2022-JP (ESC $ B, ESC $ @, ESC ( J, ESC ( I, ESC $ ( D),
+//   decides, with the kDetectLook bytes from it (or what is left):
+//   ISO-2022-JP when an escape comes first and none of those bytes is 0x80
+//   or more; else, from the first such byte, UTF-8 when they are well formed
+//   UTF-8 starting with a character of several bytes; EUC-JP when they are
+//   well formed EUC-JP and either not well formed CP932 or holding more bytes
+//   of hiragana, katakana and level-1 kanji as EUC-JP than as CP932; else
+//   code page 932.
+// *PAT is where the text read in that encoding starts (all before it is
+// ASCII). kAutoDetect when the bytes tell nothing yet: *PAT is then N when
+// they hold neither such byte nor such an escape, or where one starts that
+// has fewer than 2 * kDetectLook bytes after it and BEND is false.
+int DetectEncoding(const char* bytes, size_t n, bool bStart, bool bEnd, size_t* pAt);
+
 // Reads FILE to its end (or its first read error) and reports matches and
 // lines read; returns the number of matching lines. A file with a UTF-8 or
-// UTF-16 byte-order mark, or whose bytes from the first one of 0x80 or more
-// on read as UTF-8, is searched as that text and reported as code page 932
-// ('?' for what that lacks); any other file as code page 932 bytes.
-// Whether the N bytes of a file without a byte-order mark are searched as
-// UTF-8, as ScanFile tells them: its first byte of 0x80 or more starts a
-// character of several bytes and the next 4 KiB from it are well formed.
-bool ReadsAsUtf8(const char* bytes, size_t n);
-
+// UTF-16 byte-order mark is read as that text; any other in the encoding
+// OPTIONS.nEncoding names or, with kAutoDetect, DetectEncoding tells. A
+// Unicode file, and an EUC-JP or ISO-2022-JP one, is searched as UTF-8 and
+// reported as code page 932 ('?' for what that lacks); a CP932 file as its
+// bytes.
 int ScanFile(CRawFile& file, const ScanOptions& options, ScanBuffers& buffers, ScanSink& sink);
 
 #endif

@@ -15,7 +15,7 @@ namespace {
 struct Piece {
     std::string text;  // code page 932
     int nGroup;        // -1 for text
-    std::string encoded[4];  // the text in each encoding
+    std::string encoded[kIso2022Jp];  // the text in each encoding it is written in
 };
 
 // A match in a view, and its groups: start and end pairs, -1 when unset.
@@ -79,6 +79,7 @@ CSplicer::CSplicer(const ReplaceRule& rule) : m(new Impl)
 CSplicer::~CSplicer() {}
 
 const CString& CSplicer::Error() const { return m->error; }
+const ReplaceRule& CSplicer::Rule() const { return m->rule; }
 
 // $0-$9 and ${name} are groups and $$ is a "$" in a regular expression's
 // replacement; any other "$" stands for itself, as does all of a plain one.
@@ -148,7 +149,7 @@ void CSplicer::Impl::ParseReplacement()
     }
     flush();
     for (Piece& p : pieces)
-        for (int e = kCp932; e <= kUtf16Be; ++e)
+        for (int e = kCp932; e < kIso2022Jp; ++e)
             AppendEncoded(p.text, static_cast<Encoding>(e), &p.encoded[e]);
 }
 
@@ -247,7 +248,9 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
     if (!m->error.IsEmpty())
         return false;
     size_t body;
-    Encoding e = Detect(bytes, &body);
+    Encoding e = Detect(bytes, m->rule.nEncoding, &body);
+    if (e == kIso2022Jp)
+        return false;  // its escapes carry the set in force from line to line
     bool bWide = e == kUtf16Le || e == kUtf16Be, bUtf8 = e != kCp932;
     size_t unit = bWide ? 2 : 1;
     std::string result;
@@ -258,7 +261,6 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
     uint64_t nLine = 1;
     LineView view, after;
     std::vector<Match> matches;
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(bytes.data());
     uint64_t nLast = 0;
     for (uint64_t wanted : lines) {
         if (wanted <= nLast)
@@ -267,17 +269,7 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
         // On to the line WANTED, counting line ends.
         size_t lineEnd;
         for (;;) {
-            lineEnd = lineStart;
-            if (bWide) {
-                while (lineEnd + 1 < bytes.size() &&
-                       (e == kUtf16Le ? t[lineEnd] != 0x0A || t[lineEnd + 1] : t[lineEnd] || t[lineEnd + 1] != 0x0A))
-                    lineEnd += 2;
-                if (lineEnd + 1 >= bytes.size())
-                    lineEnd = bytes.size();
-            } else {
-                const void* lf = std::memchr(bytes.data() + lineStart, '\n', bytes.size() - lineStart);
-                lineEnd = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
-            }
+            lineEnd = LineEnd(bytes, lineStart, e);
             if (nLine == wanted)
                 break;
             if (lineEnd >= bytes.size())
@@ -288,15 +280,10 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
         if (lineStart >= bytes.size())
             return false;  // after the file's last line end there is no line
         bool bLineEnd = lineEnd < bytes.size();
-        if (bWide) {
-            ViewUtf16(bytes, lineStart, lineEnd, e == kUtf16Be, bLineEnd, &view);
-        } else {
-            view.text.assign(bytes, lineStart, ContentEnd(bytes, lineStart, lineEnd, bLineEnd) - lineStart);
-            view.raw.clear();
-        }
+        ViewLine(bytes, lineStart, lineEnd, e, bLineEnd, &view);
         if (!m->FindAll(view, bUtf8, &matches) || matches.empty())
             return false;
-        auto raw = [&](size_t at) { return bWide ? view.raw[at] : lineStart + at; };
+        auto raw = [&](size_t at) { return view.raw.empty() ? lineStart + at : view.raw[at]; };
         size_t newLineStart = result.size() + (lineStart - copied);
         for (const Match& match : matches) {
             result.append(bytes, copied, raw(match.start) - copied);
@@ -322,13 +309,8 @@ bool CSplicer::Splice(const std::string& bytes, const std::vector<uint64_t>& lin
         size_t newLineEnd = result.size() + (lineEnd - copied);
         result.append(bytes, copied, lineEnd - copied);
         copied = lineEnd;
-        std::string shown;
-        if (bWide) {
-            ViewUtf16(result, newLineStart, newLineEnd, e == kUtf16Be, bLineEnd, &after);
-            shown = after.text;
-        } else {
-            shown.assign(result, newLineStart, ContentEnd(result, newLineStart, newLineEnd, bLineEnd) - newLineStart);
-        }
+        ViewLine(result, newLineStart, newLineEnd, e, bLineEnd, &after);
+        std::string shown = after.text;
         if (bUtf8) {
             std::string cp932(shown.size(), '\0');
             cp932.resize(Utf8To932(shown.data(), shown.size(), &cp932[0]));

@@ -35,6 +35,7 @@ public:
 
     // Empty when the rule can be used; else what is wrong, as the box says it.
     const CString& Error() const;
+    const ReplaceRule& Rule() const;
 
     // OUT gets BYTES with the matches of LINES (1-based, ascending) replaced,
     // and PLINES one entry per listed line. False, with OUT unset, when a

@@ -95,6 +95,10 @@ private:
     bool m_bStamped = false;
 };
 
+// The text with one "\" at its end; the 5C trail byte of a final ソ or 表 is
+// not a separator.
+CString WithSeparator(const CString& dir);
+
 // A whole file into OUT; false when it cannot be read.
 bool ReadWholeFile(const char* path, std::string* out);
 

@@ -23,3 +23,11 @@ bool ReadWholeFile(const char* path, std::string* out)
     out->resize(have);
     return true;
 }
+
+CString WithSeparator(const CString& dir)
+{
+    int nLast = dir.ReverseFind('\\');
+    if (nLast >= 0 && nLast == dir.GetLength() - 1)
+        return dir;
+    return dir + "\\";
+}

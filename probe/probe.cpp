@@ -90,7 +90,7 @@ std::string CheckAction(const Fields& f)
     if (a == "set")
         return f.size() == 3 && (Lookup(kFields, f[1]) || f[1] == "editor")
                    ? ""
-                   : "set needs refdir|search|headword|ext|editor|exclude|replace and a text";
+                   : "set needs refdir|search|headword|ext|editor|exclude|replace|encoding and a text";
     if (a == "click")
         return f.size() == 2 && Lookup(kClicks, f[1])
                    ? ""
@@ -223,6 +223,15 @@ private:
             g_bTypeEditor = false;
             if (!g_bEditorTyped)
                 return "set editor: the editor settings did not open";
+        } else if (a == "set" && f[1] == "encoding") {
+            // A drop-down list takes no typed text: the entry is picked.
+            CComboBox list(m_dlg->GetDlgItem(IDC_ENCODING));
+            int n = 0;
+            while (n < list.GetCount() && list.GetLBText(n) != f[2].c_str())
+                ++n;
+            if (n == list.GetCount())
+                return "set encoding: no entry '" + f[2] + "'";
+            list.PickEntry(n);
         } else if (a == "set") {
             int nID = Lookup(kFields, f[1])->id;
             m_dlg->GetDlgItem(nID).SetWindowText(f[2].c_str());

@@ -10,12 +10,13 @@
 
 // In the order a dump prints them; the editor's command line, which no field
 // of the window holds, comes after ext.
-const Control kFields[6] = {{"refdir", IDC_REFDIR},
+const Control kFields[7] = {{"refdir", IDC_REFDIR},
                             {"search", IDC_SEARCH_TEXT},
                             {"headword", IDC_HEADWORD},
                             {"ext", IDC_EXT},
                             {"exclude", IDC_EXCLUDE},
-                            {"replace", IDC_REPLACE_TEXT}};
+                            {"replace", IDC_REPLACE_TEXT},
+                            {"encoding", IDC_ENCODING}};
 const Control kChecks[6] = {{"case_on", IDC_CASE_ON},
                             {"case_off", IDC_CASE_OFF},
                             {"selected_only", IDC_SELECTED_ONLY},

@@ -14,7 +14,7 @@ struct Control {
 };
 // In the order a dump prints them; the editor's command line, which no field
 // of the window holds, comes after ext.
-extern const Control kFields[6];
+extern const Control kFields[7];
 extern const Control kChecks[6];
 
 template <typename T, size_t N>

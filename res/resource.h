@@ -42,7 +42,8 @@
 #define IDC_WHOLE_WORD      1019
 #define IDC_REPLACE_TEXT    1020
 #define IDC_REPLACE         1021
-#define IDC_PREVIEW         1022
-#define IDC_PREVIEW_BAR     1023
+#define IDC_ENCODING        1022
+#define IDC_PREVIEW         1023
+#define IDC_PREVIEW_BAR     1024
 
 #endif

@@ -107,11 +107,3 @@ CString NormalisedFolderText(const CString& text)
         out = ".";
     return CString(out.c_str());
 }
-
-CString WithSeparator(const CString& dir)
-{
-    int nLast = dir.ReverseFind('\\');
-    if (nLast >= 0 && nLast == dir.GetLength() - 1)
-        return dir;
-    return dir + "\\";
-}

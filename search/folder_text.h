@@ -13,8 +13,5 @@
 // makes the same text of it. No separator at the end, but after a root.
 CString NormalisedFolderText(const CString& text);
 
-// The text with one "\" at its end; the 5C trail byte of a final ソ or 表 is
-// not a separator.
-CString WithSeparator(const CString& dir);
 
 #endif

@@ -151,6 +151,7 @@ SearchFields CSearchDlg::FieldsOfWindow()
     fields.bSkipBinary = CButton(GetDlgItem(IDC_SKIP_BINARY)).GetCheck() != 0;
     fields.bRegex = CButton(GetDlgItem(IDC_REGEX)).GetCheck() != 0;
     fields.bWholeWord = CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() != 0;
+    fields.nEncoding = EncodingOfLabel(GetDlgItem(IDC_ENCODING).GetWindowText());
     return fields;
 }
 

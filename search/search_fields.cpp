@@ -2,6 +2,27 @@
 
 #include "search/folder_text.h"
 
+namespace {
+
+const char* const kEncodingLabels[kEncodingEntries] = {"自動判定", "Shift_JIS", "UTF-8",  "UTF-16LE",
+                                                       "UTF-16BE", "EUC-JP",    "JIS"};
+
+}  // namespace
+
+CString EncodingLabel(int nEncoding)
+{
+    int nEntry = nEncoding - kAutoDetect;
+    return kEncodingLabels[nEntry >= 0 && nEntry < kEncodingEntries ? nEntry : 0];
+}
+
+int EncodingOfLabel(const CString& strLabel)
+{
+    for (int nEntry = 0; nEntry < kEncodingEntries; ++nEntry)
+        if (strLabel == kEncodingLabels[nEntry])
+            return nEntry + kAutoDetect;
+    return kAutoDetect;
+}
+
 CString PrepareSearch(const SearchFields& fields, PreparedSearch* pSearch)
 {
     if (fields.strSearch.IsEmpty())
@@ -39,6 +60,7 @@ CString PrepareSearch(const SearchFields& fields, PreparedSearch* pSearch)
     request.scan.bFold = !fields.bCase;
     request.scan.bSkipBinary = fields.bSkipBinary;
     request.scan.pPattern = pSearch->pPattern.get();
+    request.scan.nEncoding = fields.nEncoding;
     request.fileFilter = CFileFilter(fields.strMasks);
     request.excludedFolders = CNameMasks(fields.strExclude);
     request.bSelectedOnly = fields.bSelectedOnly;
@@ -47,5 +69,6 @@ CString PrepareSearch(const SearchFields& fields, PreparedSearch* pSearch)
     pSearch->rule.bFold = !fields.bCase;
     pSearch->rule.bRegex = fields.bRegex;
     pSearch->rule.bWholeWord = fields.bWholeWord;
+    pSearch->rule.nEncoding = fields.nEncoding;
     return CString();
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "engine/encoding.h"
 #include "engine/pattern.h"
 #include "engine/replace.h"
 #include "engine/search_engine.h"
@@ -18,7 +19,15 @@ struct SearchFields {
     bool bSkipBinary = true;
     bool bRegex = false;
     bool bWholeWord = false;
+    int nEncoding = kAutoDetect;  // 文字コード: an Encoding, or kAutoDetect
 };
+
+// The 文字コード list's entries: 自動判定 for kAutoDetect, then each Encoding
+// in its order. The settings keep the entry's text, so the ini says what the
+// list showed; a text that is no entry is 自動判定.
+const int kEncodingEntries = 7;
+CString EncodingLabel(int nEncoding);
+int EncodingOfLabel(const CString& strLabel);
 
 // A search ready to start: the request, and what its scan points to, which
 // must outlive the search.

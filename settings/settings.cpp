@@ -20,6 +20,7 @@ const char kSkipBinaryKey[] = "SkipBinary";
 const char kRegexKey[] = "Regex";
 const char kWholeWordKey[] = "WholeWord";
 const char kReplaceKey[] = "ReplaceWith";
+const char kEncodingKey[] = "Encoding";
 // Folders of version control and packages: copies of the user's files and
 // compressed objects, which only repeat rows or spoil them.
 const char kDefaultExclude[] = ".git;.svn;.hg;.vs;node_modules";
@@ -105,6 +106,7 @@ void CSearchDlg::SaveSettings()
     m_ini.Set(kRegexKey, CButton(GetDlgItem(IDC_REGEX)).GetCheck() ? "1" : "0");
     m_ini.Set(kWholeWordKey, CButton(GetDlgItem(IDC_WHOLE_WORD)).GetCheck() ? "1" : "0");
     m_ini.Set(kReplaceKey, GetDlgItem(IDC_REPLACE_TEXT).GetWindowText());
+    m_ini.Set(kEncodingKey, GetDlgItem(IDC_ENCODING).GetWindowText());
     m_editor.Store(m_ini);
     m_ini.Save(IniPath());
 }
@@ -141,6 +143,7 @@ void ReadSavedFields(SearchFields* pFields, CIniFile* pIni)
     pFields->bSkipBinary = pIni->Get(kSkipBinaryKey, "1") != "0";
     pFields->bRegex = pIni->Get(kRegexKey, "0") == "1";
     pFields->bWholeWord = pIni->Get(kWholeWordKey, "0") == "1";
+    pFields->nEncoding = EncodingOfLabel(pIni->Get(kEncodingKey));
 }
 
 // The saved fields, with what the command line gives for this run.
@@ -166,6 +169,10 @@ void CSearchDlg::LoadSettings()
             CButton(GetDlgItem(check.nID)).SetCheck(BST_CHECKED);
     GetDlgItem(IDC_EXCLUDE).SetWindowText(fields.strExclude);
     GetDlgItem(IDC_REPLACE_TEXT).SetWindowText(m_ini.Get(kReplaceKey));
+    CComboBox encodings(GetDlgItem(IDC_ENCODING));
+    for (int nEntry = 0; nEntry < kEncodingEntries; ++nEntry)
+        encodings.InsertString(-1, EncodingLabel(nEntry + kAutoDetect));
+    encodings.PickEntry(fields.nEncoding - kAutoDetect);
 }
 
 void CSearchDlg::LoadHistory()

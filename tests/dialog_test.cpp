@@ -137,4 +137,18 @@ TEST_F(DialogTest, PreviewPaneSharesTheListsRoomByTheBar)
     EXPECT_EQ(bottom, place(IDC_RESULTS)[1]);
 }
 
+// Made larger, the tree grows down and 文字コード below it keeps its distance from the bottom, clear of the tree.
+TEST_F(DialogTest, WhatLiesBelowTheTreeMovesDownAsTheTreeGrows)
+{
+    RECT window, tree, before, after;
+    m_dlg->GetWindowRect(&window);
+    Item(IDC_ENCODING).GetRectInParent(&before);
+    m_dlg->SizeAsUser(window.right - window.left + 150, window.bottom - window.top + 100);
+    Item(IDC_ENCODING).GetRectInParent(&after);
+    Item(IDC_TREE).GetRectInParent(&tree);
+    EXPECT_EQ((std::vector<long>{before.left, before.top + 100, before.right, before.bottom + 100}),
+              (std::vector<long>{after.left, after.top, after.right, after.bottom}));
+    EXPECT_LT(tree.bottom, after.top);
+}
+
 }  // namespace

@@ -36,14 +36,16 @@ std::string Iconv(const std::string& s, const char* to)
 std::string J(const std::string& s) { return Iconv(s, "CP932"); }
 std::string LE(const std::string& s) { return Iconv(s, "UTF-16LE"); }
 std::string BE(const std::string& s) { return Iconv(s, "UTF-16BE"); }
+std::string E(const std::string& s) { return Iconv(s, "EUC-JP"); }
 
-enum Mode { kPlain = 0, kFold = 1, kRegex = 2, kWord = 4 };
+enum Mode { kPlain = 0, kFold = 1, kRegex = 2, kWord = 4, kAsEucJp = 8 };  // the last: EUC-JP chosen by hand
 ReplaceRule Rule(const std::string& search, const std::string& replacement, int mode)
 {
     ReplaceRule r;
     r.strSearch = search.c_str();
     r.strReplacement = replacement.c_str();
     r.bFold = mode & kFold, r.bRegex = mode & kRegex, r.bWholeWord = mode & kWord;
+    r.nEncoding = mode & kAsEucJp ? kEucJp : kAutoDetect;
     return r;
 }
 
@@ -102,6 +104,15 @@ TEST(Replace, OnlyTheMatchedBytesChange)
          bomBE + BE(u8"𠀋置\n"), 3},
         {"UTF-16BE regex with a 5C trail", bomBE + BE(u8"表示 ソフト"), J(u8"(表|ソ)"), J(u8"[$1]"), kRegex, {1},
          bomBE + BE(u8"[表]示 [ソ]フト"), 1},
+        {"UTF-16LE without a mark", LE(u8"a検索\n検索"), J(u8"検索"), J(u8"置換"), kPlain, {2}, LE(u8"a検索\n置換"), 1},
+        // EUC-JP files get EUC-JP, what it lacks as '?'; 〜 is its JIS code.
+        {"EUC-JP", E(u8"ひらがな 検索\r\n検索"), J(u8"検索"), J(u8"置換〜①"), kPlain, {1, 2},
+         E(u8"ひらがな 置換〜?\r\n置換〜?"), 6},
+        {"EUC-JP groups, half-width katakana, JIS X 0212", E(u8"ｶﾅ=丂\n"), "(\\S+)=(\\S+)", "$2=$1", kRegex, {1},
+         E(u8"丂=ｶﾅ\n"), 1},
+        {"EUC-JP broken codes kept", E(u8"あ") + "\xA4 \x8F\xA2x\n", "x", J(u8"ア"), kAsEucJp, {1},
+         E(u8"あ") + "\xA4 \x8F\xA2" + E(u8"ア") + "\n", 6},
+        {"EUC-JP chosen by hand", E(u8"αβ x\n"), J(u8"β"), J(u8"Ω"), kAsEucJp, {1}, E(u8"αΩ x\n"), 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -249,8 +260,9 @@ TEST_F(ReplaceFiles, ChangedAndReadOnlyFilesAreLeftAndUndoPutsBackTheRest)
     Put("tree/a.txt", "foo 1\nx\nfoo 2\n");
     Put("tree/changed.txt", "foo 1\n");
     Put("tree/ro.txt", "foo\n");
+    Put("tree/jis.txt", Iconv(u8"foo 日本語\n", "ISO-2022-JP"));
     std::vector<ReplaceTarget> targets = {Target("a.txt", {1, 3}), Target("changed.txt", {1}), Target("ro.txt", {1}),
-                                          Target("gone.txt", {1})};
+                                          Target("gone.txt", {1}), Target("jis.txt", {1})};
     // Another program writes it after the search, as long again: only its time tells. A file system may give two
     // quick writes one time, so the second is set a second later.
     auto searched = std::filesystem::last_write_time(m_dir / "tree/changed.txt");
@@ -259,11 +271,13 @@ TEST_F(ReplaceFiles, ChangedAndReadOnlyFilesAreLeftAndUndoPutsBackTheRest)
     std::filesystem::permissions(m_dir / "tree/ro.txt", std::filesystem::perms::owner_read);
     ReplaceReport r = Run(targets);
     EXPECT_EQ(J(u8"1 個のファイルで 2 箇所を置換しました。\n検索の後に変更されたファイル 1 個は置換しませんでした。\n"
-                u8"読み取り専用のファイル 1 個は置換しませんでした。\n書き込めなかったファイル 1 個は置換しませんでした。"),
+                u8"読み取り専用のファイル 1 個は置換しませんでした。\n書き込めなかったファイル 1 個は置換しませんでした。\n"
+                u8"JIS（ISO-2022-JP）のファイル 1 個は置換しませんでした。"),
               std::string(ReplaceReportText(r)));
     EXPECT_EQ("bar 1\nx\nbar 2\n", Read("tree/a.txt"));
     EXPECT_EQ("foo 2\n", Read("tree/changed.txt"));
     EXPECT_EQ("foo\n", Read("tree/ro.txt"));
+    EXPECT_EQ(Iconv(u8"foo 日本語\n", "ISO-2022-JP"), Read("tree/jis.txt"));
     EXPECT_EQ(std::filesystem::perms::owner_read, std::filesystem::status(m_dir / "tree/ro.txt").permissions());
     ASSERT_EQ(2u, m_rows.size());
     EXPECT_EQ("\\a.txt|h|3|1|bar 2", std::string(m_rows[1].strColumn) + "|" + std::string(m_rows[1].strHeadword) +
@@ -314,7 +328,13 @@ TEST_F(ReplaceFiles, AKilledReplaceLeavesNoTemporaryFile)
 {
     Put("tree/a.txt", "foo\n");
     Run({Target("a.txt", {1})});
+    // A temporary file beside a finished replace's file is another run's, still going.
     Put("tree/a.txt" + std::string(".~tolvane"), "half");
+    TidyAfterKilledReplace(Path("backup"));
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
+    // Killed before its end, the replace never said it was finished.
+    for (const auto& folder : std::filesystem::directory_iterator(m_dir / "backup"))
+        std::filesystem::remove(folder.path() / "finished");
     TidyAfterKilledReplace(Path("backup"));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "tree/a.txt.~tolvane"));
     EXPECT_EQ("bar\n", Read("tree/a.txt"));
@@ -340,6 +360,9 @@ TEST_F(ReplaceFiles, PreviewShowsTheLinesAroundAsTheFileHoldsThem)
         {"a\nb\n", 3, 1, "changed"},
         {"a\n" + std::string(70000, 'x') + "\nb\nfoo\nc", 4, 2, "2:" + std::string(70000, 'x') + " 3:b 4*:foo[0:3] 5:c"},
         {"a\n" + std::string(20000, 'x') + u8"\n\u3042\nfoo\xE2\x82\xAC\n", 4, 1, u8"3:\u3042 4*:foo\u20AC[0:3]"},
+        // EUC-JP told far past the head, where the rows before had offsets; ISO-2022-JP, each line from ASCII.
+        {"foo\n" + std::string(20000, 'x') + "\n" + E(u8"表示する\\foo"), 1, 2, "1*:foo[0:3] 2:" + std::string(20000, 'x') + u8" 3:表示する\\foo[13:3]"},
+        {"a\n\x1B$B$\"\x1B(B foo\r\n\x1B$B$\"", 2, 1, u8"1:a 2*:あ foo[4:3] 3:あ"},
     };
     CSplicer marker(Rule("foo", "", kPlain));
     for (const auto& c : cases) {

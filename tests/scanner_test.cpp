@@ -2,6 +2,7 @@
 // characters, UTF-16 units in Unicode text), what a row shows and under which headword, how the encoding is decided,
 // binary files, and long lines cut into pieces.
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_text.h"
 #include "engine/scanner.h"
 #include "platform/files.h"
+#include "text/jis.h"
 #include "text/mbcs.h"
 
 namespace {
@@ -53,7 +56,7 @@ ScanBuffers g_buffers;  // one set for all, as a worker's serves file after file
 
 // BYTES as a file, scanned for Q folded as the search command folds it, in blocks of BLOCK bytes. With a marker, a
 // file of one headword line goes first: a headword carried over into the next file would show.
-Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0])
+Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0], int nEncoding = kAutoDetect)
 {
     SearchPattern pattern(q.needle.data(), q.needle.size(), q.mode & kRegex, q.mode & kWord, q.bFold);
     if (q.bFold) {
@@ -61,7 +64,7 @@ Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0])
         MbcsMakeLower(&q.marker[0], q.marker.size());
     }
     ScanOptions options = {q.needle.c_str(), q.needle.size(), q.marker.c_str(), q.marker.size(), q.bFold,
-                           q.mode == kSkipBinary, q.mode % kSkipBinary ? &pattern : nullptr};
+                           q.mode == kSkipBinary, q.mode % kSkipBinary ? &pattern : nullptr, nEncoding};
     const std::string path = "/tmp/tolvane-scan-" + std::to_string(getpid());
     size_t saved = g_nScanReadBlock;
     g_nScanReadBlock = block;
@@ -75,11 +78,14 @@ Scan ScanBytes(const std::string& bytes, Query q, size_t block = kBlocks[0])
         EXPECT_EQ(static_cast<int>(scan.texts.size()), n);
     }
     // A row's offset leads to its line (or to its piece of an over-long
-    // one); a file read through a decoding has none.
-    bool bDecoded = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
+    // one). Only a file read through a decoding has rows without one.
+    size_t at0;
+    bool bWideMark = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
+    int e = nEncoding != kAutoDetect ? nEncoding : DetectEncoding(bytes.data(), bytes.size(), true, true, &at0);
+    bool bAsIs = !bWideMark && (e == kCp932 || e == kUtf8 || e == kAutoDetect);
     for (size_t i = 0; i < scan.offsets.size(); ++i) {
         uint64_t at = scan.offsets[i];
-        EXPECT_EQ(bDecoded, at == kNoOffset) << i;
+        EXPECT_TRUE(!bAsIs || at != kNoOffset) << i;
         if (at == kNoOffset || at > bytes.size()) {
             EXPECT_TRUE(at == kNoOffset) << i;
             continue;
@@ -97,6 +103,24 @@ std::string Cp932(const std::string& utf8)
 {
     std::string out(utf8.size(), '\0');
     return out.substr(0, Utf8To932(utf8.data(), utf8.size(), &out[0]));
+}
+// S in encoding TO by glibc's iconv, the reference the product is held to; false when TO lacks a character of it.
+bool Iconv(const std::string& s, const char* from, const char* to, std::string* out)
+{
+    iconv_t cd = iconv_open(to, from);
+    out->assign(s.size() * 4 + 16, '\0');
+    char *in = const_cast<char*>(s.data()), *o = &(*out)[0];
+    size_t nIn = s.size(), nOut = out->size();
+    bool bOk = iconv(cd, &in, &nIn, &o, &nOut) != size_t(-1) && iconv(cd, nullptr, nullptr, &o, &nOut) != size_t(-1);
+    iconv_close(cd);
+    out->resize(out->size() - nOut);
+    return bOk;
+}
+std::string Euc(const std::string& utf8, const char* to = "EUC-JP")
+{
+    std::string out;
+    EXPECT_TRUE(Iconv(utf8, "UTF-8", to, &out)) << utf8;
+    return out;
 }
 std::string Utf16(const std::string& utf8, bool bBigEndian = false)
 {
@@ -153,7 +177,7 @@ TEST(Scanner, RowsOfAFile)
         {"8,192 bytes without a NUL", x8191.substr(3) + "\nfoo", {"foo", "", false, kSkipBinary}, "2:1 foo|"},
         {"NUL first", "\0foo\n"s, {"foo", "", false, kSkipBinary}, "binary|"},
         {"UTF-16 with its mark", "\xFE\xFF" + Utf16("foo\n", true), {"foo", "", false, kSkipBinary}, "1:1 foo|"},
-        {"UTF-16 without a mark", Utf16("foo\n"), {"foo", "", false, kSkipBinary}, "binary|"},
+        {"UTF-16 without a mark, read", Utf16("foo\n"), {"foo", "", false, kSkipBinary}, "1:1 foo|"},
         {"a UTF-8 mark, then a NUL", "\xEF\xBB\xBF" "foo\0\n"s, {"foo", "", false, kSkipBinary}, "binary|"},
         // Unicode.
         {"beyond the BMP in UTF-8", "x\n" + e + "Tolvane\n", {"Tolvane"}, "2:3 ?Tolvane|"},
@@ -185,6 +209,10 @@ TEST(Scanner, RowsOfAFile)
         {"a UTF-8 mark before CP932 bytes", "\xEF\xBB\xBF\x8C\x9F\x8D\xF5", {"検索"}, ""},
         {"UTF-8 cut inside its last character", u8"検索\xE3\x81", {"検索"}, "1:1 検索??|"},
         {"UTF-16 without a mark stays CP932", Utf16(u8"検索") + "検索", {"検索"}, "1:5 " + Utf16(u8"検索") + "検索|"},
+        {"EUC-JP after 300 KiB of ASCII", std::string(300 << 10, 'a') + "\n" + Euc(u8"x検索ア\n"), {"検索"}, "2:2 x検索ア|"},
+        {"an escape of another kind, then EUC-JP", "\x1B[1m" + Euc(u8"x検索\n"), {"検索"}, "1:6 \x1B[1mx検索|"},
+        {"ISO-2022-JP, a byte of 80 or more later", Euc(u8"検索\n", "ISO-2022-JP") + std::string(4096, 'a') + "\nx\xA4\xA2y",
+         {"y"}, "3:4 x??y|"},
         {"a typed ?", q, {"?", "", true}, "4:2 e?f|"},
         {"one ? beyond the BMP", q, {"g"}, "5:3 ?g|"},
         {"text with no character", u, {"\x85\x40"}, ""},
@@ -245,21 +273,123 @@ TEST(Scanner, TheSameTextGivesTheSameRowsInEveryEncoding)
         {"a pattern as a whole word at each start", {"a123", "x 123 456", u8"１２"}, {"\\d+", "", false, kRegexWord},
          {{2, 3}, {3, 1}}},
     };
-    const char* boms[] = {"", "", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};  // CP932, UTF-8, with a mark, UTF-16 LE, BE
+    // CP932; UTF-8; with a mark: UTF-8, UTF-16 LE, BE; without: UTF-16 LE, BE, EUC-JP, ISO-2022-JP, each of the last
+    // four also chosen by hand.
+    const char* boms[] = {"", "", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "", "", "", ""};
+    const int chosen[] = {0, 0, 0, 0, 0, kUtf16Le, kUtf16Be, kEucJp, kIso2022Jp};
     for (const auto& c : cases) {
         const Query q = {Cp932(c.q.needle), Cp932(c.q.marker), c.q.bFold, c.q.mode};
         for (int nEnd = 0; nEnd < 4; ++nEnd) {
             std::string text;  // LF or CR LF, with or without one after the last line
             for (size_t i = 0; i < c.lines.size(); ++i)
                 text += c.lines[i] + (i + 1 < c.lines.size() || (nEnd & 1) ? (nEnd & 2 ? "\r\n" : "\n") : "");
+            std::string copies[9];
+            bool bHas[9];
+            for (int e = 1; e < 9; ++e) {
+                copies[e] = e < 3 ? text : Utf16(text, e == 4 || e == 6);
+                // A text with a character EUC-JP or ISO-2022-JP lacks has no copy in it.
+                bHas[e] = e < 7 || Iconv(text, "UTF-8", e == 7 ? "EUC-JP" : "ISO-2022-JP", &copies[e]);
+            }
             for (size_t block : kBlocks) {
                 const Scan cp932 = ScanBytes(Cp932(text), q, block);
                 EXPECT_EQ(c.want, cp932.places) << c.name << ", line ends " << nEnd << ", blocks of " << block;
-                for (int e = 1; e < 5; ++e) {
-                    Scan scan = ScanBytes(boms[e] + (e < 3 ? text : Utf16(text, e == 4)), q, block);
+                for (int e = 1; e < 9; ++e) {
+                    if (!bHas[e])
+                        continue;
+                    Scan scan = ScanBytes(boms[e] + copies[e], q, block);
                     EXPECT_EQ(cp932.rows, scan.rows) << c.name << ", encoding " << e << ", " << nEnd << ", " << block;
                     EXPECT_EQ(c.lines.size(), scan.nLines) << c.name << ", encoding " << e;
+                    if (chosen[e])
+                        EXPECT_EQ(cp932.rows, ScanBytes(copies[e], q, block, chosen[e]).rows) << c.name << ", " << e;
                 }
+            }
+        }
+    }
+}
+
+// The rule for a file without a byte-order mark (DetectEncoding), as the scan and the replace use it: short files,
+// text that reads as CP932 and as EUC-JP alike, the first byte of 80 or more near 4 KiB, UTF-16 of ASCII and of kanji.
+TEST(Scanner, TheEncodingOfAFileWithoutAMark)
+{
+    std::string kanji, ascii(4095, 'a');
+    for (int i = 0; i < 1500; ++i)
+        kanji += u8"漢";
+    const std::string jis = Euc(u8"こんにちは\n", "ISO-2022-JP");
+    const struct { const char* name; std::string bytes; int encoding; } cases[] = {
+        {"nothing", "", kCp932}, {"ASCII", "abc\n", kCp932},
+        {"CP932", Cp932(u8"ア検索\n"), kCp932}, {"UTF-8", u8"あ\n", kUtf8},
+        {"two bytes of EUC-JP", "\xA4\xA2", kEucJp}, {"one half-width katakana", "\xB1", kCp932},
+        {"EUC-JP hiragana, CP932 half-width too", Euc(u8"ひらがなです。\n"), kEucJp},
+        {"EUC-JP kanji", Euc(u8"漢字辞書\n"), kEucJp}, {"EUC-JP full-width digits", Euc(u8"１２３\n"), kEucJp},
+        {"CP932 half-width katakana, EUC-JP too", Cp932(u8"ﾃﾞｰﾀﾍﾞｰｽﾉﾌｧｲﾙ ﾃﾞｽ｡\n"), kCp932},
+        {"as many bytes each way: CP932", "\xB6\xC0\xB6\xC5", kCp932},
+        {"EUC-JP after 4,095 bytes of ASCII", ascii + Euc(u8"日本語のテキスト"), kEucJp},
+        {"CP932 after 4,095 bytes of ASCII", ascii + Cp932(u8"日本語のテキスト"), kCp932},
+        {"EUC-JP cut by the end of the look", std::string(4095, '\xA4') + "\xA2", kEucJp},
+        {"ISO-2022-JP", jis, kIso2022Jp}, {"ISO-2022-JP after 4,095 bytes of ASCII", ascii + jis, kIso2022Jp},
+        {"JIS X 0201 Roman and katakana, JIS X 0212", "\x1B(J\\\x1B(I1\x1B$(D\"7\x1B(B\n", kIso2022Jp},
+        {"an escape of another kind", "\x1B[1mbold\x1B[0m\n", kCp932},
+        {"an escape, then EUC-JP", "\x1B[1m" + Euc(u8"あ"), kEucJp},
+        {"ISO-2022-JP, then a byte of 80 or more", jis + Cp932(u8"ア検索\n"), kCp932},
+        {"ISO-2022-JP with 4 KiB before a byte of 80 or more", jis + ascii + Cp932(u8"ア検索"), kIso2022Jp},
+        {"UTF-16LE of ASCII", Utf16("a\r\nb\n"), kUtf16Le}, {"UTF-16BE of ASCII", Utf16("a\nb", true), kUtf16Be},
+        {"UTF-16LE of kanji, one line end", Utf16(kanji + "\n" + kanji), kUtf16Le},
+        {"UTF-16BE of kanji, one line end", Utf16(kanji + "\n" + kanji, true), kUtf16Be},
+        {"UTF-16 without a line end in 4 KiB", Utf16(kanji + kanji + "\n"), kCp932},
+        {"UTF-16 with a lone surrogate", Utf16("a\n") + "\x00\xD8"s + Utf16("b\n"), kCp932},
+        {"UTF-16 with a NUL", Utf16("a\n") + "\0\0"s, kCp932}, {"a PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\n\0"s, kCp932},
+        {"an ELF header", "\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0\x01\0\n\0"s, kCp932},
+        {"an executable", "MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0\n\0"s, kCp932},
+    };
+    for (const auto& c : cases) {
+        size_t at, body;
+        int e = DetectEncoding(c.bytes.data(), c.bytes.size(), true, true, &at);
+        EXPECT_EQ(c.encoding, e == kAutoDetect ? kCp932 : e) << c.name;
+        EXPECT_EQ(c.encoding, Detect(c.bytes, kAutoDetect, &body)) << c.name;
+    }
+}
+
+// A choice other than 自動判定 reads every file without a mark in that encoding; a mark still decides.
+TEST(Scanner, AnEncodingChosenByHand)
+{
+    const std::string euc = "x" + Euc(u8"あ") + "\n", jis = "x\x1B$B$\"\x1B(B\n", a = Cp932(u8"xあ|");
+    const struct { std::string bytes; int encoding; std::string rows; } cases[] = {
+        {euc, kAutoDetect, "1:1 " + a}, {euc, kEucJp, "1:1 " + a}, {euc, kCp932, "1:1 " + euc.substr(0, 3) + "|"},
+        {euc, kUtf8, "1:1 x??|"}, {euc, kIso2022Jp, "1:1 x??|"}, {euc, kUtf16Le, ""},
+        {jis, kIso2022Jp, "1:1 " + a}, {jis, kCp932, "1:1 " + jis.substr(0, 9) + "|"}, {jis, kEucJp, "1:1 " + jis.substr(0, 9) + "|"},
+        {Utf16("x\n"), kUtf16Le, "1:1 x|"}, {Utf16("x\n", true), kUtf16Be, "1:1 x|"}, {Utf16("x\n", true), kUtf16Le, ""},
+        {"\xEF\xBB\xBF" + Cp932("x") + u8"あ\n", kEucJp, "1:1 " + a},
+        {"\xFF\xFE" + Utf16(u8"xあ\n"), kCp932, "1:1 " + a},
+    };
+    for (const auto& c : cases)
+        for (size_t block : kBlocks)
+            EXPECT_EQ(c.rows, ScanBytes(c.bytes, {"x"}, block, c.encoding).rows) << c.bytes << " as " << c.encoding;
+}
+
+// Every cell of JIS X 0208 and JIS X 0212, and the half-width katakana, as EUC-JP and ISO-2022-JP read them and
+// EUC-JP writes them, against glibc's iconv. Only 0212's TILDE is written as 0208's wave dash, the code page 932 〜.
+TEST(Scanner, TheJisTablesAreTheReferenceCodecs)
+{
+    const struct { const char *lead, *escape; unsigned rows, cells; } sets[] = {
+        {"", "\x1B$B", 94, 94}, {"\x8F", "\x1B$(D", 94, 94}, {"\x8E", "\x1B(I", 1, 63}};
+    auto u = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
+    for (const auto& set : sets) {
+        for (unsigned row = 1, nEscape = std::strlen(set.escape); row <= set.rows; ++row) {
+            for (unsigned cell = 1; cell <= set.cells; ++cell) {
+                std::string code = (set.rows > 1 ? ""s + char(0xA0 + row) : "") + char(0xA0 + cell);
+                std::string euc = set.lead + code, jis = set.escape, utf8, back;
+                for (char c : code)
+                    jis += static_cast<char>(c - 0x80);
+                unsigned want = kNoCharacter, cp, jisCp;
+                if (Iconv(euc, "EUC-JP", "UTF-8", &utf8))
+                    Utf8Char(u(utf8), utf8.size(), &want);
+                CIso2022JpReader reader;
+                EXPECT_EQ(euc.size(), EucJpChar(u(euc), euc.size(), &cp));
+                EXPECT_EQ(nEscape, reader.Char(u(jis), jis.size(), &jisCp));
+                reader.Char(u(jis) + nEscape, code.size(), &jisCp);
+                EXPECT_TRUE(want == cp && want == jisCp) << euc;
+                if (want != kNoCharacter)
+                    EXPECT_TRUE(AppendEucJp(want, &back) && back == (want == 0xFF5E ? "\xA1\xC1" : euc)) << euc;
             }
         }
     }

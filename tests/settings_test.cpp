@@ -2,6 +2,7 @@
 // over presses and restarts. Kills in the middle of a save are tests/kill's.
 #include <regex>
 
+#include "settings/settings.h"
 #include "tests/dialog_fixture.h"
 
 namespace {
@@ -140,6 +141,36 @@ TEST_F(SettingsTest, UnusableFileIsSilent)
         EXPECT_EQ(bOld, std::filesystem::exists(SettingsFile() + ".new"));
         EXPECT_EQ(bOld ? "hit,old|11" : "hit|11", History());
     }
+}
+
+// 文字コード is kept in tolvane.ini as the entry's text; any other text is
+// 自動判定. The window and a run without it ask the scan for the same encoding.
+TEST_F(SettingsTest, EncodingKeptAsItsEntry)
+{
+    const struct {
+        std::string value, entry;
+        int nEncoding;
+    } cases[] = {{"自動判定", "自動判定", kAutoDetect}, {"Shift_JIS", "Shift_JIS", kCp932}, {"UTF-8", "UTF-8", kUtf8},
+                 {"UTF-16LE", "UTF-16LE", kUtf16Le},   {"UTF-16BE", "UTF-16BE", kUtf16Be},   {"EUC-JP", "EUC-JP", kEucJp},
+                 {"JIS", "JIS", kIso2022Jp},          {"euc-jp", "自動判定", kAutoDetect},  {"", "自動判定", kAutoDetect}};
+    Put("C/a.txt");
+    for (const auto& c : cases) {
+        std::ofstream(SettingsIni(), std::ios::binary) << "[tolvane]\r\nEncoding=" << c.value << "\r\n";
+        Start();
+        EXPECT_EQ(c.entry, Text(IDC_ENCODING)) << c.value;
+        SearchFields fields;
+        CIniFile ini;
+        ReadSavedFields(&fields, &ini);
+        fields.strRefDir = "C:\\";
+        fields.strSearch = "hit";
+        PreparedSearch search;
+        EXPECT_EQ("", std::string(PrepareSearch(fields, &search)));
+        EXPECT_EQ(c.nEncoding, search.request.scan.nEncoding) << c.value;
+        EXPECT_EQ(c.nEncoding, m_dlg->FieldsOfWindow().nEncoding) << c.value;
+    }
+    CComboBox(Item(IDC_ENCODING)).PickEntry(4);
+    Press("C:\\", "hit");
+    EXPECT_NE(std::string::npos, ReadFile(SettingsIni()).find("\r\nEncoding=UTF-16BE\r\n"));
 }
 
 }  // namespace

@@ -230,6 +230,24 @@ const char* FindHighByte(const char* p, size_t n)
     return nullptr;
 }
 
+const char* FindHighByteOr(const char* p, size_t n, char c)
+{
+    size_t i = 0;
+#ifdef TOLVANE_HAVE_SSE2
+    const Sse2::Vec vc = Sse2::Splat(c);
+    for (; i + 16 <= n; i += 16) {
+        Sse2::Vec v = Sse2::Load(p + i);
+        if (unsigned mask = Sse2::Mask(v) | Sse2::Mask(Sse2::Eq(v, vc)))
+            return p + i + __builtin_ctz(mask);
+    }
+#endif
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == c)
+            return p + i;
+    }
+    return nullptr;
+}
+
 size_t CountByte(const char* p, size_t n, char c)
 {
 #ifdef TOLVANE_HAVE_SSE2

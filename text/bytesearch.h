@@ -40,6 +40,8 @@ const char* FindLineStop(const char* p, size_t n);
 
 // The first byte of 0x80 or more in the N bytes at P, or NULL.
 const char* FindHighByte(const char* p, size_t n);
+// The first byte of 0x80 or more, or C, in the N bytes at P, or NULL.
+const char* FindHighByteOr(const char* p, size_t n, char c);
 
 // The N bytes at P read as CP932 from P, a character boundary on: how many
 // double-byte characters start among them, and in *POVER whether the last

@@ -14,6 +14,7 @@ packages=(
   locales fonts-ipafont-gothic                     # ja_JP.UTF-8 and a Japanese font
   libonig-dev                                      # Oniguruma, the search's regular expressions (native builds)
   dpkg-dev                                         # apt-get source unpacks Oniguruma's source package for the Windows builds
+  skkdic kakasi-dic                                # real EUC-JP text and a real binary file no one here wrote, for the encodings' held-out test
 )
 missing=()
 for p in "${packages[@]}"; do

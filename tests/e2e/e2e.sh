@@ -87,7 +87,7 @@ wait_window "$box" >/dev/null || fail "no result box"
 press 1 Return
 # A click on a row shows its file's lines around it in the pane below the list: drawn, not a bare background.
 pane_colours() {
-  read -r l t r b < <(ctl 1022 '$5, $6, $7, $8')
+  read -r l t r b < <(ctl 1023 '$5, $6, $7, $8')
   import -window root -crop "$((r - l))x$((b - t))+$l+$t" png:- | convert - -format %k info:
 }
 click_row

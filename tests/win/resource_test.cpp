@@ -44,7 +44,7 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
             stops.push_back(item.id);
     EXPECT_EQ((std::vector<int>{IDOK, IDCANCEL, IDC_TREE, IDC_RESULTS, IDC_REFDIR, IDC_HEADWORD, IDC_EXT,
                                 IDC_SELECTED_ONLY, IDC_EXCLUDE, IDC_SKIP_BINARY, IDC_REGEX, IDC_WHOLE_WORD,
-                                IDC_REPLACE_TEXT, IDC_REPLACE, IDC_SEARCH_TEXT}),
+                                IDC_ENCODING, IDC_REPLACE_TEXT, IDC_REPLACE, IDC_SEARCH_TEXT}),
               stops);
     const DWORD kTree = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
     const struct {
@@ -62,6 +62,7 @@ TEST(ProgramResources, ControlsHaveTheStylesTheCodeNeeds)
         {IDD_SEARCH_DIALOG, {IDC_RESULTS}, LVS_TYPEMASK | LVS_OWNERDATA, LVS_REPORT | LVS_OWNERDATA},  // rows asked for
         {IDD_SEARCH_DIALOG, {IDC_PROGRESS}, PBS_SMOOTH, 0},  // a segmented bar
         {IDD_EDITOR, {IDC_EDITOR_PRESET}, CBS_DROPDOWNLIST, CBS_DROPDOWNLIST},
+        {IDD_SEARCH_DIALOG, {IDC_ENCODING}, CBS_DROPDOWNLIST, CBS_DROPDOWNLIST},  // no typed text
         {IDD_EDITOR, {IDC_EDITOR_COMMAND}, ES_AUTOHSCROLL, ES_AUTOHSCROLL},
         {IDD_EDITOR, {IDC_EDITOR_IN_FORCE}, SS_NOPREFIX, SS_NOPREFIX},
     };

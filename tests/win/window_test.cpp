@@ -42,10 +42,13 @@ void ExpectTidy(HWND hDialog)
     GetWindowRect(hDialog, &window);
     bool bFits = window.right - window.left < GetSystemMetrics(SM_CXSCREEN) &&
                  window.bottom - window.top < GetSystemMetrics(SM_CYSCREEN);
+    // A tree's style bits can read as BS_GROUPBOX: only a button is a group box.
     auto isGroupBoxRound = [](HWND hBox, const RECT& inner) {
         RECT box = RectInParent(hBox), both;
-        return (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && UnionRect(&both, &box, &inner) &&
-               EqualRect(&both, &box);
+        wchar_t cls[16];
+        GetClassNameW(hBox, cls, 16);
+        return _wcsicmp(cls, L"Button") == 0 && (GetWindowLongW(hBox, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+               UnionRect(&both, &box, &inner) && EqualRect(&both, &box);
     };
     for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
         if (!IsWindowVisible(h))
@@ -79,11 +82,15 @@ void ExpectTidy(HWND hDialog)
     }
 }
 
-// Also the columns scaled, texts Japanese whatever the code page, and the progress bar's own stepping.
+// Also made larger, the columns scaled, texts Japanese whatever the code page, and the progress bar's own stepping.
 TEST(Window, EveryDialogAtTheDisplaysScale)
 {
     CSearchDlg dlg;
     ASSERT_TRUE(dlg.Create());
+    ExpectTidy(dlg.m_hWnd);
+    RECT window;
+    GetWindowRect(dlg.m_hWnd, &window);
+    dlg.SizeAsUser(window.right - window.left + 150, window.bottom - window.top + 150);  // what moves clears what grows
     ExpectTidy(dlg.m_hWnd);
     const int widths[] = {100, 50, 100, 1000};
     for (int i = 0; i < 4; ++i)
@@ -112,7 +119,8 @@ TEST(Window, EveryDialogAtTheDisplaysScale)
     dlg.DestroyWindow();
 }
 
-// The list's place and distances to the edges, the exit button's, the font, a column, what does not stretch.
+// The list's place and distances to the edges, the exit button's, the font, a column, what does not stretch
+// (a drop-down's closed height follows its font's rounded height, not the scale).
 std::vector<long> Measures(HWND hDlg)
 {
     HWND hList = GetDlgItem(hDlg, IDC_RESULTS);
@@ -124,7 +132,8 @@ std::vector<long> Measures(HWND hDlg)
                                   client.right - exit.right, exit.right - exit.left, font.lfHeight,
                                   static_cast<long>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0))};
     for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (GetDlgCtrlID(h) != IDC_RESULTS && GetDlgCtrlID(h) != IDC_TREE && GetDlgCtrlID(h) != IDC_SEARCH_TEXT)
+        if (GetDlgCtrlID(h) != IDC_RESULTS && GetDlgCtrlID(h) != IDC_TREE && GetDlgCtrlID(h) != IDC_SEARCH_TEXT &&
+            GetDlgCtrlID(h) != IDC_ENCODING)
             measures.push_back(RectInParent(h).bottom - RectInParent(h).top);
     return measures;
 }
