@@ -32,6 +32,7 @@ protected:
 // with nullptr). The row index it is asked about is the one the list shows
 // the row at, the same the list asks its texts by.
 void AfxSetListMarks(CListCtrl& list, int nSubItem, CListMarkSource* pSource);
+CListMarkSource* AfxListMarkSource(const CListCtrl& list);
 // The marks the list draws on row NITEM, asked as drawing asks them.
 void AfxGetListMarks(const CListCtrl& list, int nItem, std::vector<AfxTextSpan>* pMarks);
 

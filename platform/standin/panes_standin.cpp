@@ -23,6 +23,8 @@ void AfxSetListMarks(CListCtrl& list, int nSubItem, CListMarkSource* pSource)
     list.m_hWnd->markSource = pSource;
 }
 
+CListMarkSource* AfxListMarkSource(const CListCtrl& list) { return list.m_hWnd->markSource; }
+
 void AfxGetListMarks(const CListCtrl& list, int nItem, std::vector<AfxTextSpan>* pMarks)
 {
     pMarks->clear();

@@ -58,8 +58,6 @@ BOOL DispatchNotify(CDialog* pDlg, WPARAM wParam, LPARAM lParam, LRESULT* pResul
     NMHDR* pHdr = reinterpret_cast<NMHDR*>(lParam);
     if (pHdr->code == LVN_GETDISPINFOW)
         return DispatchGetDispInfo(pDlg, wParam, reinterpret_cast<NMLVDISPINFOW*>(lParam), pResult);
-    if (pHdr->code == NM_CUSTOMDRAW && Win32DrawListMarks(pDlg, pHdr, pResult))
-        return TRUE;
     for (const auto& codes : kTreeCodes) {
         if (pHdr->code != codes.nWide)
             continue;

@@ -15,12 +15,32 @@
 
 namespace {
 
-const wchar_t kSourceProperty[] = L"tolvane.marks";
-const wchar_t kColumnProperty[] = L"tolvane.markcolumn";
+// The lists drawn with marks, kept here rather than as window properties:
+// asked at every row and cell drawn, a property costs a trip to the window
+// server under Wine. What a paint asks of the window once (whether the
+// selection shows, the text's inset) and of a row (whether it shows
+// selected) is kept for the notifications that follow.
+struct MarkedList {
+    HWND hList;
+    CListMarkSource* pSource;
+    int nColumn;
+    bool bShowSelection;
+    int nInset;
+    int nItem;
+    bool bSelected;
+};
+std::vector<MarkedList> g_lists;
+
 // The list cuts a text it is given here; a row's text beyond it is never in view.
 const size_t kMaxCellBytes = 65536;
 
-CListMarkSource* SourceOf(HWND hList) { return static_cast<CListMarkSource*>(::GetPropW(hList, kSourceProperty)); }
+MarkedList* MarksOf(HWND hList)
+{
+    for (MarkedList& list : g_lists)
+        if (list.hList == hList)
+            return &list;
+    return nullptr;
+}
 
 std::wstring WidenPiece(const std::string& bytes, size_t nFrom, size_t nTo, bool bUtf8)
 {
@@ -56,37 +76,47 @@ std::string CellText(CDialog* pDlg, HWND hList, int nItem, int nSubItem)
     }
 }
 
-// As the list shows a selection: while it has the focus, or always with LVS_SHOWSELALWAYS.
-bool ShowsSelected(HWND hList, int nItem)
+// As the list shows a selection: while it has the focus, or always with
+// LVS_SHOWSELALWAYS; asked once a paint.
+bool ShowsSelection(HWND hList)
 {
-    return (::SendMessageW(hList, LVM_GETITEMSTATE, nItem, LVIS_SELECTED) & LVIS_SELECTED) &&
-           (::GetFocus() == hList || (::GetWindowLongW(hList, GWL_STYLE) & LVS_SHOWSELALWAYS));
+    return ::GetFocus() == hList || (::GetWindowLongW(hList, GWL_STYLE) & LVS_SHOWSELALWAYS);
 }
 
-void DrawCell(CDialog* pDlg, NMLVCUSTOMDRAW* pDraw)
+bool ShowsSelected(MarkedList& list, int nItem)
 {
-    HWND hList = pDraw->nmcd.hdr.hwndFrom;
-    int nItem = static_cast<int>(pDraw->nmcd.dwItemSpec), nSubItem = pDraw->iSubItem;
+    if (list.nItem != nItem) {
+        list.nItem = nItem;
+        list.bSelected = list.bShowSelection &&
+                         (::SendMessageW(list.hList, LVM_GETITEMSTATE, nItem, LVIS_SELECTED) & LVIS_SELECTED);
+    }
+    return list.bSelected;
+}
+
+void DrawCell(CDialog* pDlg, MarkedList& list, NMLVCUSTOMDRAW* pDraw)
+{
+    HWND hList = list.hList;
+    int nItem = static_cast<int>(pDraw->nmcd.dwItemSpec), nSubItem = list.nColumn;
     RECT cell = {};
     cell.top = nSubItem;
     cell.left = LVIR_BOUNDS;
     if (!::SendMessageW(hList, LVM_GETSUBITEMRECT, nItem, reinterpret_cast<LPARAM>(&cell)))
         return;
-    bool bSelected = ShowsSelected(hList, nItem);
+    bool bSelected = ShowsSelected(list, nItem);
     COLORREF back = bSelected ? ::GetSysColor(COLOR_HIGHLIGHT) : ::GetSysColor(COLOR_WINDOW);
     COLORREF fore = bSelected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ::GetSysColor(COLOR_WINDOWTEXT);
     HDC hDC = pDraw->nmcd.hdc;
     ::SetBkColor(hDC, back);
     ::ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     std::vector<AfxTextSpan> marks;
-    SourceOf(hList)->GetCellMarks(nItem, &marks);
+    list.pSource->GetCellMarks(nItem, &marks);
     std::wstring text;
     std::vector<Win32WideSpan> wideMarks;
     Win32WidenMarked(CellText(pDlg, hList, nItem, nSubItem), marks, false, &text, &wideMarks);
     TEXTMETRICW tm = {};
     ::GetTextMetricsW(hDC, &tm);
     // The list's own inset of a column's text.
-    int nInset = Win32ScaleToWindow(hList, 6);
+    int nInset = list.nInset;
     RECT clip = {cell.left + nInset, cell.top, cell.right - nInset / 3, cell.bottom};
     int y = cell.top + (static_cast<int>(cell.bottom - cell.top) - static_cast<int>(tm.tmHeight)) / 2;
     Win32DrawMarkedText(hDC, text, wideMarks, clip, clip.left, y, fore, bSelected ? fore : ::GetSysColor(COLOR_HIGHLIGHT),
@@ -94,13 +124,84 @@ void DrawCell(CDialog* pDlg, NMLVCUSTOMDRAW* pDraw)
 }
 
 // The whole row in the highlight colours when it shows selected, for the list's own columns too.
-void ColourSelectedRow(NMLVCUSTOMDRAW* pDraw)
+void ColourSelectedRow(MarkedList& list, NMLVCUSTOMDRAW* pDraw)
 {
-    if (!ShowsSelected(pDraw->nmcd.hdr.hwndFrom, static_cast<int>(pDraw->nmcd.dwItemSpec)))
+    if (!ShowsSelected(list, static_cast<int>(pDraw->nmcd.dwItemSpec)))
         return;
     pDraw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
     pDraw->clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
     pDraw->clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+}
+
+bool DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult)
+{
+    MarkedList* pList = MarksOf(pHdr->hwndFrom);
+    if (!pList)
+        return false;
+    NMLVCUSTOMDRAW* pDraw = reinterpret_cast<NMLVCUSTOMDRAW*>(pHdr);
+    switch (pDraw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        pList->bShowSelection = ShowsSelection(pList->hList);
+        pList->nInset = Win32ScaleToWindow(pList->hList, 6);
+        pList->nItem = -1;
+        *pResult = CDRF_NOTIFYITEMDRAW;
+        return true;
+    case CDDS_ITEMPREPAINT:
+        pList->nItem = -1;  // its state may have changed since the last paint of it
+        ColourSelectedRow(*pList, pDraw);
+        *pResult = CDRF_NOTIFYPOSTPAINT;
+        return true;
+    case CDDS_ITEMPOSTPAINT:
+        // The row as the list drew it, the marked column drawn again over
+        // it: one notification more a row, where one a cell would cost a
+        // row as much again under Wine. What a post-paint returns is not
+        // read; the pre-paint's value spares the dialog storing another.
+        DrawCell(pDlg, *pList, pDraw);
+        *pResult = CDRF_NOTIFYPOSTPAINT;
+        return true;
+    default:
+        *pResult = CDRF_DODEFAULT;
+        return true;
+    }
+}
+
+// The window procedures of the marked lists' parents, which this one stands
+// before. A dialog answers a notification through DWLP_MSGRESULT, which the
+// dialog manager clears before each message: under Wine two trips to the
+// window server at each row drawn, more than the row costs. The list's
+// custom draw is answered here, directly; all else goes on as before.
+struct Parent {
+    HWND hWnd;
+    WNDPROC pOld;
+};
+std::vector<Parent> g_parents;
+
+LRESULT CALLBACK ParentProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto it = std::find_if(g_parents.begin(), g_parents.end(), [&](const Parent& p) { return p.hWnd == hWnd; });
+    if (it == g_parents.end())
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    WNDPROC pOld = it->pOld;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pOld));
+        g_parents.erase(it);
+    } else if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == NM_CUSTOMDRAW) {
+        CDialog* pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        LRESULT result = 0;
+        if (pDlg && DrawListMarks(pDlg, reinterpret_cast<NMHDR*>(lParam), &result))
+            return result;
+    }
+    return ::CallWindowProcW(pOld, hWnd, message, wParam, lParam);
+}
+
+void StandBefore(HWND hParent)
+{
+    for (const Parent& p : g_parents)
+        if (p.hWnd == hParent)
+            return;
+    WNDPROC pOld = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hParent, GWLP_WNDPROC));
+    g_parents.push_back(Parent{hParent, pOld});
+    ::SetWindowLongPtrW(hParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ParentProc));
 }
 
 }  // namespace
@@ -150,52 +251,28 @@ void Win32DrawMarkedText(HDC hDC, const std::wstring& text, const std::vector<Wi
     ::SetBkMode(hDC, nOldMode);
 }
 
-bool Win32DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult)
-{
-    HWND hList = pHdr->hwndFrom;
-    if (!SourceOf(hList))
-        return false;
-    NMLVCUSTOMDRAW* pDraw = reinterpret_cast<NMLVCUSTOMDRAW*>(pHdr);
-    int nColumn = static_cast<int>(reinterpret_cast<intptr_t>(::GetPropW(hList, kColumnProperty))) - 1;
-    switch (pDraw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        *pResult = CDRF_NOTIFYITEMDRAW;
-        return true;
-    case CDDS_ITEMPREPAINT:
-        ColourSelectedRow(pDraw);
-        *pResult = CDRF_NOTIFYSUBITEMDRAW;
-        return true;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-        ColourSelectedRow(pDraw);
-        if (pDraw->iSubItem != nColumn) {
-            *pResult = CDRF_NEWFONT;
-            return true;
-        }
-        DrawCell(pDlg, pDraw);
-        *pResult = CDRF_SKIPDEFAULT;
-        return true;
-    default:
-        *pResult = CDRF_DODEFAULT;
-        return true;
-    }
-}
-
 void AfxSetListMarks(CListCtrl& list, int nSubItem, CListMarkSource* pSource)
 {
-    if (!pSource) {
-        ::RemovePropW(list.m_hWnd, kSourceProperty);
-        ::RemovePropW(list.m_hWnd, kColumnProperty);
-        return;
+    g_lists.erase(std::remove_if(g_lists.begin(), g_lists.end(),
+                                 [&](const MarkedList& m) { return m.hList == list.m_hWnd || !::IsWindow(m.hList); }),
+                  g_lists.end());
+    if (pSource) {
+        g_lists.push_back(MarkedList{list.m_hWnd, pSource, nSubItem, false, 0, -1, false});
+        StandBefore(::GetParent(list.m_hWnd));
     }
-    ::SetPropW(list.m_hWnd, kSourceProperty, pSource);
-    ::SetPropW(list.m_hWnd, kColumnProperty, reinterpret_cast<HANDLE>(static_cast<intptr_t>(nSubItem + 1)));
     ::InvalidateRect(list.m_hWnd, nullptr, FALSE);
 }
 
 void AfxGetListMarks(const CListCtrl& list, int nItem, std::vector<AfxTextSpan>* pMarks)
 {
     pMarks->clear();
-    if (CListMarkSource* pSource = SourceOf(list.m_hWnd))
+    if (CListMarkSource* pSource = AfxListMarkSource(list))
         if (nItem >= 0 && nItem < list.GetItemCount())
             pSource->GetCellMarks(nItem, pMarks);
+}
+
+CListMarkSource* AfxListMarkSource(const CListCtrl& list)
+{
+    MarkedList* pList = MarksOf(list.m_hWnd);
+    return pList ? pList->pSource : nullptr;
 }

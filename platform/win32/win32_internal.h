@@ -107,9 +107,6 @@ void Win32WidenMarked(const std::string& bytes, const std::vector<AfxTextSpan>& 
 // mark on MARKBACK in MARKFORE.
 void Win32DrawMarkedText(HDC hDC, const std::wstring& text, const std::vector<Win32WideSpan>& marks, const RECT& clip,
                          int x, int y, COLORREF fore, COLORREF markBack, COLORREF markFore);
-// NM_CUSTOMDRAW of a list that has a mark source: drawn here, with the
-// answer in *PRESULT; false for any other list.
-bool Win32DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult);
 
 // The window is going: what Win32TakeOverDpiChanges and a rescale kept goes too.
 void Win32ForgetDpi(HWND hDialog);
