@@ -27,8 +27,7 @@ namespace {
 
 // The controls a dump gives the place of.
 const Control kRects[] = {
-    {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL},
-    {"preview", IDC_PREVIEW}};
+    {"results", IDC_RESULTS}, {"tree", IDC_TREE}, {"progress", IDC_PROGRESS}, {"search", IDOK}, {"exit", IDCANCEL}};
 
 // Bytes of the first N bytes of TEXT once escaped as a field is printed.
 size_t PrintedLength(const char* text, size_t n)

@@ -93,19 +93,21 @@ bool ShowsSelected(MarkedList& list, int nItem)
     return list.bSelected;
 }
 
-void DrawCell(CDialog* pDlg, MarkedList& list, NMLVCUSTOMDRAW* pDraw)
+// Row NITEM's marked cell drawn again over what the list drew, when it lies
+// in CLIP, what the paint draws.
+void DrawCell(CDialog* pDlg, MarkedList& list, HDC hDC, int nItem, const RECT& paint)
 {
     HWND hList = list.hList;
-    int nItem = static_cast<int>(pDraw->nmcd.dwItemSpec), nSubItem = list.nColumn;
-    RECT cell = {};
+    int nSubItem = list.nColumn;
+    RECT cell = {}, both;
     cell.top = nSubItem;
     cell.left = LVIR_BOUNDS;
-    if (!::SendMessageW(hList, LVM_GETSUBITEMRECT, nItem, reinterpret_cast<LPARAM>(&cell)))
+    if (!::SendMessageW(hList, LVM_GETSUBITEMRECT, nItem, reinterpret_cast<LPARAM>(&cell)) ||
+        !::IntersectRect(&both, &cell, &paint))
         return;
     bool bSelected = ShowsSelected(list, nItem);
     COLORREF back = bSelected ? ::GetSysColor(COLOR_HIGHLIGHT) : ::GetSysColor(COLOR_WINDOW);
     COLORREF fore = bSelected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ::GetSysColor(COLOR_WINDOWTEXT);
-    HDC hDC = pDraw->nmcd.hdc;
     ::SetBkColor(hDC, back);
     ::ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     std::vector<AfxTextSpan> marks;
@@ -140,25 +142,41 @@ bool DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult)
         return false;
     NMLVCUSTOMDRAW* pDraw = reinterpret_cast<NMLVCUSTOMDRAW*>(pHdr);
     switch (pDraw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
+    case CDDS_PREPAINT: {
+        // The list draws its rows; the marked cells are drawn over them once
+        // it has drawn them all. Notifications a row, each costing about as
+        // much as a row under Wine, are asked for only while a selected row
+        // is in view: it is coloured whole as shown selected.
         pList->bShowSelection = ShowsSelection(pList->hList);
         pList->nInset = Win32ScaleToWindow(pList->hList, 6);
         pList->nItem = -1;
-        *pResult = CDRF_NOTIFYITEMDRAW;
+        // Looked for in view only: a search for the next selected row goes
+        // through every row after it.
+        bool bSelectedInView = false;
+        if (pList->bShowSelection && ListView_GetSelectedCount(pList->hList) > 0) {
+            int nTop = ListView_GetTopIndex(pList->hList), nEnd = nTop + ListView_GetCountPerPage(pList->hList) + 1;
+            for (int nItem = nTop; nItem < nEnd && !bSelectedInView; ++nItem)
+                bSelectedInView = ListView_GetItemState(pList->hList, nItem, LVIS_SELECTED) != 0;
+        }
+        *pResult = CDRF_NOTIFYPOSTPAINT | (pList->bShowSelection && bSelectedInView ? CDRF_NOTIFYITEMDRAW : 0);
         return true;
+    }
     case CDDS_ITEMPREPAINT:
         pList->nItem = -1;  // its state may have changed since the last paint of it
         ColourSelectedRow(*pList, pDraw);
-        *pResult = CDRF_NOTIFYPOSTPAINT;
+        *pResult = CDRF_DODEFAULT;
         return true;
-    case CDDS_ITEMPOSTPAINT:
-        // The row as the list drew it, the marked column drawn again over
-        // it: one notification more a row, where one a cell would cost a
-        // row as much again under Wine. What a post-paint returns is not
-        // read; the pre-paint's value spares the dialog storing another.
-        DrawCell(pDlg, *pList, pDraw);
-        *pResult = CDRF_NOTIFYPOSTPAINT;
+    case CDDS_POSTPAINT: {
+        RECT paint;
+        if (::GetClipBox(pDraw->nmcd.hdc, &paint) == NULLREGION)
+            return true;
+        int nTop = ListView_GetTopIndex(pList->hList);
+        int nEnd = std::min(ListView_GetItemCount(pList->hList), nTop + ListView_GetCountPerPage(pList->hList) + 1);
+        for (int nItem = nTop; nItem < nEnd; ++nItem)
+            DrawCell(pDlg, *pList, pDraw->nmcd.hdc, nItem, paint);
+        *pResult = CDRF_DODEFAULT;
         return true;
+    }
     default:
         *pResult = CDRF_DODEFAULT;
         return true;
