@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/matcher.h"
 #include "engine/scanner.h"
 #include "text/jis.h"
 #include "text/mbcs.h"
@@ -189,19 +190,11 @@ bool CTextLines::View(uint64_t n, LineView* v)
 
 uint64_t Columns(const char* s, size_t n, bool bUtf8)
 {
+    if (bUtf8)
+        return Utf8Columns(s, n);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(s);
     uint64_t columns = 0;
-    for (size_t i = 0; i < n; ++columns) {
-        if (!bUtf8) {
-            i += CharLength932(t, i, n);
-            continue;
-        }
-        unsigned cp;
-        size_t len = t[i] < 0x80 ? 1 : Utf8Char(t + i, n - i, &cp);
-        if (len == 0 || len == SIZE_MAX)
-            len = 1;
-        columns += len == 4;
-        i += len;
-    }
+    for (size_t i = 0; i < n; ++columns)
+        i += CharLength932(t, i, n);
     return columns;
 }

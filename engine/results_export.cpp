@@ -107,21 +107,17 @@ void CResultsFile::Add(const ResultsFileRow& row)
         AppendCp932AsUtf8(row.text, row.nText, &text);
     switch (m_type) {
     case kResultsTsv:
-        TsvField(path);
-        m_bytes += "\t" + Number(row.nLine) + "\t" + Number(row.nColumn) + "\t";
-        TsvField(headword);
-        m_bytes += '\t';
-        TsvField(text);
+    case kResultsCsv: {
+        const std::string sep = m_type == kResultsTsv ? "\t" : ",";
+        auto field = [&](const std::string& s) { m_type == kResultsTsv ? TsvField(s) : CsvField(s); };
+        field(path);
+        m_bytes += sep + Number(row.nLine) + sep + Number(row.nColumn) + sep;
+        field(headword);
+        m_bytes += sep;
+        field(text);
         m_bytes += "\r\n";
         break;
-    case kResultsCsv:
-        CsvField(path);
-        m_bytes += "," + Number(row.nLine) + "," + Number(row.nColumn) + ",";
-        CsvField(headword);
-        m_bytes += ',';
-        CsvField(text);
-        m_bytes += "\r\n";
-        break;
+    }
     default:
         m_bytes += "{\"path\":";
         JsonString(path);

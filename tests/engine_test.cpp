@@ -1,5 +1,5 @@
 // The engine on its own: rows, order included, the same with any number of workers and any caps; the caps hold; a
-// stop at any moment leaves a prefix of the rows and no thread behind.
+// stop at any moment leaves a prefix of the rows and no thread behind; what a pattern is read to hold.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/pattern_text.h"
 #include "engine/search_engine.h"
 #include "tests/dialog_fixture.h"
 
@@ -172,6 +173,29 @@ TEST_F(EngineTest, DroppedWhileRunning)
         CSearchEngine engine;
         engine.Start(request);
         std::this_thread::sleep_for(std::chrono::microseconds(i * 200));
+    }
+}
+
+// What a pattern is read to hold: a literal too long or a class run too strict would leave out lines that match. ソ
+// and 表 end in 5C, no backslash; a brace that makes no count stands for itself; 〜 has another form in Unicode.
+TEST(Scanner, PatternNeedsHoldInEveryMatch)
+{
+    const struct { const char *pattern, *literal; bool bOnlyLiteral; const char* classAtom; unsigned nRun; } cases[] = {
+        {"Tolvane", "Tolvane", true, "", 0}, {"a\\.b\\\\", "a.b\\", true, "", 0}, {"ソ表", "ソ表", true, "", 0},
+        {"a{x", "a{x", true, "", 0}, {"x{}y", "x{}y", true, "", 0}, {"ファイル.*名", "ファイル", false, "", 0},
+        {"[ァ-ヶ]+ル", "ル", false, "", 0}, {"(?:オプション|引数)を", "を", false, "", 0}, {"ab?c", "a", false, "", 0},
+        {"abc*d", "ab", false, "", 0}, {"ab{2}c", "ab", false, "", 0}, {"a{,2}bc", "bc", false, "", 0},
+        {"^#include", "#include", false, "", 0}, {"\\d{3,}", "", false, "\\d", 3}, {"\\w+?\\d", "", false, "\\w", 1},
+        {"[ァ-ヶ]*[一-龠]{2}", "", false, "[一-龠]", 2}, {"\\s*x?", "", false, "", 0}, {"〜x", "x", false, "", 0},
+        {"a|b", "", false, "", 0}, {"(?i)abc", "", false, "", 0}, {"x\\p{Han}yz", "", false, "", 0},
+        {"abc\\", "", false, "", 0},
+    };
+    for (const auto& c : cases) {
+        PatternNeeds needs = ReadPatternNeeds(c.pattern, std::strlen(c.pattern));
+        EXPECT_EQ(c.literal, needs.literal) << c.pattern;
+        EXPECT_EQ(c.bOnlyLiteral, needs.bOnlyLiteral) << c.pattern;
+        EXPECT_EQ(c.classAtom, needs.classAtom) << c.pattern;
+        EXPECT_EQ(c.nRun, needs.nClassRun) << c.pattern;
     }
 }
 
