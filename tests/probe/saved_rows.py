@@ -101,9 +101,9 @@ def main():
             bad += ['Windows: ' + b for b in check(windows, wpath)]
             for t in TYPES:  # the paths differ by nature: C:\ against Z:\...
                 n, w = native[t], windows[t]
-                for p, to in ((path, b'@'), (path.replace('\\', '\\\\'), b'@')):
+                for p, to in ((path.replace('\\', '\\\\'), b'@'), (path, b'@')):  # JSON's escaped form first
                     n = n.replace(p.encode('cp932' if t == 'tagjump' else 'utf-8'), to)
-                for p, to in ((wpath, b'@'), (wpath.replace('\\', '\\\\'), b'@')):
+                for p, to in ((wpath.replace('\\', '\\\\'), b'@'), (wpath, b'@')):
                     w = w.replace(p.encode('cp932' if t == 'tagjump' else 'utf-8'), to)
                 if sorted(n.split(b'\n')) != sorted(w.split(b'\n')):  # the same lines, in either order
                     bad.append('the builds saved other %s bytes' % t)
