@@ -141,6 +141,13 @@ bool ReadAround(CRawFile& file, uint64_t nSize, size_t body, uint64_t nOffset, u
     }
 }
 
+// Whether the bytes hold none that may tell an encoding: they read alike as
+// every one a file without a NUL can be.
+bool TellsNothing(const std::string& bytes)
+{
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) || c == '\x1B' || c == 0; });
+}
+
 // The lines of PATH around NOFFSET, as ReadAround; false when they cannot
 // be read so (a UTF-16 file's offsets are never kept).
 bool ReadWindow(const char* path, uint64_t nSize, int nEncoding, uint64_t nOffset, uint64_t nLine, int nAround,
@@ -149,8 +156,19 @@ bool ReadWindow(const char* path, uint64_t nSize, int nEncoding, uint64_t nOffse
     CRawFile file;
     std::string head;
     size_t body;
-    return file.Open(path) && ReadSpan(file, 0, std::min<uint64_t>(nSize, kFirstLook), &head) &&
-           TellEncoding(file, nSize, nEncoding, head, pE, &body) && *pE != kUtf16Le && *pE != kUtf16Be &&
+    if (!file.Open(path) || !ReadSpan(file, 0, std::min<uint64_t>(nSize, kFirstLook), &head))
+        return false;
+    // A file of ASCII as far as its head goes (a log) is told further on,
+    // perhaps only near its end: where the lines around are ASCII too, how
+    // it is told changes nothing, and the file is not read up to there.
+    if (nEncoding == kAutoDetect && TellsNothing(head)) {
+        if (!ReadAround(file, nSize, 0, nOffset, nLine, nAround, w))
+            return false;
+        *pE = kCp932;
+        if (TellsNothing(w->m_bytes))
+            return true;
+    }
+    return TellEncoding(file, nSize, nEncoding, head, pE, &body) && *pE != kUtf16Le && *pE != kUtf16Be &&
            ReadAround(file, nSize, body, nOffset, nLine, nAround, w);
 }
 
