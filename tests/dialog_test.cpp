@@ -122,7 +122,7 @@ TEST_F(DialogTest, PreviewPaneSharesTheListsRoomByTheBar)
                                             MAKELPARAM(m_dlg->m_hWnd->clientWidth, m_dlg->m_hWnd->clientHeight), &m_result));
     EXPECT_EQ((std::vector<long>{bottom + 100 - 110, bottom + 100}), place(IDC_PREVIEW));
     CSplitBar bar(Item(IDC_PREVIEW_BAR));
-    const int drags[][2] = {{-30, 140}, {50, 90}, {-10000, 100 + bottom - top - 5 - 80}, {10000, 24}};
+    const int drags[][2] = {{-30, 140}, {50, 90}, {-10000, static_cast<int>(100 + bottom - top - 5 - 80)}, {10000, 24}};
     for (const auto& d : drags) {
         bar.DragAsUser(d[0]);
         EXPECT_EQ((std::vector<long>{bottom + 100 - d[1], bottom + 100}), place(IDC_PREVIEW)) << d[0];

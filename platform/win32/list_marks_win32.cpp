@@ -125,14 +125,16 @@ void DrawCell(CDialog* pDlg, MarkedList& list, HDC hDC, int nItem, const RECT& p
                         bSelected ? back : ::GetSysColor(COLOR_HIGHLIGHTTEXT));
 }
 
-// The whole row in the highlight colours when it shows selected, for the list's own columns too.
-void ColourSelectedRow(MarkedList& list, NMLVCUSTOMDRAW* pDraw)
+// The whole row in the highlight colours when it shows selected, for the
+// list's own columns too; whether it does.
+bool ColourSelectedRow(MarkedList& list, NMLVCUSTOMDRAW* pDraw)
 {
     if (!ShowsSelected(list, static_cast<int>(pDraw->nmcd.dwItemSpec)))
-        return;
+        return false;
     pDraw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
     pDraw->clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
     pDraw->clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+    return true;
 }
 
 bool DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult)
@@ -163,8 +165,7 @@ bool DrawListMarks(CDialog* pDlg, NMHDR* pHdr, LRESULT* pResult)
     }
     case CDDS_ITEMPREPAINT:
         pList->nItem = -1;  // its state may have changed since the last paint of it
-        ColourSelectedRow(*pList, pDraw);
-        *pResult = CDRF_DODEFAULT;
+        *pResult = ColourSelectedRow(*pList, pDraw) ? CDRF_NEWFONT : CDRF_DODEFAULT;
         return true;
     case CDDS_POSTPAINT: {
         RECT paint;
