@@ -10,7 +10,7 @@ check() {
   info=$(file -b "$exe") && case "$info" in "$format (GUI)"*) ;; *) bad "$exe: expected $format (GUI), got: $info" ;; esac
   for dll in $($objdump -p "$exe" | awk '/DLL Name:/ { print toupper($3) }' | sort -u); do
     case "$dll" in
-      KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
+      KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|COMDLG32.DLL|SHELL32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
       *) bad "$exe imports $dll, which a clean Windows does not have" ;;
     esac
   done
