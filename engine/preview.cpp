@@ -141,11 +141,13 @@ bool ReadAround(CRawFile& file, uint64_t nSize, size_t body, uint64_t nOffset, u
     }
 }
 
-// Whether the bytes hold none that may tell an encoding: they read alike as
-// every one a file without a NUL can be.
-bool TellsNothing(const std::string& bytes)
+// Whether BYTES (the file's first ones with BSTART) hold none that may tell
+// its encoding, by the rule the scan tells it by: they read alike in every
+// encoding it can still be.
+bool TellsNothing(const std::string& bytes, bool bStart)
 {
-    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) || c == '\x1B' || c == 0; });
+    size_t at;
+    return DetectEncoding(bytes.data(), bytes.size(), bStart, false, &at) == kAutoDetect && at == bytes.size();
 }
 
 // The lines of PATH around NOFFSET, as ReadAround; false when they cannot
@@ -161,11 +163,11 @@ bool ReadWindow(const char* path, uint64_t nSize, int nEncoding, uint64_t nOffse
     // A file of ASCII as far as its head goes (a log) is told further on,
     // perhaps only near its end: where the lines around are ASCII too, how
     // it is told changes nothing, and the file is not read up to there.
-    if (nEncoding == kAutoDetect && TellsNothing(head)) {
+    if (nEncoding == kAutoDetect && TellsNothing(head, true)) {
         if (!ReadAround(file, nSize, 0, nOffset, nLine, nAround, w))
             return false;
         *pE = kCp932;
-        if (TellsNothing(w->m_bytes))
+        if (TellsNothing(w->m_bytes, false))
             return true;
     }
     return TellEncoding(file, nSize, nEncoding, head, pE, &body) && *pE != kUtf16Le && *pE != kUtf16Be &&

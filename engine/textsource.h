@@ -48,7 +48,7 @@ public:
     bool IsUtf8() const { return m_bUtf8; }
     // Where in the file the text's byte AT came from; kNoOffset once the
     // text is decoded from other bytes.
-    uint64_t FileOffset(uint64_t at) const { return m_mode >= kWide ? kNoOffset : at + m_nMark; }
+    uint64_t FileOffset(uint64_t at) const { return m_mode == kWide || m_mode == kEuc || m_mode == kJis ? kNoOffset : at + m_nMark; }
     // Whether the file is left out as binary; it then reads as empty.
     bool IsBinary() const { return m_mode == kBinaryFile; }
 
